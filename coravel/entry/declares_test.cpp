@@ -1,0 +1,202 @@
+#include "coravel/entry/declares.h"
+
+#include <gtest/gtest.h>
+
+#include "coravel/entry/test_registry.h"
+#include "coravel/settings/registry_settings.h"
+#include "platform/ui/fake_ui.h"
+
+using core::Value;
+using coravel::Declares;
+namespace reg = platform::reg;
+
+namespace {
+
+class DeclaresTest : public ::testing::Test {
+ protected:
+  // The raw bytes and type of a value, read past the classes under test.
+  std::pair<uint32_t, QByteArray> raw(platform::HKEY root, const char* path, const char* name) {
+    platform::HKEY key = 0;
+    if (store.registry.RegOpenKeyA(root, path, &key) != reg::kSuccess) return {0, {}};
+    uint32_t type = 0, size = 0;
+    store.registry.RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    QByteArray data(qsizetype(size), '\0');
+    store.registry.RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<uint8_t*>(data.data()), &size);
+    store.registry.RegCloseKey(key);
+    return {type, data};
+  }
+  void setRaw(const char* path, const char* name, uint32_t type, const QByteArray& data) {
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.registry.RegCreateKeyA(reg::kCurrentUser, path, &key), reg::kSuccess);
+    store.registry.RegSetValueExA(key, name, 0, type, reinterpret_cast<const uint8_t*>(data.constData()),
+                                  uint32_t(data.size()));
+    store.registry.RegCloseKey(key);
+  }
+
+  coravel::test::TempRegistry store;
+  platform::FakeUi ui;
+  Declares declares{store.registry, ui};
+};
+
+TEST_F(DeclaresTest, StringRoundTripShortensTheCallersPath) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Test");
+  // Writing needs the key to exist: the writers open, they never create.
+  EXPECT_TRUE(declares.SetStringValue(path, "Name", "Ann").isEmpty());
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\Test", "Name").second, QByteArray());
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Test");
+  declares.CreateKey(path);
+  EXPECT_EQ(path, QStringLiteral("Software\\Test"));
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Test");
+  declares.SetStringValue(path, "Name", "Ann");
+  auto [type, data] = raw(reg::kCurrentUser, "Software\\Test", "Name");
+  EXPECT_EQ(type, reg::kString);
+  EXPECT_EQ(data, QByteArray("Ann"));  // no terminating NUL
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Test");
+  EXPECT_EQ(declares.GetStringValue(path, "Name"), Value(QStringLiteral("Ann")));
+  EXPECT_TRUE(ui.boxes.isEmpty());
+}
+
+TEST_F(DeclaresTest, SameVariableTwiceShowsIncorrectFormatTheSecondTime) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Twice");
+  declares.CreateKey(path);
+  ASSERT_EQ(path, QStringLiteral("Software\\Twice"));
+  declares.CreateKey(path);
+  ASSERT_EQ(ui.boxes.size(), 1);
+  EXPECT_EQ(ui.boxes[0].text, QStringLiteral("Incorrect Format:\n\nSoftware\\Twice"));
+  EXPECT_EQ(ui.boxes[0].buttons, platform::MsgButtons::Ok);
+  EXPECT_EQ(ui.boxes[0].icon, platform::MsgIcon::None);
+  EXPECT_EQ(path, QStringLiteral("Software\\Twice"));  // left unchanged
+}
+
+TEST_F(DeclaresTest, MalformedAndUnknownRoots) {
+  for (QString bad : {QStringLiteral("hkey_CURRENT_USER\\Software"), QStringLiteral("HKEY_CURRENT_USER\\Software\\")}) {
+    const QString before = bad;
+    EXPECT_TRUE(declares.GetStringValue(bad, "x").isEmpty());
+    EXPECT_EQ(bad, before);
+  }
+  EXPECT_EQ(ui.boxes.size(), 2);
+  // A root name in the wrong case: nothing happens, no box, empty result.
+  QString lower = QStringLiteral("HKEY_current_user\\Software\\X");
+  EXPECT_TRUE(declares.CreateKey(lower).isEmpty());
+  QString lowerRead = QStringLiteral("HKEY_current_user\\Software\\X");
+  EXPECT_TRUE(declares.GetStringValue(lowerRead, "x").isEmpty());
+  QString lowerDword = QStringLiteral("HKEY_current_user\\Software\\X");
+  EXPECT_TRUE(declares.GetDWORDValue(lowerDword, "x").isEmpty());
+  EXPECT_EQ(ui.boxes.size(), 2);
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\X", "").first, 0u);
+  EXPECT_EQ(Declares::GetMainKeyHandle("HKEY_LOCAL_MACHINE"), int32_t(reg::kLocalMachine));
+  EXPECT_EQ(Declares::GetMainKeyHandle("HKEY_Local_Machine"), 0);
+}
+
+TEST_F(DeclaresTest, RootAloneSelectsTheRootItself) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER");
+  declares.SetDWORDValue(path, "AtRoot", 42);
+  EXPECT_EQ(path, QString());
+  auto [type, data] = raw(reg::kCurrentUser, "", "AtRoot");
+  EXPECT_EQ(type, reg::kDword);
+  EXPECT_EQ(data, QByteArray("\x2a\0\0\0", 4));
+  path = QStringLiteral("HKEY_CURRENT_USER");
+  EXPECT_EQ(declares.GetDWORDValue(path, "AtRoot"), Value(int32_t(42)));
+}
+
+TEST_F(DeclaresTest, ReadersSayErrorForMissingKeysAndValues) {
+  QString missingKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Nowhere");
+  EXPECT_EQ(declares.GetStringValue(missingKey, "x"), Value(QStringLiteral("Error")));
+  setRaw("Software\\R", "s", reg::kString, "abc");
+  for (auto read : {&Declares::GetStringValue, &Declares::GetDWORDValue, &Declares::GetBinaryValue}) {
+    QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\R");
+    EXPECT_EQ((declares.*read)(path, "missing"), Value(QStringLiteral("Error")));
+  }
+}
+
+TEST_F(DeclaresTest, StringReadTrimsBlanksAndRefusesLongValues) {
+  setRaw("Software\\S", "lead", reg::kString, "   abc");
+  setRaw("Software\\S", "nul", reg::kString, QByteArray("abc\0", 4));
+  setRaw("Software\\S", "fits", reg::kString, QByteArray(254, 'x') + QByteArray(1, '\0'));
+  setRaw("Software\\S", "long", reg::kString, QByteArray(255, 'x') + QByteArray(1, '\0'));
+  auto read = [&](const char* name) {
+    QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\S");
+    return declares.GetStringValue(path, name);
+  };
+  EXPECT_EQ(read("lead"), Value(QStringLiteral("abc")));
+  EXPECT_EQ(read("nul"), Value(QStringLiteral("abc")));
+  EXPECT_EQ(read("fits"), Value(QString(254, QLatin1Char('x'))));
+  EXPECT_EQ(read("long"), Value(QStringLiteral("Error")));
+}
+
+TEST_F(DeclaresTest, DwordReadRefusesDataLongerThanFourBytes) {
+  setRaw("Software\\D", "five", reg::kBinary, "12345");
+  setRaw("Software\\D", "text", reg::kString, "ab");  // the type is not checked
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\D");
+  EXPECT_EQ(declares.GetDWORDValue(path, "five"), Value(QStringLiteral("Error")));
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\D");
+  EXPECT_EQ(declares.GetDWORDValue(path, "text"), Value(int32_t(0x6261)));
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\D");
+  declares.SetDWORDValue(path, "neg", -2);
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\D");
+  EXPECT_EQ(declares.GetDWORDValue(path, "neg"), Value(int32_t(-2)));
+}
+
+TEST_F(DeclaresTest, BinaryValuesStoreLineFeedsAsZeroBytes) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
+  declares.CreateKey(path);
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
+  declares.SetBinaryValue(path, "bin", QStringLiteral("a\nb\xe9"));
+  auto [type, data] = raw(reg::kCurrentUser, "Software\\B", "bin");
+  EXPECT_EQ(type, reg::kBinary);
+  EXPECT_EQ(data, QByteArray("a\0b\xe9", 4));
+  path = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
+  EXPECT_EQ(declares.GetBinaryValue(path, "bin"), Value(QString::fromLatin1(QByteArray("a\0b\xe9", 4))));
+}
+
+TEST_F(DeclaresTest, BinaryValueLengthFaultsStoreNothing) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
+  declares.CreateKey(path);
+  auto faultOf = [&](const QString& value) {
+    QString p = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
+    try {
+      declares.SetBinaryValue(p, "bin", value);
+    } catch (const core::FaultError& e) {
+      return e.fault().number;
+    }
+    return 0;
+  };
+  EXPECT_EQ(faultOf(QString(32768, QLatin1Char('x'))), core::kOverflow);
+  EXPECT_EQ(faultOf(QString()), core::kSubscriptOutOfRange);
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\B", "bin").first, 0u);
+  EXPECT_EQ(faultOf(QString(32767, QLatin1Char('x'))), 0);
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\B", "bin").second.size(), 32767);
+}
+
+TEST_F(DeclaresTest, DeleteKeyFollowsTheStoreRuleForSubkeys) {
+  QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\P\\Child");
+  declares.CreateKey(path);
+  QString parent = QStringLiteral("HKEY_CURRENT_USER\\Software\\P");
+  declares.DeleteKey(parent);  // refused silently: it has a subkey
+  platform::HKEY key = 0;
+  EXPECT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\P\\Child", &key), reg::kSuccess);
+  store.registry.RegCloseKey(key);
+  QString child = QStringLiteral("HKEY_CURRENT_USER\\Software\\P\\Child");
+  declares.DeleteKey(child);
+  parent = QStringLiteral("HKEY_CURRENT_USER\\Software\\P");
+  declares.DeleteKey(parent);
+  EXPECT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\P", &key), reg::kFileNotFound);
+}
+
+TEST(DeclaresErrorMsg, NamesTheKnownCodesAndNumbersTheRest) {
+  EXPECT_EQ(Declares::ErrorMsg(2), QStringLiteral("Bad Key Name"));
+  EXPECT_EQ(Declares::ErrorMsg(1010), QStringLiteral("Bad Key Name"));
+  EXPECT_EQ(Declares::ErrorMsg(1012), QStringLiteral("Can't Read Key"));
+  EXPECT_EQ(Declares::ErrorMsg(5), QStringLiteral("Access to this key is denied"));
+  EXPECT_EQ(Declares::ErrorMsg(14), QStringLiteral("Out of memory"));
+  EXPECT_EQ(Declares::ErrorMsg(87), QStringLiteral("Invalid Parameter"));
+  EXPECT_EQ(Declares::ErrorMsg(234), QStringLiteral("There is more data than the buffer has been allocated to hold."));
+  EXPECT_EQ(Declares::ErrorMsg(1015), QStringLiteral("The Registry Database is corrupt!"));
+  EXPECT_EQ(Declares::ErrorMsg(1011), QStringLiteral("Can't Open Key"));
+  EXPECT_EQ(Declares::ErrorMsg(1013), QStringLiteral("Can't Write Key"));
+  EXPECT_EQ(Declares::ErrorMsg(1014), QStringLiteral("Undefined Error Code:   1014"));
+  EXPECT_EQ(Declares::ErrorMsg(0), QStringLiteral("Undefined Error Code:   0"));
+  EXPECT_EQ(Declares::ErrorMsg(-1), QStringLiteral("Undefined Error Code:  -1"));
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include "coravel/entry/zuzirar_registry.h"
+
+#include <gtest/gtest.h>
+
+#include "coravel/entry/test_registry.h"
+
+using core::Value;
+using coravel::ZuzirarRegistry;
+namespace reg = platform::reg;
+
+namespace {
+
+// Records which windows were asked for.
+class RecordingWindows : public coravel::LibraryWindows {
+ public:
+  void show(coravel::WindowId id) override { shown.push_back(id); }
+  std::vector<coravel::WindowId> shown;
+};
+
+class ZuzirarRegistryTest : public ::testing::Test {
+ protected:
+  void setRaw(const char* path, const char* name, uint32_t type, const QByteArray& data) {
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.registry.RegCreateKeyA(reg::kCurrentUser, path, &key), reg::kSuccess);
+    store.registry.RegSetValueExA(key, name, 0, type, reinterpret_cast<const uint8_t*>(data.constData()),
+                                  uint32_t(data.size()));
+    store.registry.RegCloseKey(key);
+  }
+  // Calls a member by name through the dispatch interface, as hosts do.
+  Value call(const char* name, std::vector<Value>& args, int32_t* faultNumber = nullptr) {
+    Value result;
+    core::Fault f = object.invoke(object.slotOf(name, platform::CallKind::Method), args, result);
+    if (faultNumber) *faultNumber = f.number;
+    else EXPECT_FALSE(f.isFault()) << name << ": " << f.description.toStdString();
+    return result;
+  }
+
+  coravel::test::TempRegistry store;
+  RecordingWindows windows;
+  ZuzirarRegistry object{store.registry, windows};
+  coravel::RegistrySettings& settings = object.settings();
+};
+
+const int32_t kUser = int32_t(reg::kCurrentUser);
+
+TEST_F(ZuzirarRegistryTest, MembersSitInTheirSlots) {
+  const char* names[] = {"RunExcelfrm", "ShowHolidayfrm", "ShowSickfrm", "ShowVacationfrm", "ShowGraphfrm",
+                         "savekey", "getstring", "getstringx", "getstringp", "savestring", "getdword",
+                         "SaveDword", "DeleteKey", "DeleteValue"};
+  for (int slot = 1; slot <= 14; ++slot) EXPECT_EQ(object.slotOf(names[slot - 1], platform::CallKind::Method), slot);
+}
+
+TEST_F(ZuzirarRegistryTest, SavestringStoresWithoutNulAndCreatesMissingKeys) {
+  std::vector<Value> args{Value(kUser), Value("Software\\A\\B\\C"), Value("Rate"), Value("12.50")};
+  call("savestring", args);
+  platform::HKEY key = 0;
+  ASSERT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\A\\B\\C", &key), reg::kSuccess);
+  uint32_t type = 0, size = 0;
+  store.registry.RegQueryValueExA(key, "Rate", nullptr, &type, nullptr, &size);
+  store.registry.RegCloseKey(key);
+  EXPECT_EQ(type, reg::kString);
+  EXPECT_EQ(size, 5u);
+  std::vector<Value> read{Value(kUser), Value("Software\\A\\B\\C"), Value("Rate")};
+  EXPECT_EQ(call("getstring", read), Value("12.50"));
+}
+
+TEST_F(ZuzirarRegistryTest, GetstringGivesEmptyForWhatIsNotAString) {
+  setRaw("Software\\G", "num", reg::kDword, QByteArray("\x01\0\0\0", 4));
+  setRaw("Software\\G", "empty", reg::kString, QByteArray());
+  setRaw("Software\\G", "withNul", reg::kString, QByteArray("abc\0", 4));
+  setRaw("Software\\G", "inner", reg::kString, QByteArray("ab\0cd", 5));
+  EXPECT_TRUE(settings.getstring(reg::kCurrentUser, "Software\\G", "missing").isEmpty());
+  EXPECT_TRUE(settings.getstring(reg::kCurrentUser, "Software\\Nope", "num").isEmpty());
+  EXPECT_TRUE(settings.getstring(reg::kCurrentUser, "Software\\G", "num").isEmpty());
+  EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\G", "empty"), Value(QString()));  // text, not empty
+  EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\G", "withNul"), Value("abc"));
+  EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\G", "inner"), Value("ab"));
+  EXPECT_EQ(settings.getdword(reg::kCurrentUser, "Software\\G", "withNul"), 0);
+  EXPECT_EQ(settings.getdword(reg::kCurrentUser, "Software\\G", "num"), 1);
+  EXPECT_EQ(settings.getdword(reg::kCurrentUser, "Software\\Nope", "num"), 0);
+}
+
+TEST_F(ZuzirarRegistryTest, GetstringpAndGetstringxPrefixTheCallersPath) {
+  settings.writeSetting("HolidaysPay", "7.5");
+  std::vector<Value> args{Value(""), Value("HolidaysPay")};
+  EXPECT_EQ(call("getstringp", args), Value("7.5"));
+  EXPECT_EQ(args[0], Value("Software\\Vandr\\Registry"));
+  // Without a leading backslash the two paths run together.
+  std::vector<Value> joined{Value("Sub"), Value("HolidaysPay")};
+  EXPECT_TRUE(call("getstringp", joined).isEmpty());
+  EXPECT_EQ(joined[0], Value("Software\\Vandr\\RegistrySub"));
+  setRaw("Software\\Ravelin\\Registry\\Sub", "x", reg::kString, "y");
+  std::vector<Value> sub{Value("\\Sub"), Value("x")};
+  EXPECT_EQ(call("getstringx", sub), Value("y"));
+  EXPECT_EQ(sub[0], Value("Software\\Ravelin\\Registry\\Sub"));
+}
+
+TEST_F(ZuzirarRegistryTest, DwordsDeletesAndKeys) {
+  std::vector<Value> save{Value(kUser), Value("Software\\N"), Value("n"), Value(int32_t(-5))};
+  EXPECT_TRUE(call("SaveDword", save).isEmpty());
+  std::vector<Value> get{Value(kUser), Value("Software\\N"), Value("n")};
+  EXPECT_EQ(call("getdword", get), Value(int32_t(-5)));
+  std::vector<Value> del{Value(kUser), Value("Software\\N"), Value("n")};
+  call("DeleteValue", del);
+  EXPECT_EQ(call("getdword", get), Value(int32_t(0)));
+
+  std::vector<Value> makeChild{Value(kUser), Value("Software\\N\\Child")};
+  call("savekey", makeChild);
+  std::vector<Value> dropParent{Value(kUser), Value("Software\\N")};
+  call("DeleteKey", dropParent);  // refused: the key has a subkey; silent either way
+  platform::HKEY key = 0;
+  EXPECT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\N\\Child", &key), reg::kSuccess);
+  store.registry.RegCloseKey(key);
+}
+
+TEST_F(ZuzirarRegistryTest, WindowMembersOpenTheirWindowsAndRunExcelfrmNeedsAnObject) {
+  std::vector<Value> none;
+  call("ShowHolidayfrm", none);
+  call("ShowSickfrm", none);
+  call("ShowVacationfrm", none);
+  call("ShowGraphfrm", none);
+  using coravel::WindowId;
+  EXPECT_EQ(windows.shown, (std::vector<WindowId>{WindowId::Holidays, WindowId::Sick, WindowId::Vacations,
+                                                  WindowId::Graph}));
+  int32_t fault = 0;
+  call("RunExcelfrm", none, &fault);
+  EXPECT_EQ(fault, core::kObjectRequired);
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "coravel/settings/registry_settings.h"
+
+namespace coravel {
+
+using platform::HKEY;
+namespace reg = platform::reg;
+
+std::string toCodePage(const QString& text) { return text.toLatin1().toStdString(); }
+
+QString fromCodePage(const char* bytes, size_t size) { return QString::fromLatin1(bytes, qsizetype(size)); }
+
+namespace {
+
+// Closes the key it holds when the operation ends, whatever path it takes.
+class KeyCloser {
+ public:
+  KeyCloser(platform::Registry& registry, HKEY key) : registry_(registry), key_(key) {}
+  ~KeyCloser() {
+    if (key_ != 0) registry_.RegCloseKey(key_);
+  }
+
+ private:
+  platform::Registry& registry_;
+  HKEY key_;
+};
+
+}  // namespace
+
+void RegistrySettings::savekey(HKEY hKey, const QString& strPath) {
+  HKEY key = 0;
+  if (registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key) == reg::kSuccess) registry_.RegCloseKey(key);
+}
+
+core::Value RegistrySettings::getstring(HKEY hKey, const QString& strPath, const QString& strValue) {
+  HKEY key = 0;
+  // The open is not checked: when it fails, the reads below fail on handle 0.
+  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  KeyCloser closer(registry_, key);
+  const std::string name = toCodePage(strValue);
+
+  uint32_t type = 0, size = 0;
+  registry_.RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+  if (type != reg::kString) return {};
+
+  std::string buffer(size, ' ');
+  if (registry_.RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<uint8_t*>(buffer.data()), &size) !=
+      reg::kSuccess)
+    return {};
+  const size_t nul = buffer.find('\0');
+  return fromCodePage(buffer.data(), nul == std::string::npos ? buffer.size() : nul);
+}
+
+core::Value RegistrySettings::getstringx(QString& strPath, const QString& strValue) {
+  strPath = QLatin1String(kRavelinKey) + strPath;
+  return getstring(reg::kCurrentUser, strPath, strValue);
+}
+
+core::Value RegistrySettings::getstringp(QString& strPath, const QString& strValue) {
+  strPath = QLatin1String(kSettingsKey) + strPath;
+  return getstring(reg::kCurrentUser, strPath, strValue);
+}
+
+void RegistrySettings::savestring(HKEY hKey, const QString& strPath, const QString& strValue,
+                                  const QString& strdata) {
+  HKEY key = 0;
+  registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key);
+  KeyCloser closer(registry_, key);
+  const std::string data = toCodePage(strdata);
+  registry_.RegSetValueExA(key, toCodePage(strValue), 0, reg::kString,
+                           reinterpret_cast<const uint8_t*>(data.data()), uint32_t(data.size()));
+}
+
+int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QString& strValueName) {
+  HKEY key = 0;
+  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  KeyCloser closer(registry_, key);
+  uint8_t bytes[4] = {0, 0, 0, 0};
+  uint32_t type = 0, size = 4;
+  if (registry_.RegQueryValueExA(key, toCodePage(strValueName), nullptr, &type, bytes, &size) != reg::kSuccess ||
+      type != reg::kDword)
+    return 0;
+  return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+}
+
+void RegistrySettings::SaveDword(HKEY hKey, const QString& strPath, const QString& strValueName, int32_t lData) {
+  HKEY key = 0;
+  registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key);
+  KeyCloser closer(registry_, key);
+  const uint32_t u = uint32_t(lData);
+  const uint8_t bytes[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+  registry_.RegSetValueExA(key, toCodePage(strValueName), 0, reg::kDword, bytes, 4);
+}
+
+void RegistrySettings::DeleteKey(HKEY hKey, const QString& strKey) {
+  registry_.RegDeleteKeyA(hKey, toCodePage(strKey));
+}
+
+void RegistrySettings::DeleteValue(HKEY hKey, const QString& strPath, const QString& strValue) {
+  HKEY key = 0;
+  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  KeyCloser closer(registry_, key);
+  registry_.RegDeleteValueA(key, toCodePage(strValue));
+}
+
+}  // namespace coravel

@@ -1,0 +1,457 @@
+#include "core/regional_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/fault.h"
+#include "core/number_text.h"
+
+namespace core {
+namespace {
+
+// ---------------------------------------------------------------------------
+// What a locale writes, looked up once and kept for the next call.
+
+enum class DateField : uint8_t { Day, Month, Year };
+
+struct LocaleSymbols {
+  QLocale locale;
+  QString decimal;
+  QString group;
+  bool groupIsSpace = false;  // then any blank is taken as a group separator
+  QString minus;
+  QString plus;
+  QString symbol;
+  QString isoCode;
+  // A positive currency text is prefix + number + suffix.
+  QString currencyPrefix;
+  QString currencySuffix;
+  // Short dates: the order of the numeric fields, and the characters between them.
+  bool numericShortDate = false;
+  DateField dateOrder[3] = {DateField::Month, DateField::Day, DateField::Year};
+  QString dateSeparators;
+};
+
+// Directional marks some locales put around signs and symbols; reading ignores them.
+bool isDirectionMark(QChar c) {
+  return c.unicode() == 0x200E || c.unicode() == 0x200F || c.unicode() == 0x061C;
+}
+
+QString withoutDirectionMarks(QString s) {
+  s.removeIf(isDirectionMark);
+  return s;
+}
+
+void readShortDateFormat(LocaleSymbols& s) {
+  const QString format = s.locale.dateFormat(QLocale::ShortFormat);
+  int fields = 0;
+  bool seen[3] = {false, false, false};
+  for (qsizetype i = 0; i < format.size();) {
+    const QChar c = format[i];
+    if (c == u'\'') {  // quoted literal text: not a plain numeric date
+      return;
+    }
+    if (!c.isLetter()) {
+      if (!s.dateSeparators.contains(c)) s.dateSeparators.append(c);
+      ++i;
+      continue;
+    }
+    qsizetype run = 1;
+    while (i + run < format.size() && format[i + run] == c) ++run;
+    DateField field;
+    if (c == u'd' && run <= 2) field = DateField::Day;
+    else if (c == u'M' && run <= 2) field = DateField::Month;
+    else if (c == u'y' && (run == 2 || run == 4)) field = DateField::Year;
+    else return;  // names of days or months, eras, ...
+    const int index = static_cast<int>(field);
+    if (seen[index] || fields == 3) return;
+    seen[index] = true;
+    s.dateOrder[fields++] = field;
+    i += run;
+  }
+  s.numericShortDate = fields == 3;
+}
+
+LocaleSymbols makeSymbols(const QLocale& locale) {
+  LocaleSymbols s;
+  s.locale = locale;
+  s.decimal = withoutDirectionMarks(locale.decimalPoint());
+  s.group = withoutDirectionMarks(locale.groupSeparator());
+  s.groupIsSpace = s.group.size() == 1 && s.group[0].isSpace();
+  s.minus = withoutDirectionMarks(locale.negativeSign());
+  s.plus = withoutDirectionMarks(locale.positiveSign());
+  s.symbol = withoutDirectionMarks(locale.currencySymbol()).trimmed();
+  s.isoCode = locale.currencySymbol(QLocale::CurrencyIsoCode);
+
+  const QString sample = locale.toCurrencyString(1.0, QString(), 2);
+  const QString number = locale.toString(1.0, 'f', 2);
+  const qsizetype at = sample.indexOf(number);
+  if (at >= 0) {
+    s.currencyPrefix = sample.left(at);
+    s.currencySuffix = sample.mid(at + number.size());
+  } else {
+    s.currencyPrefix = locale.currencySymbol();
+  }
+  readShortDateFormat(s);
+  return s;
+}
+
+// Lists of thousands of cells are read with the same locale, call after call.
+const LocaleSymbols& symbolsFor(const QLocale& locale) {
+  thread_local LocaleSymbols cached = makeSymbols(QLocale::c());
+  if (!(cached.locale == locale)) cached = makeSymbols(locale);
+  return cached;
+}
+
+// ---------------------------------------------------------------------------
+// Reading numbers the way a locale writes them.
+
+struct LocaleDigits {
+  bool negative = false;
+  std::string digits;  // ASCII digits with at most one '.'
+};
+
+bool startsWith(QStringView s, const QString& word) {
+  return !word.isEmpty() && s.startsWith(word, Qt::CaseInsensitive);
+}
+
+bool endsWith(QStringView s, const QString& word) {
+  return !word.isEmpty() && s.endsWith(word, Qt::CaseInsensitive);
+}
+
+bool isMinus(QChar c) { return c == u'-' || c.unicode() == 0x2212; }
+
+// Takes a sign (the locale's, "-", "\u2212" or "+") off the front or the back of `s`.
+bool stripSign(QStringView& s, const LocaleSymbols& sym, bool atFront, bool* negative, bool* sawSign) {
+  if (*sawSign || s.isEmpty()) return false;
+  const QChar edge = atFront ? s.front() : s.back();
+  qsizetype length = 0;
+  bool minus = false;
+  if (atFront ? startsWith(s, sym.minus) : endsWith(s, sym.minus)) length = sym.minus.size(), minus = true;
+  else if (isMinus(edge)) length = 1, minus = true;
+  else if (atFront ? startsWith(s, sym.plus) : endsWith(s, sym.plus)) length = sym.plus.size();
+  else if (edge == u'+') length = 1;
+  if (length == 0) return false;
+  s = atFront ? s.sliced(length) : s.chopped(length);
+  *negative = minus;
+  *sawSign = true;
+  return true;
+}
+
+bool stripSymbol(QStringView& s, const LocaleSymbols& sym, bool atFront, bool* sawSymbol) {
+  if (*sawSymbol) return false;
+  for (const QString* word : {&sym.symbol, &sym.isoCode}) {
+    if (atFront ? startsWith(s, *word) : endsWith(s, *word)) {
+      s = atFront ? s.sliced(word->size()) : s.chopped(word->size());
+      *sawSymbol = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Splits a locale number into its sign and plain digits. Accepts the
+// currency symbol or code and a sign on either side, parentheses around,
+// group separators between integer digits and the locale's decimal separator.
+std::optional<LocaleDigits> scanLocaleNumber(QStringView text, const LocaleSymbols& sym) {
+  QString cleaned;
+  if (std::any_of(text.begin(), text.end(), isDirectionMark)) {
+    cleaned = withoutDirectionMarks(text.toString());
+    text = cleaned;
+  }
+  QStringView s = text.trimmed();
+  bool parentheses = false;
+  if (s.size() >= 2 && s.front() == u'(' && s.back() == u')') {
+    parentheses = true;
+    s = s.sliced(1).chopped(1).trimmed();
+  }
+  LocaleDigits out;
+  bool sawSign = false, sawSymbol = false;
+  for (bool front : {true, false}) {
+    while (stripSymbol(s, sym, front, &sawSymbol) || stripSign(s, sym, front, &out.negative, &sawSign))
+      s = s.trimmed();
+  }
+  if (parentheses) {
+    if (sawSign) return std::nullopt;
+    out.negative = true;
+  }
+
+  bool anyDigit = false, point = false;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    const QChar c = s[i];
+    const int digit = c.digitValue();
+    if (digit >= 0) {
+      out.digits.push_back(static_cast<char>('0' + digit));
+      anyDigit = true;
+      continue;
+    }
+    if (!point && startsWith(s.sliced(i), sym.decimal)) {
+      out.digits.push_back('.');
+      point = true;
+      i += sym.decimal.size() - 1;
+      continue;
+    }
+    // A group separator sits between two integer digits.
+    qsizetype groupLength = 0;
+    if (startsWith(s.sliced(i), sym.group)) groupLength = sym.group.size();
+    else if (sym.groupIsSpace && c.isSpace()) groupLength = 1;
+    const bool between = i > 0 && s[i - 1].digitValue() >= 0 && i + groupLength < s.size() &&
+                         s[i + groupLength].digitValue() >= 0;
+    if (point || groupLength == 0 || !between) return std::nullopt;
+    i += groupLength - 1;
+  }
+  if (!anyDigit) return std::nullopt;
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Rounding a double's exact value to a few decimals, halves away from zero.
+
+struct Decimal {
+  bool negative = false;
+  std::string whole;     // no leading zeros; "0" for none
+  std::string fraction;  // exactly the requested number of digits
+};
+
+// Thirty decimals are enough to decide: a double of magnitude 0.001 or more
+// lies at least 1e-22 from any multiple of 0.001 it does not equal, so the
+// printed digits up to the third decimal are the exact value's digits, and
+// smaller magnitudes round to zero at two decimals whatever the tail.
+Decimal roundDecimal(double value, int decimals) {
+  char text[400];
+  auto r = std::to_chars(text, text + sizeof(text), value, std::chars_format::fixed, 30);
+  std::string s(text, r.ptr);
+  Decimal d;
+  if (!s.empty() && s[0] == '-') {
+    d.negative = true;
+    s.erase(0, 1);
+  }
+  const size_t point = s.find('.');
+  std::string digits = s.substr(0, point) + s.substr(point + 1, static_cast<size_t>(decimals));
+  const bool up = s[point + 1 + static_cast<size_t>(decimals)] >= '5';
+  if (up) {
+    size_t i = digits.size();
+    while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+    if (i == 0) digits.insert(digits.begin(), '1');
+    else ++digits[i - 1];
+  }
+  d.whole = digits.substr(0, digits.size() - static_cast<size_t>(decimals));
+  d.fraction = digits.substr(digits.size() - static_cast<size_t>(decimals));
+  const size_t firstNonZero = d.whole.find_first_not_of('0');
+  d.whole = firstNonZero == std::string::npos ? "0" : d.whole.substr(firstNonZero);
+  return d;
+}
+
+bool isZero(const Decimal& d) {
+  return d.whole == "0" && d.fraction.find_first_not_of('0') == std::string::npos;
+}
+
+// "1234567" -> "1,234,567".
+std::string groupThousands(const std::string& whole) {
+  std::string out;
+  out.reserve(whole.size() + whole.size() / 3);
+  for (size_t i = 0; i < whole.size(); ++i) {
+    if (i > 0 && (whole.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(whole[i]);
+  }
+  return out;
+}
+
+// Negative amounts are the locale's minus sign before the positive text
+// ("-$5.00", "-1.234,50 €"), not the accounting parentheses some locale
+// tables carry. A sum that rounds to zero shows no sign.
+QString currencyText(bool negative, uint64_t units, unsigned cents, const LocaleSymbols& sym) {
+  QString text;
+  if (negative && (units != 0 || cents != 0)) text = sym.locale.negativeSign();
+  text += sym.currencyPrefix;
+  text += sym.locale.toString(static_cast<qulonglong>(units));
+  text += sym.locale.decimalPoint();
+  text += sym.locale.toString(static_cast<qulonglong>(cents / 10));
+  text += sym.locale.toString(static_cast<qulonglong>(cents % 10));
+  text += sym.currencySuffix;
+  return text;
+}
+
+}  // namespace
+
+QString formatCurrency(Money amount, const QLocale& locale) {
+  // Cents, halves away from zero, straight from the ten-thousandths.
+  const int64_t raw = amount.raw();
+  const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+  const uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+  return currencyText(raw < 0, cents / 100, static_cast<unsigned>(cents % 100), symbolsFor(locale));
+}
+
+QString formatCurrency(double amount, const QLocale& locale) {
+  if (!std::isfinite(amount)) return numberToText(amount);
+  const LocaleSymbols& sym = symbolsFor(locale);
+  const Decimal d = roundDecimal(amount, 2);
+  if (d.whole.size() > 18) {  // beyond 64-bit units; only Qt's double text is left
+    QString text = locale.toCurrencyString(std::fabs(amount), QString(), 2);
+    return amount < 0 ? locale.negativeSign() + text : text;
+  }
+  uint64_t units = 0;
+  std::from_chars(d.whole.data(), d.whole.data() + d.whole.size(), units);
+  const unsigned cents = static_cast<unsigned>((d.fraction[0] - '0') * 10 + (d.fraction[1] - '0'));
+  return currencyText(d.negative, units, cents, sym);
+}
+
+// Only the three patterns the windows and printouts use are known; any other
+// is a programming error and ends with fault 5 rather than a guessed text.
+QString formatPattern(double value, const QString& pattern) {
+  enum { Plain, Grouped, Dollars } kind;
+  if (pattern == u"#0.00") kind = Plain;
+  else if (pattern == u"#,##0.00") kind = Grouped;
+  else if (pattern == u"$#,###") kind = Dollars;
+  else throw FaultError(kInvalidProcedureCall);
+  if (!std::isfinite(value)) return numberToText(value);
+
+  const Decimal d = roundDecimal(value, kind == Dollars ? 0 : 2);
+  std::string out;
+  if (d.negative && !isZero(d)) out.push_back('-');
+  switch (kind) {
+    case Plain: out += d.whole + '.' + d.fraction; break;
+    case Grouped: out += groupThousands(d.whole) + '.' + d.fraction; break;
+    case Dollars:
+      // "#" shows no digit for a zero whole number.
+      out += '$';
+      if (d.whole != "0") out += groupThousands(d.whole);
+      break;
+  }
+  return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+QString formatShortDate(const QDate& date) {
+  return date.isValid() ? date.toString(u"MM/dd/yy") : QString();
+}
+
+// Amounts with more than four decimals round halves to even; amounts past
+// the 64-bit range are not money (nothing, like any other non-amount).
+std::optional<Money> readMoney(const QString& text, const QLocale& locale) {
+  const std::optional<LocaleDigits> scanned = scanLocaleNumber(text, symbolsFor(locale));
+  if (!scanned) return std::nullopt;
+  const std::string& digits = scanned->digits;
+  const size_t point = std::min(digits.find('.'), digits.size());
+
+  uint64_t magnitude = 0;
+  auto push = [&magnitude](int d) {
+    return !__builtin_mul_overflow(magnitude, 10u, &magnitude) &&
+           !__builtin_add_overflow(magnitude, static_cast<uint64_t>(d), &magnitude);
+  };
+  for (size_t i = 0; i < point; ++i)
+    if (!push(digits[i] - '0')) return std::nullopt;
+  for (size_t i = 1; i <= 4; ++i) {
+    const size_t at = point + i;
+    if (!push(at < digits.size() ? digits[at] - '0' : 0)) return std::nullopt;
+  }
+  const size_t droppedAt = point + 5;
+  if (droppedAt < digits.size()) {
+    const int dropped = digits[droppedAt] - '0';
+    const bool beyond = digits.find_first_not_of('0', droppedAt + 1) != std::string::npos;
+    if (dropped > 5 || (dropped == 5 && (beyond || (magnitude & 1u))))
+      if (__builtin_add_overflow(magnitude, 1u, &magnitude)) return std::nullopt;
+  }
+  constexpr uint64_t kMaxPositive = static_cast<uint64_t>(INT64_MAX);
+  if (magnitude > kMaxPositive + (scanned->negative ? 1 : 0)) return std::nullopt;
+  const int64_t raw = scanned->negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+  return Money::fromRaw(raw);
+}
+
+std::optional<double> readLocaleNumber(const QString& text, const QLocale& locale) {
+  std::optional<LocaleDigits> scanned = scanLocaleNumber(text, symbolsFor(locale));
+  if (!scanned) return std::nullopt;
+  std::string& digits = scanned->digits;
+  if (scanned->negative) digits.insert(digits.begin(), '-');
+  digits.insert(digits.begin() + (scanned->negative ? 1 : 0), '0');  // "0.5" for ".5"
+  double value = 0;
+  auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (r.ec == std::errc::result_out_of_range) return std::nullopt;
+  return value;
+}
+
+namespace {
+
+// Two-digit years name 1930 to 2029, as the platform reads them.
+int fullYear(int year, int digits) {
+  if (digits > 2) return year;
+  return year < 30 ? 2000 + year : 1900 + year;
+}
+
+// "yyyy-mm-dd".
+QDate readIsoDate(QStringView s) {
+  int parts[3] = {0, 0, 0};
+  int lengths[3] = {0, 0, 0};
+  int field = 0;
+  for (QChar c : s) {
+    if (c == u'-') {
+      if (++field > 2) return {};
+    } else if (c >= u'0' && c <= u'9') {
+      parts[field] = parts[field] * 10 + (c.unicode() - u'0');
+      if (++lengths[field] > 4) return {};
+    } else {
+      return {};
+    }
+  }
+  if (field != 2 || lengths[0] != 4 || lengths[1] == 0 || lengths[1] > 2 || lengths[2] == 0 ||
+      lengths[2] > 2)
+    return {};
+  return QDate(parts[0], parts[1], parts[2]);
+}
+
+}  // namespace
+
+// Numeric short formats are read field by field, so "3/7/26" and "3/7/2026"
+// both read in a "M/d/yy" locale and any of "/", "-", "." may separate them.
+QDate readLocaleDate(const QString& text, const QLocale& locale) {
+  const QStringView s = QStringView(text).trimmed();
+  if (s.isEmpty()) return {};
+  if (QDate iso = readIsoDate(s); iso.isValid()) return iso;
+
+  const LocaleSymbols& sym = symbolsFor(locale);
+  if (!sym.numericShortDate) return locale.toDate(s.toString(), QLocale::ShortFormat);
+
+  int values[3] = {0, 0, 0};
+  int lengths[3] = {0, 0, 0};
+  int field = -1;
+  bool inDigits = false;
+  for (QChar c : s) {
+    const int digit = c.digitValue();
+    if (digit >= 0) {
+      if (!inDigits) {
+        if (++field > 2) return {};
+        inDigits = true;
+      }
+      values[field] = values[field] * 10 + digit;
+      if (++lengths[field] > 4) return {};
+    } else if (c.isSpace() || c == u'/' || c == u'-' || c == u'.' || sym.dateSeparators.contains(c) ||
+               isDirectionMark(c)) {
+      inDigits = false;
+    } else {
+      return {};
+    }
+  }
+  if (field != 2) return {};
+  int day = 0, month = 0, year = 0;
+  for (int i = 0; i < 3; ++i) {
+    switch (sym.dateOrder[i]) {
+      case DateField::Day:
+        if (lengths[i] > 2) return {};
+        day = values[i];
+        break;
+      case DateField::Month:
+        if (lengths[i] > 2) return {};
+        month = values[i];
+        break;
+      case DateField::Year:
+        if (lengths[i] == 3) return {};
+        year = fullYear(values[i], lengths[i]);
+        break;
+    }
+  }
+  return QDate(year, month, day);
+}
+
+}  // namespace core

@@ -1,0 +1,89 @@
+#include "platform/component/dispatch_object.h"
+
+#include <atomic>
+#include <new>
+
+namespace platform {
+
+namespace {
+std::atomic<int> liveObjects{0};
+}
+
+int liveObjectCount() { return liveObjects.load(); }
+
+DispatchObject::DispatchObject(QString source) : source_(std::move(source)) { ++liveObjects; }
+DispatchObject::~DispatchObject() { --liveObjects; }
+
+using core::Fault;
+using core::FaultError;
+using core::Value;
+
+void DispatchObject::addMethod(const QString& name, std::vector<Param> params, Body body) {
+  members_.push_back(MemberInfo{name, CallKind::Method, std::move(params)});
+  bodies_.push_back(std::move(body));
+}
+
+void DispatchObject::addPropertyGet(const QString& name, std::function<Value()> get) {
+  members_.push_back(MemberInfo{name, CallKind::PropertyGet, {}});
+  bodies_.push_back([get = std::move(get)](Args&) { return get(); });
+}
+
+void DispatchObject::addPropertyPut(const QString& name, Param param, std::function<void(Value&)> put,
+                                    CallKind kind) {
+  members_.push_back(MemberInfo{name, kind, {std::move(param)}});
+  bodies_.push_back([put = std::move(put)](Args& args) {
+    put(args[0]);
+    return Value();
+  });
+}
+
+Value DispatchObject::coerce(const Value& v, ValueType type) const {
+  switch (type) {
+    case ValueType::Variant: return v;
+    case ValueType::Int16: return Value(int32_t(v.toInt16()));
+    case ValueType::Int32: return Value(v.toInt32());
+    case ValueType::Double: return Value(v.toDouble());
+    case ValueType::Bool: return Value(v.toBool());
+    case ValueType::Text: return Value(v.toText());
+    case ValueType::Object: return Value(v.toObject());
+  }
+  return v;
+}
+
+Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
+  try {
+    if (slot < 1 || slot > int(members_.size())) throw FaultError(core::kMemberNotSupported, source_);
+    const MemberInfo& member = members_[size_t(slot - 1)];
+    const std::vector<Param>& params = member.params;
+    if (args.size() > params.size()) throw FaultError(core::kWrongNumberOfArguments, source_);
+
+    // The member works on its own copies; by-reference ones are written back.
+    Args working;
+    working.reserve(params.size());
+    for (size_t i = 0; i < params.size(); ++i) {
+      if (i < args.size()) {
+        working.push_back(coerce(args[i], params[i].type));
+      } else if (params[i].isOptional()) {
+        working.push_back(*params[i].defaultValue);
+      } else {
+        throw FaultError(core::kArgumentNotOptional, source_);
+      }
+    }
+    result = bodies_[size_t(slot - 1)](working);
+    for (size_t i = 0; i < args.size(); ++i)
+      if (params[i].byRef) args[i] = working[i];
+    return {};
+  } catch (const FaultError& e) {
+    Fault f = e.fault();
+    if (f.source.isEmpty()) f.source = source_;
+    return f;
+  } catch (const std::bad_alloc&) {
+    return Fault::fromNumber(core::kOutOfMemory, source_);
+  } catch (const std::exception& e) {
+    return Fault{core::kInternalError, QString::fromUtf8(e.what()), source_};
+  } catch (...) {
+    return Fault::fromNumber(core::kInternalError, source_);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+#include "platform/component/object_host.h"
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "platform/component/class_server.h"
+
+namespace platform {
+
+namespace {
+
+using GetClassObjectFn = int32_t (*)(const char*, const char*, void**);
+using RegistrationFn = int32_t (*)();
+
+core::Fault cannotCreate(const QString& why) {
+  return core::Fault{core::kCantCreateObject,
+                     core::Fault::standardDescription(core::kCantCreateObject) + QStringLiteral(": ") + why,
+                     QStringLiteral("createObject")};
+}
+
+// The default value of HKEY_CLASSES_ROOT\path, up to its first NUL.
+std::string readClassesText(Registry& reg, const std::string& path) {
+  HKEY key = 0;
+  if (reg.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &key) != reg::kSuccess) return {};
+  uint32_t type = 0, size = 0;
+  std::string text;
+  if (reg.RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) == reg::kSuccess && type == reg::kString) {
+    text.resize(size);
+    if (reg.RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<uint8_t*>(text.data()), &size) !=
+        reg::kSuccess)
+      text.clear();
+    text.resize(std::min<size_t>(size, text.size()));
+  }
+  reg.RegCloseKey(key);
+  return text.substr(0, text.find('\0'));
+}
+
+// Libraries stay loaded: code of theirs (Qt windows, static objects) may
+// still be referenced after the last instance goes.
+void* loadLibrary(const QString& path, QString* error) {
+  void* handle = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) *error = QString::fromLocal8Bit(dlerror());
+  return handle;
+}
+
+}  // namespace
+
+CreatedObject createObject(const QString& progId, Registry& registry) {
+  const std::string clsid = readClassesText(registry, progId.toLatin1().toStdString() + "\\CLSID");
+  if (clsid.empty()) return {nullptr, cannotCreate(QStringLiteral("%1 is not registered").arg(progId))};
+  const std::string path = readClassesText(registry, "CLSID\\" + clsid + "\\InprocServer32");
+  if (path.empty())
+    return {nullptr, cannotCreate(QStringLiteral("no library registered for %1").arg(QString::fromStdString(clsid)))};
+
+  QString error;
+  void* lib = loadLibrary(QString::fromLocal8Bit(path.c_str()), &error);
+  if (!lib) return {nullptr, cannotCreate(error)};
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(lib, "DllGetClassObject"));
+  if (!getClassObject) return {nullptr, cannotCreate(QStringLiteral("%1 has no class objects").arg(QString::fromStdString(path)))};
+
+  void* factory = nullptr;
+  if (getClassObject(clsid.c_str(), kIidClassFactory, &factory) != kS_OK || !factory)
+    return {nullptr, cannotCreate(QStringLiteral("class %1 not available").arg(QString::fromStdString(clsid)))};
+  Dispatch* object = static_cast<ClassFactory*>(factory)->CreateInstance();
+  if (!object) return {nullptr, cannotCreate(QStringLiteral("%1 failed to start").arg(progId))};
+  return {std::unique_ptr<Dispatch>(object), {}};
+}
+
+core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode) {
+  QString error;
+  void* lib = loadLibrary(path, &error);
+  if (!lib) return cannotCreate(error);
+  const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  auto fn = reinterpret_cast<RegistrationFn>(dlsym(lib, entry));
+  if (!fn) return cannotCreate(QStringLiteral("%1 has no %2").arg(path, QLatin1String(entry)));
+  int32_t rc = fn();
+  if (resultCode) *resultCode = rc;
+  return {};
+}
+
+core::Fault callByName(Dispatch& object, const QString& name, CallKind kind, std::vector<core::Value>& args,
+                       core::Value& result) {
+  int slot = object.slotOf(name, kind);
+  if (slot == 0) return core::Fault::fromNumber(core::kMemberNotSupported);
+  return object.invoke(slot, args, result);
+}
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+// The host side of the component layer: find a class by its ProgID in the
+// registry, load its library and create an instance; call members by name.
+#include <QString>
+#include <memory>
+
+#include "core/fault.h"
+#include "platform/component/dispatch.h"
+#include "platform/registry/registry.h"
+
+namespace platform {
+
+struct CreatedObject {
+  std::unique_ptr<Dispatch> object;  // null when creation failed
+  core::Fault fault;                 // why, when it failed
+};
+
+// Resolves HKEY_CLASSES_ROOT\<progId>\CLSID and CLSID\{...}\InprocServer32,
+// loads that library (kept loaded for the life of the process) and asks its
+// class object for an instance. Fault 429 with the reason when any step fails.
+CreatedObject createObject(const QString& progId, Registry& registry);
+
+// Loads the library at `path` and calls its DllRegisterServer (or
+// DllUnregisterServer). The platform's result code, or a fault on failure to load.
+core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode);
+
+// Calls `name` on `object` as a method (or property getter), a property put
+// or put-by-reference. Fault 438 when the member does not exist.
+core::Fault callByName(Dispatch& object, const QString& name, CallKind kind, std::vector<core::Value>& args,
+                       core::Value& result);
+
+}  // namespace platform

@@ -1,0 +1,990 @@
+#include "platform/registry/sqlite_registry.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+// Store layout
+// ------------
+//   keys(id, root, parent, name, lpath)  one row per key; the seven roots are
+//       rows 1..7 (root 0..6, parent NULL, lpath ''). lpath is the key's path
+//       below its root with every name case-folded, so UNIQUE(root, lpath)
+//       resolves a whole path in one index lookup. Ids come from AUTOINCREMENT
+//       and are never reused, so an id names one key for the store's life: a
+//       handle whose id is gone refers to a deleted key (kKeyDeleted), even if
+//       a key of the same path has been created since.
+//   vals(id, key, lname, name, type, data)  lname is the folded value name;
+//       UNIQUE(key, lname). The rowid keeps the order values were first set.
+//
+// Read cache
+// ----------
+// A read transaction costs two fcntl() lock calls on the -shm file, which is
+// most of the price of a lookup, so an open + two queries would cost three of
+// them. Instead each connection keeps what it has read (path -> key id, value)
+// together with the WAL-index header that was current *before* those reads.
+// Every commit, by any process, rewrites that header in the shared memory
+// (-shm) before the commit returns: the frame count grows within one WAL
+// generation, and a WAL restart changes the salts. So if the header read at
+// the start of a call equals the one recorded before the cached reads, no
+// commit has completed since then, and the cached answers are exactly what a
+// fresh read would give. A commit still in flight while we look has not
+// returned to its caller, so answering without it is a valid order. When the
+// header differs, or the two copies SQLite keeps of it disagree (a writer is
+// mid-update), the cache is dropped and the call reads the database.
+// The -shm file is only reset when no connection has it open, and ours does
+// for as long as the cache lives.
+// The header is SQLite's own mapping of region 0 of the wal-index, obtained
+// through the VFS's xShmMap; its layout is SQLite's documented WAL-index
+// format (two 48-byte copies at offsets 0 and 48, version 3007000). When any
+// of that is not available (read-only store, no WAL) every call reads the
+// database.
+
+namespace platform {
+namespace {
+
+using reg::kAccessDenied;
+using reg::kBadDb;
+using reg::kFileNotFound;
+using reg::kInvalidHandle;
+using reg::kInvalidParameter;
+using reg::kKeyDeleted;
+using reg::kMoreData;
+using reg::kSuccess;
+
+constexpr int kApplicationId = 0x57577267;
+constexpr int kSchemaVersion = 1;
+constexpr auto kBusyTimeout = std::chrono::seconds(5);
+constexpr uint32_t kWalIndexVersion = 3007000;
+constexpr int kWalIndexRegion = 32768;
+constexpr size_t kMaxCachedEntries = 4096;
+constexpr size_t kMaxCachedBytes = 4u << 20;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  root INTEGER NOT NULL,
+  parent INTEGER,
+  name BLOB NOT NULL,
+  lpath BLOB NOT NULL,
+  UNIQUE(root, lpath));
+CREATE INDEX keys_by_parent ON keys(parent, lpath);
+CREATE TABLE vals(
+  id INTEGER PRIMARY KEY,
+  key INTEGER NOT NULL,
+  lname BLOB NOT NULL,
+  name BLOB NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  UNIQUE(key, lname));
+INSERT INTO keys(id, root, parent, name, lpath) VALUES
+  (1, 0, NULL, x'', x''), (2, 1, NULL, x'', x''), (3, 2, NULL, x'', x''), (4, 3, NULL, x'', x''),
+  (5, 4, NULL, x'', x''), (6, 5, NULL, x'', x''), (7, 6, NULL, x'', x'');
+)sql";
+
+void appendFolded(std::string& out, std::string_view s) {
+  const size_t at = out.size();
+  out.append(s);
+  for (size_t i = at; i < out.size(); ++i) out[i] = reg::foldCase(out[i]);
+}
+
+std::string folded(std::string_view s) {
+  std::string out;
+  appendFolded(out, s);
+  return out;
+}
+
+// The non-empty components of a backslash-separated path.
+std::vector<std::string_view> components(std::string_view path) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+// `base` extended by the folded components.
+std::string joinFolded(const std::string& base, const std::vector<std::string_view>& parts) {
+  std::string out = base;
+  for (std::string_view p : parts) {
+    if (!out.empty()) out.push_back('\\');
+    appendFolded(out, p);
+  }
+  return out;
+}
+
+int32_t errorFromSqlite(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return kAccessDenied;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return reg::kBusy;
+    case SQLITE_FULL:
+      return reg::kDiskFull;
+    case SQLITE_NOMEM:
+      return reg::kOutOfMemory;
+    case SQLITE_IOERR:
+      return reg::kIoFailed;
+    case SQLITE_TOOBIG:
+      return kInvalidParameter;
+    default:  // NOTADB, CORRUPT, CANTOPEN, SCHEMA, ...
+      return kBadDb;
+  }
+}
+
+// The value copy-out rule shared by queries and enumeration.
+int32_t copyValue(uint32_t type, std::string_view bytes, uint8_t* data, uint32_t* size) {
+  const auto n = static_cast<uint32_t>(bytes.size());
+  if (data == nullptr) {
+    if (size != nullptr) *size = n;
+    return kSuccess;
+  }
+  if (*size < n) {
+    *size = n;
+    return kMoreData;
+  }
+  if (n > 0) std::memcpy(data, bytes.data(), n);
+  if (reg::isStringType(type) && *size > n && (n == 0 || bytes[n - 1] != '\0')) data[n] = 0;
+  *size = n;
+  return kSuccess;
+}
+
+uint32_t grantedAccess(uint32_t asked) {
+  uint32_t access = asked;
+  if (access & (reg::kMaximumAllowed | reg::kGenericAll)) access |= reg::kKeyAllAccess;
+  if (access & reg::kGenericRead) access |= reg::kKeyRead;
+  if (access & reg::kGenericWrite) access |= reg::kKeyWrite;
+  return access;
+}
+
+// Creates the missing folders of `dir` with mode 0700.
+void makeFolders(const QByteArray& dir) {
+  if (dir.isEmpty()) return;
+  struct stat st{};
+  if (::stat(dir.constData(), &st) == 0) return;
+  const int slash = dir.lastIndexOf('/');
+  if (slash > 0) makeFolders(dir.left(slash));
+  ::mkdir(dir.constData(), 0700);
+}
+
+std::atomic<uint32_t> g_nextHandle{0x100};
+
+// A prepared statement kept for the connection's life.
+struct Statement {
+  sqlite3_stmt* stmt = nullptr;
+  ~Statement() { sqlite3_finalize(stmt); }
+};
+
+// One execution of a statement: binds, steps, and resets when it goes.
+class Run {
+ public:
+  explicit Run(sqlite3_stmt* stmt) : stmt_(stmt) {}
+  ~Run() { sqlite3_reset(stmt_); }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+  Run& bind(int i, int64_t v) {
+    sqlite3_bind_int64(stmt_, i, v);
+    return *this;
+  }
+  Run& bind(int i, std::string_view v) {
+    // A zero-length blob, not NULL, for empty text.
+    sqlite3_bind_blob64(stmt_, i, v.data() != nullptr ? v.data() : "", v.size(), SQLITE_STATIC);
+    return *this;
+  }
+  int step() { return sqlite3_step(stmt_); }
+  int64_t int64(int col) const { return sqlite3_column_int64(stmt_, col); }
+  std::string_view blob(int col) const {
+    const void* p = sqlite3_column_blob(stmt_, col);
+    const int n = sqlite3_column_bytes(stmt_, col);
+    return p == nullptr ? std::string_view() : std::string_view(static_cast<const char*>(p), size_t(n));
+  }
+
+ private:
+  sqlite3_stmt* stmt_;
+};
+
+using WalHeader = std::array<uint32_t, 12>;
+
+struct OpenKey {
+  int64_t id = 0;
+  uint8_t root = 0;      // 0..6
+  std::string lpath;     // folded path below the root
+  uint32_t access = 0;
+};
+
+// What a cached value read found.
+struct CachedValue {
+  enum State : uint8_t { kPresent, kMissing, kKeyGone } state = kMissing;
+  uint32_t type = 0;
+  std::string data;
+};
+
+}  // namespace
+
+struct SqliteRegistry::Impl {
+  QString path;
+  QByteArray file;
+  Mode mode;
+  std::mutex mutex;
+
+  sqlite3* db = nullptr;
+  bool readOnly = false;
+  std::chrono::steady_clock::time_point busySince;
+  Statement lookupKey, keyExists, queryValue, setValue, deleteValue, insertKey, hasSubkey,
+      deleteKeyValues, deleteKey, enumKey, enumValue, begin, commit, rollback;
+
+  std::unordered_map<HKEY, OpenKey> handles;
+
+  // Read cache (see the comment at the top of the file).
+  uint32_t* walIndex = nullptr;  // SQLite's mapping of wal-index region 0; null: no cache
+  bool cacheEnabled = true;
+  bool cacheUsable = false;      // the entries below match `cacheHeader`
+  WalHeader cacheHeader{};
+  std::unordered_map<std::string, int64_t> keyCache;        // root byte + lpath -> id (0: none)
+  std::unordered_map<std::string, CachedValue> valueCache;  // key id bytes + lname
+  size_t cachedBytes = 0;
+  CachedValue scratch;  // holds a value read when the cache is off
+
+  Impl(const QString& p, Mode m) : path(p), file(QFile::encodeName(p)), mode(m) {}
+  ~Impl() { close(); }
+
+  void close() {
+    for (Statement* s : {&lookupKey, &keyExists, &queryValue, &setValue, &deleteValue, &insertKey,
+                         &hasSubkey, &deleteKeyValues, &deleteKey, &enumKey, &enumValue, &begin, &commit,
+                         &rollback}) {
+      sqlite3_finalize(s->stmt);
+      s->stmt = nullptr;
+    }
+    sqlite3_close(db);
+    db = nullptr;
+    walIndex = nullptr;
+    dropCache();
+  }
+
+  // ---- opening -------------------------------------------------------------
+
+  // Why the store cannot be opened, as the caller's result code: a write
+  // refused by file permissions is kAccessDenied, anything else kBadDb.
+  int32_t openFailure(bool forWrite) const {
+    if (!forWrite) return kBadDb;
+    if (mode == Mode::ReadOnly) return kAccessDenied;
+    const QByteArray target = ::access(file.constData(), F_OK) == 0
+                                  ? file
+                                  : QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(target.constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+      return kAccessDenied;
+    return kBadDb;
+  }
+
+  int32_t ensureOpen(bool forWrite) {
+    if (db != nullptr) return kSuccess;
+    const int32_t rc = open(forWrite);
+    if (rc != kSuccess) close();
+    return rc;
+  }
+
+  int32_t open(bool forWrite) {
+    if (mode == Mode::ReadWrite) {
+      makeFolders(QFile::encodeName(QFileInfo(path).absolutePath()));
+      // Create the file ourselves so that it starts with mode 0600 whatever
+      // the umask; SQLite gives its -wal and -shm files the same mode.
+      const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+      if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+      }
+    }
+    const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    if (sqlite3_open_v2(file.constData(), &db, flags, nullptr) != SQLITE_OK) return openFailure(forWrite);
+    sqlite3_busy_handler(db, &Impl::waitWhileBusy, this);
+    readOnly = sqlite3_db_readonly(db, "main") == 1;
+
+    // Look before writing anything: a file that is not our store is left alone.
+    int64_t appId = 0, version = 0, tables = 0;
+    if (int rc = queryInt("PRAGMA application_id", appId); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = queryInt("PRAGMA user_version", version); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = queryInt("SELECT count(*) FROM sqlite_schema", tables); rc != SQLITE_OK)
+      return errorFromSqlite(rc);
+    const bool ours = appId == kApplicationId && version == kSchemaVersion;
+    const bool blank = appId == 0 && version == 0 && tables == 0;
+    if (!ours && !blank) return kBadDb;
+    if (blank && readOnly) return forWrite ? kAccessDenied : kBadDb;
+
+    if (!readOnly) {
+      std::string journal;
+      if (int rc = queryText("PRAGMA journal_mode", journal); rc != SQLITE_OK) return errorFromSqlite(rc);
+      if (journal != "wal") {
+        if (int rc = queryText("PRAGMA journal_mode=WAL", journal); rc != SQLITE_OK) return errorFromSqlite(rc);
+      }
+    }
+    if (int rc = exec("PRAGMA synchronous=FULL"); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (blank) {
+      if (int32_t rc = createSchema(); rc != kSuccess) return rc;
+    }
+    if (int32_t rc = prepareAll(); rc != kSuccess) return rc;
+    attachWalIndex();
+    return kSuccess;
+  }
+
+  // Two processes may create the store at once: the second finds it made.
+  int32_t createSchema() {
+    if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc);
+    int64_t appId = 0, tables = 0;
+    int rc = queryInt("PRAGMA application_id", appId);
+    if (rc == SQLITE_OK) rc = queryInt("SELECT count(*) FROM sqlite_schema", tables);
+    if (rc == SQLITE_OK && appId == 0 && tables == 0) {
+      rc = exec(kSchema);
+      if (rc == SQLITE_OK) rc = exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
+      if (rc == SQLITE_OK) rc = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    } else if (rc == SQLITE_OK && appId != kApplicationId) {
+      exec("ROLLBACK");
+      return kBadDb;
+    }
+    if (rc == SQLITE_OK) rc = exec("COMMIT");
+    if (rc != SQLITE_OK) {
+      exec("ROLLBACK");
+      return errorFromSqlite(rc);
+    }
+    return kSuccess;
+  }
+
+  int32_t prepareAll() {
+    const std::pair<Statement*, const char*> all[] = {
+        {&lookupKey, "SELECT id FROM keys WHERE root=?1 AND lpath=?2"},
+        {&keyExists, "SELECT 1 FROM keys WHERE id=?1"},
+        {&queryValue, "SELECT type, data FROM vals WHERE key=?1 AND lname=?2"},
+        // Stores only while the key still exists; keeps the name's first case.
+        {&setValue,
+         "INSERT INTO vals(key, lname, name, type, data) SELECT ?1, ?2, ?3, ?4, ?5 "
+         "WHERE EXISTS(SELECT 1 FROM keys WHERE id=?1) "
+         "ON CONFLICT(key, lname) DO UPDATE SET type=excluded.type, data=excluded.data"},
+        {&deleteValue, "DELETE FROM vals WHERE key=?1 AND lname=?2"},
+        {&insertKey, "INSERT INTO keys(root, parent, name, lpath) VALUES(?1, ?2, ?3, ?4)"},
+        {&hasSubkey, "SELECT 1 FROM keys WHERE parent=?1 LIMIT 1"},
+        {&deleteKeyValues, "DELETE FROM vals WHERE key=?1"},
+        {&deleteKey, "DELETE FROM keys WHERE id=?1"},
+        {&enumKey, "SELECT name FROM keys WHERE parent=?1 ORDER BY lpath LIMIT 1 OFFSET ?2"},
+        {&enumValue, "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2"},
+        {&begin, "BEGIN IMMEDIATE"},
+        {&commit, "COMMIT"},
+        {&rollback, "ROLLBACK"},
+    };
+    for (const auto& [s, sql] : all) {
+      const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s->stmt, nullptr);
+      if (rc != SQLITE_OK) return errorFromSqlite(rc);
+    }
+    return kSuccess;
+  }
+
+  void attachWalIndex() {
+    walIndex = nullptr;
+    if (readOnly) return;
+    std::string journal;
+    if (queryText("PRAGMA journal_mode", journal) != SQLITE_OK || journal != "wal") return;
+    // A read opens the WAL and its shared memory, so xShmMap below only
+    // hands back SQLite's existing mapping.
+    int64_t n = 0;
+    if (queryInt("SELECT count(*) FROM keys", n) != SQLITE_OK) return;
+    sqlite3_file* f = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || f == nullptr ||
+        f->pMethods == nullptr || f->pMethods->iVersion < 2 || f->pMethods->xShmMap == nullptr)
+      return;
+    void volatile* region = nullptr;
+    if (f->pMethods->xShmMap(f, 0, kWalIndexRegion, 0, &region) != SQLITE_OK || region == nullptr) return;
+    auto* words = const_cast<uint32_t*>(static_cast<volatile uint32_t*>(region));
+    if (words[0] != kWalIndexVersion && words[12] != kWalIndexVersion) return;
+    walIndex = words;
+  }
+
+  static bool readHeader(uint32_t* words, WalHeader& out) {
+    // SQLite's writers fill the second copy, then the first; read in the
+    // opposite order and accept only two equal copies.
+    WalHeader second;
+    for (size_t i = 0; i < out.size(); ++i) out[i] = __atomic_load_n(&words[i], __ATOMIC_RELAXED);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    for (size_t i = 0; i < second.size(); ++i) second[i] = __atomic_load_n(&words[12 + i], __ATOMIC_RELAXED);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return out == second && out[0] == kWalIndexVersion;
+  }
+
+  // Waits for another connection's lock in growing steps from 20 us to 2 ms,
+  // for up to kBusyTimeout. (SQLite's own timeout handler sleeps whole
+  // milliseconds, which costs two busy writers most of their rate.)
+  static int waitWhileBusy(void* self, int count) {
+    auto* d = static_cast<Impl*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) d->busySince = now;
+    if (now - d->busySince >= kBusyTimeout) return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(std::min(20 << std::min(count, 7), 2000)));
+    return 1;
+  }
+
+  int exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+  int queryInt(const char* sql, int64_t& out) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_step(s);
+      if (rc == SQLITE_ROW) out = sqlite3_column_int64(s, 0);
+      rc = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? SQLITE_OK : rc;
+    }
+    sqlite3_finalize(s);
+    return rc;
+  }
+
+  int queryText(const char* sql, std::string& out) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_step(s);
+      if (rc == SQLITE_ROW) {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        out = t != nullptr ? t : "";
+      }
+      rc = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? SQLITE_OK : rc;
+    }
+    sqlite3_finalize(s);
+    return rc;
+  }
+
+  // ---- cache -----------------------------------------------------------------
+
+  void dropCache() {
+    cacheUsable = false;
+    keyCache.clear();
+    valueCache.clear();
+    cachedBytes = 0;
+  }
+
+  // Called at the start of every reading call: afterwards the cache holds
+  // only answers that are still current (or nothing).
+  void syncCache() {
+    WalHeader now;
+    if (!cacheEnabled || walIndex == nullptr || !readHeader(walIndex, now)) {
+      if (cacheUsable || !keyCache.empty() || !valueCache.empty()) dropCache();
+      return;
+    }
+    if (cacheUsable && now == cacheHeader) return;
+    dropCache();
+    cacheHeader = now;  // read before any of the reads that will fill the cache
+    cacheUsable = true;
+  }
+
+  void makeRoom(size_t bytes) {
+    if (keyCache.size() + valueCache.size() >= kMaxCachedEntries || cachedBytes + bytes > kMaxCachedBytes) {
+      keyCache.clear();
+      valueCache.clear();
+      cachedBytes = 0;
+    }
+    cachedBytes += bytes;
+  }
+
+  // ---- keys ------------------------------------------------------------------
+
+  // The id of the key at `lpath` below `root` (0: none), from the cache or
+  // the database.
+  int32_t findKey(uint8_t root, const std::string& lpath, int64_t& id) {
+    std::string cacheKey;
+    if (cacheUsable) {
+      cacheKey.reserve(lpath.size() + 1);
+      cacheKey.push_back(static_cast<char>(root));
+      cacheKey.append(lpath);
+      if (auto it = keyCache.find(cacheKey); it != keyCache.end()) {
+        id = it->second;
+        return kSuccess;
+      }
+    }
+    if (int32_t rc = findKeyInDb(root, lpath, id); rc != kSuccess) return rc;
+    if (cacheUsable) {
+      makeRoom(cacheKey.size());
+      keyCache.emplace(std::move(cacheKey), id);
+    }
+    return kSuccess;
+  }
+
+  int32_t findKeyInDb(uint8_t root, std::string_view lpath, int64_t& id) {
+    Run r(lookupKey.stmt);
+    r.bind(1, int64_t(root)).bind(2, lpath);
+    const int rc = r.step();
+    if (rc == SQLITE_ROW) {
+      id = r.int64(0);
+      return kSuccess;
+    }
+    id = 0;
+    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc);
+  }
+
+  int32_t keyExistsInDb(int64_t id, bool& exists) {
+    Run r(keyExists.stmt);
+    r.bind(1, id);
+    const int rc = r.step();
+    exists = rc == SQLITE_ROW;
+    return (rc == SQLITE_ROW || rc == SQLITE_DONE) ? kSuccess : errorFromSqlite(rc);
+  }
+
+  // Whether the handle's key still exists: the same id still sits at its path
+  // (ids are never reused and paths never change).
+  int32_t keyAlive(const OpenKey& k, bool& alive) {
+    if (k.lpath.empty()) {
+      alive = true;
+      return kSuccess;
+    }
+    int64_t id = 0;
+    const int32_t rc = findKey(k.root, k.lpath, id);
+    alive = id == k.id;
+    return rc;
+  }
+
+  // ---- handles ---------------------------------------------------------------
+
+  // The key behind a handle; roots are handled without a table entry.
+  bool resolve(HKEY h, OpenKey& rootKey, const OpenKey*& out) {
+    if (reg::isRoot(h)) {
+      rootKey.root = static_cast<uint8_t>(h - reg::kClassesRoot);
+      rootKey.id = rootKey.root + 1;
+      rootKey.lpath.clear();
+      rootKey.access = reg::kKeyAllAccess;
+      out = &rootKey;
+      return true;
+    }
+    auto it = handles.find(h);
+    if (it == handles.end()) return false;
+    out = &it->second;
+    return true;
+  }
+
+  HKEY addHandle(int64_t id, uint8_t root, std::string lpath, uint32_t access) {
+    HKEY h;
+    do {
+      h = g_nextHandle.fetch_add(1, std::memory_order_relaxed) & 0x7FFFFFFFu;
+    } while (h < 0x100 || handles.count(h) != 0);
+    handles.emplace(h, OpenKey{id, root, std::move(lpath), access});
+    return h;
+  }
+
+  // ---- values ----------------------------------------------------------------
+
+  int32_t fetchValue(const OpenKey& k, std::string_view name, const CachedValue*& out) {
+    std::string cacheKey;
+    if (cacheUsable) {
+      cacheKey.resize(sizeof k.id);
+      std::memcpy(cacheKey.data(), &k.id, sizeof k.id);
+      appendFolded(cacheKey, name);
+      if (auto it = valueCache.find(cacheKey); it != valueCache.end()) {
+        out = &it->second;
+        return kSuccess;
+      }
+    }
+    CachedValue v;
+    {
+      const std::string lname = folded(name);
+      Run r(queryValue.stmt);
+      r.bind(1, k.id).bind(2, lname);
+      const int rc = r.step();
+      if (rc == SQLITE_ROW) {
+        v.state = CachedValue::kPresent;
+        v.type = static_cast<uint32_t>(r.int64(0));
+        v.data.assign(r.blob(1));
+      } else if (rc != SQLITE_DONE) {
+        return errorFromSqlite(rc);
+      }
+    }
+    if (v.state != CachedValue::kPresent) {
+      bool alive = false;
+      if (int32_t rc = keyAlive(k, alive); rc != kSuccess) return rc;
+      v.state = alive ? CachedValue::kMissing : CachedValue::kKeyGone;
+    }
+    if (cacheUsable) {
+      makeRoom(cacheKey.size() + v.data.size());
+      out = &valueCache.insert_or_assign(std::move(cacheKey), std::move(v)).first->second;
+    } else {
+      scratch = std::move(v);
+      out = &scratch;
+    }
+    return kSuccess;
+  }
+
+  // ---- writes ----------------------------------------------------------------
+
+  // Opens the store for a write and refuses when it cannot be written.
+  int32_t beginWrite() {
+    if (int32_t rc = ensureOpen(true); rc != kSuccess) return rc;
+    return readOnly ? kAccessDenied : kSuccess;
+  }
+
+  int32_t beginTransaction() {
+    Run r(begin.stmt);
+    const int rc = r.step();
+    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc);
+  }
+
+  int32_t commitTransaction() {
+    int rc;
+    {
+      Run r(commit.stmt);
+      rc = r.step();
+    }
+    if (rc == SQLITE_DONE) return kSuccess;
+    rollbackTransaction();
+    return errorFromSqlite(rc);
+  }
+
+  void rollbackTransaction() {
+    if (sqlite3_get_autocommit(db)) return;
+    Run r(rollback.stmt);
+    r.step();
+  }
+
+  // Ends a write transaction: commits on success, else rolls back.
+  int32_t finish(int32_t rc) {
+    dropCache();
+    if (rc != kSuccess) {
+      rollbackTransaction();
+      return rc;
+    }
+    return commitTransaction();
+  }
+
+  int32_t createPath(const OpenKey& base, const std::vector<std::string_view>& parts, int64_t& id) {
+    if (!base.lpath.empty()) {
+      bool exists = false;
+      if (int32_t rc = keyExistsInDb(base.id, exists); rc != kSuccess) return rc;
+      if (!exists) return kKeyDeleted;
+    }
+    id = base.id;
+    std::string prefix = base.lpath;
+    for (std::string_view part : parts) {
+      if (!prefix.empty()) prefix.push_back('\\');
+      appendFolded(prefix, part);
+      int64_t found = 0;
+      if (int32_t rc = findKeyInDb(base.root, prefix, found); rc != kSuccess) return rc;
+      if (found == 0) {
+        Run r(insertKey.stmt);
+        r.bind(1, int64_t(base.root)).bind(2, id).bind(3, part).bind(4, prefix);
+        if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc);
+        found = sqlite3_last_insert_rowid(db);
+      }
+      id = found;
+    }
+    return kSuccess;
+  }
+
+  int32_t deletePath(const OpenKey& base, const std::vector<std::string_view>& parts) {
+    int64_t target = base.id;
+    if (!base.lpath.empty()) {
+      bool exists = false;
+      if (int32_t rc = keyExistsInDb(base.id, exists); rc != kSuccess) return rc;
+      if (!exists) return kKeyDeleted;
+    }
+    if (!parts.empty()) {
+      if (int32_t rc = findKeyInDb(base.root, joinFolded(base.lpath, parts), target); rc != kSuccess) return rc;
+      if (target == 0) return kFileNotFound;
+    }
+    {
+      Run r(hasSubkey.stmt);
+      r.bind(1, target);
+      const int rc = r.step();
+      if (rc == SQLITE_ROW) return kAccessDenied;
+      if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+    }
+    for (Statement* s : {&deleteKeyValues, &deleteKey}) {
+      Run r(s->stmt);
+      r.bind(1, target);
+      if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc);
+    }
+    return kSuccess;
+  }
+};
+
+// ---- SqliteRegistry ------------------------------------------------------------
+
+SqliteRegistry::SqliteRegistry(const QString& path, Mode mode) : d_(std::make_unique<Impl>(path, mode)) {}
+
+SqliteRegistry::~SqliteRegistry() = default;
+
+QString SqliteRegistry::defaultPath() {
+  const QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
+  if (!fromEnv.isEmpty()) return fromEnv;
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
+  const QString dir = config + QStringLiteral("/wagewise");
+  makeFolders(QFile::encodeName(dir));
+  return dir + QStringLiteral("/registry.sqlite3");
+}
+
+const QString& SqliteRegistry::path() const { return d_->path; }
+
+void SqliteRegistry::setReadCacheEnabled(bool enabled) {
+  std::lock_guard lock(d_->mutex);
+  d_->cacheEnabled = enabled;
+  d_->dropCache();
+}
+
+bool SqliteRegistry::readCacheAvailable() {
+  std::lock_guard lock(d_->mutex);
+  return d_->ensureOpen(false) == kSuccess && d_->walIndex != nullptr;
+}
+
+int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t /*options*/, uint32_t access,
+                                      HKEY* result) {
+  if (result == nullptr) return kInvalidParameter;
+  *result = 0;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* base = nullptr;
+  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();
+  bool alive = false;
+  if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
+  if (!alive) return kKeyDeleted;
+  const auto parts = components(path);
+  int64_t id = base->id;
+  std::string lpath = joinFolded(base->lpath, parts);
+  if (!parts.empty()) {
+    if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
+    if (id == 0) return kFileNotFound;
+  }
+  *result = d_->addHandle(id, base->root, std::move(lpath), grantedAccess(access));
+  return kSuccess;
+}
+
+int32_t SqliteRegistry::RegOpenKeyA(HKEY key, std::string_view path, HKEY* result) {
+  if (result == nullptr) return kInvalidParameter;
+  if (components(path).empty()) {
+    std::lock_guard lock(d_->mutex);
+    OpenKey rootKey;
+    const OpenKey* base = nullptr;
+    if (!d_->resolve(key, rootKey, base)) {
+      *result = 0;
+      return kInvalidHandle;
+    }
+    *result = key;
+    return kSuccess;
+  }
+  return RegOpenKeyExA(key, path, 0, reg::kKeyAllAccess, result);
+}
+
+int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* result) {
+  if (result == nullptr) return kInvalidParameter;
+  const auto parts = components(path);
+  if (parts.empty()) return RegOpenKeyA(key, path, result);
+  *result = 0;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* base = nullptr;
+  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  if (int32_t rc = d_->ensureOpen(true); rc != kSuccess) return rc;
+  d_->syncCache();
+  bool alive = false;
+  if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
+  if (!alive) return kKeyDeleted;
+  std::string lpath = joinFolded(base->lpath, parts);
+  int64_t id = 0;
+  if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
+  if (id == 0) {
+    if (d_->readOnly) return kAccessDenied;
+    if ((base->access & reg::kKeyCreateSubKey) == 0) return kAccessDenied;
+    if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
+    if (int32_t rc = d_->finish(d_->createPath(*base, parts, id)); rc != kSuccess) return rc;
+  }
+  *result = d_->addHandle(id, base->root, std::move(lpath), reg::kKeyAllAccess);
+  return kSuccess;
+}
+
+int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32_t* reserved, uint32_t* type,
+                                         uint8_t* data, uint32_t* size) {
+  if (reserved != nullptr || (data != nullptr && size == nullptr)) return kInvalidParameter;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* k = nullptr;
+  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
+  if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();
+  const CachedValue* v = nullptr;
+  if (int32_t rc = d_->fetchValue(*k, name, v); rc != kSuccess) return rc;
+  if (v->state == CachedValue::kKeyGone) return kKeyDeleted;
+  if (v->state == CachedValue::kMissing) return kFileNotFound;
+  if (type != nullptr) *type = v->type;
+  return copyValue(v->type, v->data, data, size);
+}
+
+int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t /*reserved*/, uint32_t type,
+                                       const uint8_t* data, uint32_t size) {
+  if (data == nullptr && size != 0) return kInvalidParameter;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* k = nullptr;
+  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
+  if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
+  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  const std::string lname = folded(name);
+  int rc;
+  {
+    Run r(d_->setValue.stmt);
+    r.bind(1, k->id).bind(2, lname).bind(3, name).bind(4, int64_t(type));
+    r.bind(5, std::string_view(reinterpret_cast<const char*>(data), size));
+    rc = r.step();
+  }
+  d_->dropCache();
+  if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+  return sqlite3_changes(d_->db) == 0 ? kKeyDeleted : kSuccess;
+}
+
+int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* base = nullptr;
+  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  const auto parts = components(path);
+  if (parts.empty() && base->lpath.empty()) return kAccessDenied;  // a root
+  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
+  return d_->finish(d_->deletePath(*base, parts));
+}
+
+int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* k = nullptr;
+  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
+  if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
+  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  const std::string lname = folded(name);
+  int rc;
+  {
+    Run r(d_->deleteValue.stmt);
+    r.bind(1, k->id).bind(2, lname);
+    rc = r.step();
+  }
+  d_->dropCache();
+  if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+  if (sqlite3_changes(d_->db) > 0) return kSuccess;
+  bool alive = false;
+  if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
+  return alive ? kFileNotFound : kKeyDeleted;
+}
+
+int32_t SqliteRegistry::RegCloseKey(HKEY key) {
+  if (reg::isRoot(key)) return kSuccess;
+  std::lock_guard lock(d_->mutex);
+  return d_->handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
+}
+
+int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
+                                      uint32_t* reserved, char* className, uint32_t* classSize,
+                                      uint64_t* lastWriteTime) {
+  if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* k = nullptr;
+  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
+  if ((k->access & reg::kKeyEnumerateSubKeys) == 0) return kAccessDenied;
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();
+  std::string found;
+  int rc;
+  {
+    Run r(d_->enumKey.stmt);
+    r.bind(1, k->id).bind(2, int64_t(index));
+    rc = r.step();
+    if (rc == SQLITE_ROW) found.assign(r.blob(0));
+  }
+  if (rc == SQLITE_DONE) {
+    bool alive = false;
+    if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
+    return alive ? reg::kNoMoreItems : kKeyDeleted;
+  }
+  if (rc != SQLITE_ROW) return errorFromSqlite(rc);
+  const auto n = static_cast<uint32_t>(found.size());
+  if (*nameSize <= n) {
+    *nameSize = n + 1;
+    return kMoreData;
+  }
+  std::memcpy(name, found.data(), n);
+  name[n] = '\0';
+  *nameSize = n;
+  if (classSize != nullptr) {
+    if (className != nullptr && *classSize > 0) className[0] = '\0';
+    *classSize = 0;
+  }
+  if (lastWriteTime != nullptr) *lastWriteTime = 0;
+  return kSuccess;
+}
+
+int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
+                                      uint32_t* reserved, uint32_t* type, uint8_t* data, uint32_t* dataSize) {
+  if (name == nullptr || nameSize == nullptr || reserved != nullptr || (data != nullptr && dataSize == nullptr))
+    return kInvalidParameter;
+  std::lock_guard lock(d_->mutex);
+  OpenKey rootKey;
+  const OpenKey* k = nullptr;
+  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
+  if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();
+  std::string foundName, foundData;
+  uint32_t foundType = 0;
+  int rc;
+  {
+    Run r(d_->enumValue.stmt);
+    r.bind(1, k->id).bind(2, int64_t(index));
+    rc = r.step();
+    if (rc == SQLITE_ROW) {
+      foundName.assign(r.blob(0));
+      foundType = static_cast<uint32_t>(r.int64(1));
+      foundData.assign(r.blob(2));
+    }
+  }
+  if (rc == SQLITE_DONE) {
+    bool alive = false;
+    if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
+    return alive ? reg::kNoMoreItems : kKeyDeleted;
+  }
+  if (rc != SQLITE_ROW) return errorFromSqlite(rc);
+  const auto n = static_cast<uint32_t>(foundName.size());
+  const bool nameFits = *nameSize > n;
+  const bool dataFits = data == nullptr || *dataSize >= foundData.size();
+  if (!nameFits || !dataFits) {
+    *nameSize = n + 1;
+    if (dataSize != nullptr) *dataSize = static_cast<uint32_t>(foundData.size());
+    return kMoreData;
+  }
+  std::memcpy(name, foundName.data(), n);
+  name[n] = '\0';
+  *nameSize = n;
+  if (type != nullptr) *type = foundType;
+  return copyValue(foundType, foundData, data, dataSize);
+}
+
+Registry& defaultRegistry() {
+  static SqliteRegistry registry(SqliteRegistry::defaultPath());
+  return registry;
+}
+
+}  // namespace platform

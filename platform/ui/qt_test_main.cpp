@@ -1,0 +1,11 @@
+// GoogleTest main that runs inside a QApplication, for tests of windows and
+// message boxes. Tests run headless (QT_QPA_PLATFORM=offscreen).
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+// Qt widgets: QMessageBox, QApplication::beep and QFileDialog. Creates the
+// application object on first use when the host has none.
+class QtUi : public Ui {
+ public:
+  MsgAnswer messageBox(const MessageBoxRequest& request) override;
+  void beep() override;
+  QStringList openFiles(const OpenFilesRequest& request) override;
+};
+
+// Makes sure a QApplication exists (hosts without Qt get one on first use).
+void ensureGuiApplication();
+
+}  // namespace platform

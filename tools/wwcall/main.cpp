@@ -1,0 +1,129 @@
+// wwcall: calls a member of a public class by name, as a late-binding host
+// does. See usage() for the command line.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cerrno>
+#include <QStringList>
+#include <cstdio>
+#include <vector>
+
+#include "platform/component/object_host.h"
+#include "platform/registry/sqlite_registry.h"
+#include "platform/ui/console_ui.h"
+#include "tools/wwcall/list_loader.h"
+#include "tools/wwcall/value_literal.h"
+
+namespace {
+
+void usage() {
+  std::fputs(
+      "usage: wwcall [--answer yes|no|ok|cancel] PROGID [--set PROPERTY=VALUE]... MEMBER [VALUE...]\n"
+      "       wwcall --register LIBRARY | --unregister LIBRARY\n"
+      "values: e: (empty)  i:42  d:1.5  b:true  s:TEXT  a:[\"x\",\"y\"]  list:FILE.json\n"
+      "prints 'result: VALUE' and 'arg N: VALUE' after the call; a fault goes to standard\n"
+      "error as 'fault: NUMBER DESCRIPTION' with exit status 1. Message boxes are printed\n"
+      "as 'msgbox: TITLE: TEXT' and answered with their default button or --answer.\n",
+      stderr);
+}
+
+int fail(const QString& message, int status = 2) {
+  std::fprintf(stderr, "wwcall: %s\n", qUtf8Printable(message));
+  return status;
+}
+
+int reportFault(const core::Fault& fault) {
+  std::fprintf(stderr, "fault: %d %s\n", fault.number, qUtf8Printable(fault.description));
+  return 1;
+}
+
+int registration(const QString& library, bool unregister) {
+  int32_t rc = 0;
+  core::Fault fault = platform::callRegistrationEntry(library, unregister, &rc);
+  if (fault.isFault()) return reportFault(fault);
+  if (rc != 0) return fail(QStringLiteral("%1 returned 0x%2").arg(unregister ? "DllUnregisterServer" : "DllRegisterServer")
+                               .arg(uint32_t(rc), 8, 16, QLatin1Char('0')), 1);
+  std::printf("%s %s\n", unregister ? "unregistered" : "registered", qUtf8Printable(library));
+  return 0;
+}
+
+// Boxes go to standard error: the library reads this when it first shows one.
+void useConsoleMessageBoxes(const QString& answer) {
+  qputenv("WAGEWISE_UI", "console");
+  if (!answer.isEmpty()) qputenv("WAGEWISE_UI_ANSWER", answer.toUtf8());
+}
+
+// Qt wants a private runtime folder; hosts started from scripts often lack one.
+void ensureRuntimeDir() {
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+  const QByteArray dir = "/tmp/runtime-" + QByteArray::number(getuid());
+  if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ensureRuntimeDir();
+  // Windows need a display; without one, run headless rather than abort.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+
+  QString answer;
+  if (args.size() >= 2 && args[0] == QLatin1String("--answer")) {
+    answer = args[1];
+    if (!platform::ConsoleUi::parseAnswer(answer)) return fail(QStringLiteral("--answer takes yes, no, ok or cancel"));
+    args = args.mid(2);
+  }
+  if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+    usage();
+    return args.isEmpty() ? 2 : 0;
+  }
+  if (args[0] == QLatin1String("--register") || args[0] == QLatin1String("--unregister")) {
+    if (args.size() != 2) return fail(QStringLiteral("%1 takes one library path").arg(args[0]));
+    return registration(args[1], args[0] == QLatin1String("--unregister"));
+  }
+  useConsoleMessageBoxes(answer);
+
+  const QString progId = args.takeFirst();
+  std::vector<std::pair<QString, core::Value>> properties;
+  QString error;
+  while (!args.isEmpty() && args[0] == QLatin1String("--set")) {
+    if (args.size() < 2 || !args[1].contains(QLatin1Char('='))) return fail(QStringLiteral("--set takes PROPERTY=VALUE"));
+    const QString assignment = args[1];
+    args = args.mid(2);
+    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
+    std::optional<core::Value> v = tools::parseValueLiteral(assignment.mid(eq + 1), &error, tools::loadListLiteral);
+    if (!v) return fail(error);
+    properties.emplace_back(assignment.left(eq), *v);
+  }
+  if (args.isEmpty()) return fail(QStringLiteral("no member named; see wwcall --help"));
+  const QString member = args.takeFirst();
+  std::vector<core::Value> values;
+  for (const QString& literal : args) {
+    std::optional<core::Value> v = tools::parseValueLiteral(literal, &error, tools::loadListLiteral);
+    if (!v) return fail(error);
+    values.push_back(*v);
+  }
+
+  platform::CreatedObject created = platform::createObject(progId, platform::defaultRegistry());
+  if (!created.object) return reportFault(created.fault);
+  for (auto& [name, value] : properties) {
+    std::vector<core::Value> putArgs{value};
+    core::Value ignored;
+    const platform::CallKind kind =
+        value.kind() == core::Value::Kind::Object ? platform::CallKind::PropertyPutRef : platform::CallKind::PropertyPut;
+    core::Fault fault = platform::callByName(*created.object, name, kind, putArgs, ignored);
+    if (fault.isFault()) return reportFault(fault);
+  }
+  core::Value result;
+  core::Fault fault = platform::callByName(*created.object, member, platform::CallKind::Method, values, result);
+  if (fault.isFault()) return reportFault(fault);
+  std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
+  for (size_t i = 0; i < values.size(); ++i)
+    std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(values[i])));
+  return 0;
+}

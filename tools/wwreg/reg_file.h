@@ -1,0 +1,50 @@
+#pragma once
+// Registry export files (.reg): the header line, then one [KEY] section per
+// key with its value lines ("name"="text", @=..., dword:, hex:, hex(n):).
+// Sections and lines may also delete: [-KEY] and "name"=-.
+//
+// Names and data are registry bytes (ISO 8859-1 text). A string value is
+// written as "text" only when its bytes hold no NUL, CR or LF; any other is
+// written as hex(1): with its exact bytes, so a file read back gives the same
+// bytes. hex(n): always carries the stored bytes as they are.
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wwreg {
+
+inline constexpr char kRegFileHeader[] = "Windows Registry Editor Version 5.00";
+
+struct RegFileValue {
+  std::string name;     // empty: the default value, written @
+  bool remove = false;  // "name"=-
+  uint32_t type = 0;
+  std::string data;
+};
+
+struct RegFileSection {
+  QString key;          // full path, beginning with the root's name
+  bool remove = false;  // [-KEY]
+  std::vector<RegFileValue> values;
+};
+
+// One value line, e.g. "count"=dword:0000002a; long hex data continues on
+// further lines ("\" at the end, two blanks at the start of the next).
+QString formatValue(const RegFileValue& value);
+
+// The whole file: UTF-8 without byte-order mark, CRLF line ends.
+QByteArray writeRegFile(const std::vector<RegFileSection>& sections);
+
+struct RegFileContent {
+  std::vector<RegFileSection> sections;
+  QString error;  // empty when the file was read
+  int line = 0;   // 1-based line of the error
+};
+
+// Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark;
+// line ends CRLF, LF or CR. The first line must be the header.
+RegFileContent readRegFile(const QByteArray& bytes);
+
+}  // namespace wwreg

@@ -1,0 +1,716 @@
+#include "tools/wwreg/reg_tool.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <istream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/wwreg/reg_file.h"
+
+namespace wwreg {
+namespace {
+
+using platform::HKEY;
+using platform::Registry;
+namespace reg = platform::reg;
+
+constexpr char kNotFound[] = "ERROR: The system was unable to find the specified registry key or value.";
+constexpr char kDone[] = "The operation completed successfully.";
+constexpr char kCanceled[] = "The operation was canceled by the user.";
+constexpr char kBadSyntax[] = "ERROR: Invalid syntax.";
+constexpr char kBadKey[] = "ERROR: Invalid key name.";
+constexpr char kFileError[] = "ERROR: Error opening the file. There may be a disk or file system error.";
+
+struct Root {
+  const char* name;
+  const char* shortName;
+  HKEY handle;
+};
+constexpr Root kRoots[] = {
+    {"HKEY_CLASSES_ROOT", "HKCR", reg::kClassesRoot},  {"HKEY_CURRENT_USER", "HKCU", reg::kCurrentUser},
+    {"HKEY_LOCAL_MACHINE", "HKLM", reg::kLocalMachine}, {"HKEY_USERS", "HKU", reg::kUsers},
+    {"HKEY_PERFORMANCE_DATA", nullptr, reg::kPerformanceData}, {"HKEY_CURRENT_CONFIG", "HKCC", reg::kCurrentConfig},
+    {"HKEY_DYN_DATA", nullptr, reg::kDynData},
+};
+
+struct TypeName {
+  const char* name;
+  uint32_t type;
+};
+constexpr TypeName kTypes[] = {
+    {"REG_NONE", 0},      {"REG_SZ", 1},         {"REG_EXPAND_SZ", 2},
+    {"REG_BINARY", 3},    {"REG_DWORD", 4},      {"REG_DWORD_BIG_ENDIAN", 5},
+    {"REG_LINK", 6},      {"REG_MULTI_SZ", 7},   {"REG_RESOURCE_LIST", 8},
+    {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10}, {"REG_QWORD", 11},
+};
+
+constexpr char kUsage[] = R"(WWREG Operation [Parameter List]
+
+  Operation  [ QUERY | ADD | DELETE | EXPORT | IMPORT ]
+
+Works on the registry store named by WAGEWISE_REGISTRY, else
+$XDG_CONFIG_HOME/wagewise/registry.sqlite3 (~/.config/... by default).
+
+Return Code:
+  0 - Successful
+  1 - Failed
+
+For help on a specific operation type:
+  WWREG Operation /?
+)";
+
+constexpr char kQueryUsage[] = R"(WWREG QUERY KeyName [/v ValueName | /ve] [/s]
+
+  KeyName  ROOTKEY\SubKey
+           ROOTKEY  [ HKLM | HKCU | HKCR | HKU | HKCC ] or its full name
+  /v       Queries the value named ValueName.
+  /ve      Queries the default value (empty name).
+  /s       Queries all subkeys and values recursively.
+
+Examples:
+  WWREG QUERY HKCU\Software\Vandr\Registry
+  WWREG QUERY HKCU\Software\Vandr\Registry /v AppPath
+)";
+
+constexpr char kAddUsage[] = R"(WWREG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]
+
+  /v       The value name to add.
+  /ve      Adds the default value (empty name).
+  /t       REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD,
+           REG_BINARY, REG_NONE.
+  /s       Separator between the strings of REG_MULTI_SZ data (default "\0").
+  /d       The data: text for string types (stored without a final NUL),
+           a decimal or 0x hex number for REG_DWORD and REG_QWORD,
+           hex digits for REG_BINARY and REG_NONE.
+  /f       Overwrites an existing value without asking.
+
+Examples:
+  WWREG ADD HKCU\Software\Vandr\Registry /v AppPath /d /home/me/jobs
+  WWREG ADD HKCU\Software\Test /v Count /t REG_DWORD /d 0x2a /f
+)";
+
+constexpr char kDeleteUsage[] = R"(WWREG DELETE KeyName [/v ValueName | /ve | /va] [/f]
+
+  /v       Deletes the value named ValueName.
+  /ve      Deletes the default value (empty name).
+  /va      Deletes all values of the key.
+  /f       Deletes without asking.
+  Without /v, /ve and /va the key is deleted with all its subkeys.
+)";
+
+constexpr char kExportUsage[] = R"(WWREG EXPORT KeyName FileName [/y]
+
+  Writes the key, its subkeys and their values to FileName as a
+  registry file (UTF-8, CRLF line ends).
+  /y       Overwrites an existing file without asking.
+)";
+
+constexpr char kImportUsage[] = R"(WWREG IMPORT FileName
+
+  Reads a registry file (UTF-8 or UTF-16LE with byte-order mark) and
+  applies it: [KEY] creates keys and sets values, [-KEY] deletes a key with
+  its subkeys, "name"=- deletes a value.
+)";
+
+std::string toBytes(const QString& s) {
+  const QByteArray b = s.toLatin1();  // characters past 0xFF become '?'
+  return std::string(b.constData(), size_t(b.size()));
+}
+
+QString fromBytes(std::string_view b) { return QString::fromLatin1(b.data(), qsizetype(b.size())); }
+
+void say(std::ostream& o, const QString& s) {
+  const QByteArray utf8 = s.toUtf8();
+  o.write(utf8.constData(), utf8.size());
+  o << '\n';
+}
+
+QString errorText(int32_t rc) {
+  switch (rc) {
+    case reg::kFileNotFound: return QString::fromLatin1(kNotFound);
+    case reg::kAccessDenied: return QStringLiteral("ERROR: Access is denied.");
+    case reg::kInvalidParameter: return QStringLiteral("ERROR: The parameter is incorrect.");
+    case reg::kDiskFull: return QStringLiteral("ERROR: There is not enough space on the disk.");
+    case reg::kBusy: return QStringLiteral("ERROR: The registry store is in use by another process.");
+    case reg::kBadDb: return QStringLiteral("ERROR: The configuration registry database is corrupt.");
+    case reg::kIoFailed: return QStringLiteral("ERROR: An I/O operation initiated by the registry failed unrecoverably.");
+    case reg::kKeyDeleted:
+      return QStringLiteral("ERROR: Illegal operation attempted on a registry key that has been marked for deletion.");
+    default: return QStringLiteral("ERROR: The registry call failed with code %1.").arg(rc);
+  }
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return reg::foldCase(x) == reg::foldCase(y); });
+}
+
+// ---- key paths ---------------------------------------------------------------------
+
+struct KeyPath {
+  HKEY root = 0;
+  QString rootName;
+  std::string path;  // below the root, components joined by single backslashes
+  QString display() const { return path.empty() ? rootName : rootName + QLatin1Char('\\') + fromBytes(path); }
+};
+
+std::optional<KeyPath> parseKey(const QString& arg) {
+  if (arg.startsWith(QLatin1String("\\\\"))) return std::nullopt;  // another machine's registry
+  const QStringList parts = arg.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+  if (parts.isEmpty()) return std::nullopt;
+  for (const Root& r : kRoots) {
+    if (parts[0].compare(QLatin1String(r.name), Qt::CaseInsensitive) == 0 ||
+        (r.shortName != nullptr && parts[0].compare(QLatin1String(r.shortName), Qt::CaseInsensitive) == 0)) {
+      return KeyPath{r.handle, QLatin1String(r.name), toBytes(parts.mid(1).join(QLatin1Char('\\')))};
+    }
+  }
+  return std::nullopt;
+}
+
+// ---- reading keys ----------------------------------------------------------------------
+
+struct Value {
+  std::string name;
+  uint32_t type = 0;
+  std::string data;
+};
+
+int32_t readValues(Registry& r, HKEY key, std::vector<Value>& out) {
+  std::string name(256, '\0'), data(1024, '\0');
+  for (uint32_t i = 0;; ++i) {
+    for (;;) {
+      auto nameSize = static_cast<uint32_t>(name.size());
+      auto dataSize = static_cast<uint32_t>(data.size());
+      uint32_t type = 0;
+      const int32_t rc = r.RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type,
+                                         reinterpret_cast<uint8_t*>(data.data()), &dataSize);
+      if (rc == reg::kNoMoreItems) return reg::kSuccess;
+      if (rc == reg::kMoreData) {
+        name.resize(std::max<size_t>(nameSize, name.size() * 2));
+        data.resize(std::max<size_t>(dataSize + 1, data.size() * 2));
+        continue;
+      }
+      if (rc != reg::kSuccess) return rc;
+      out.push_back(Value{name.substr(0, nameSize), type, data.substr(0, dataSize)});
+      break;
+    }
+  }
+}
+
+int32_t readSubkeys(Registry& r, HKEY key, std::vector<std::string>& out) {
+  std::string name(256, '\0');
+  for (uint32_t i = 0;; ++i) {
+    auto size = static_cast<uint32_t>(name.size());
+    const int32_t rc = r.RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == reg::kNoMoreItems) return reg::kSuccess;
+    if (rc == reg::kMoreData) {
+      name.resize(std::max<size_t>(size, name.size() * 2));
+      --i;
+      continue;
+    }
+    if (rc != reg::kSuccess) return rc;
+    out.push_back(name.substr(0, size));
+  }
+}
+
+// Deletes the key at `path` below `parent` with everything below it, deepest first.
+int32_t deleteTree(Registry& r, HKEY parent, std::string_view path) {
+  HKEY key = 0;
+  int32_t rc = r.RegOpenKeyExA(parent, path, 0, reg::kKeyAllAccess, &key);
+  if (rc != reg::kSuccess) return rc;
+  std::vector<std::string> subkeys;
+  rc = readSubkeys(r, key, subkeys);
+  for (const std::string& sub : subkeys) {
+    if (rc != reg::kSuccess) break;
+    rc = deleteTree(r, key, sub);
+  }
+  if (rc == reg::kSuccess) rc = r.RegDeleteKeyA(key, "");
+  r.RegCloseKey(key);
+  return rc;
+}
+
+// ---- showing values --------------------------------------------------------------------
+
+QString typeName(uint32_t type) {
+  for (const TypeName& t : kTypes)
+    if (t.type == type) return QLatin1String(t.name);
+  return QStringLiteral("REG_UNKNOWN_%1").arg(type);
+}
+
+QString hexBytes(std::string_view data) {
+  QString out;
+  for (char c : data) out += QStringLiteral("%1").arg(uint(uchar(c)), 2, 16, QLatin1Char('0')).toUpper();
+  return out;
+}
+
+uint64_t littleEndian(std::string_view data) {
+  uint64_t n = 0;
+  for (size_t i = data.size(); i-- > 0;) n = (n << 8) | uchar(data[i]);
+  return n;
+}
+
+QString dataText(const Value& v) {
+  switch (v.type) {
+    case reg::kString:
+    case reg::kExpandString:
+      return fromBytes(std::string_view(v.data).substr(0, v.data.find('\0')));
+    case reg::kMultiString: {
+      QStringList parts = fromBytes(v.data).split(QChar(0));
+      while (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();
+      return parts.join(QStringLiteral("\\0"));
+    }
+    case reg::kDword:
+      if (v.data.size() == 4) return QStringLiteral("0x%1").arg(littleEndian(v.data), 0, 16);
+      break;
+    case reg::kQword:
+      if (v.data.size() == 8) return QStringLiteral("0x%1").arg(littleEndian(v.data), 0, 16);
+      break;
+  }
+  return hexBytes(v.data);
+}
+
+QString valueLine(const Value& v) {
+  const QString name = v.name.empty() ? QStringLiteral("(Default)") : fromBytes(v.name);
+  return QStringLiteral("    %1    %2    %3").arg(name, typeName(v.type), dataText(v));
+}
+
+// ---- reading data from the command line ------------------------------------------------------
+
+std::optional<uint64_t> parseNumber(const QString& text, uint64_t max) {
+  bool ok = false;
+  const QString t = text.trimmed();
+  const uint64_t n = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toULongLong(&ok, 16)
+                                                                             : t.toULongLong(&ok, 10);
+  if (!ok || n > max) return std::nullopt;
+  return n;
+}
+
+std::optional<std::string> encodeData(uint32_t type, const QString& data, const QString& separator) {
+  switch (type) {
+    case reg::kString:
+    case reg::kExpandString:
+      return toBytes(data);
+    case reg::kMultiString: {
+      std::string out;
+      if (!data.isEmpty()) {
+        for (const QString& part : data.split(separator)) out += toBytes(part) + '\0';
+      }
+      return out + '\0';
+    }
+    case reg::kDword:
+    case reg::kQword: {
+      const size_t width = type == reg::kDword ? 4 : 8;
+      const auto n = parseNumber(data, width == 4 ? 0xFFFFFFFFull : ~0ull);
+      if (!n) return std::nullopt;
+      std::string out;
+      for (size_t i = 0; i < width; ++i) out.push_back(static_cast<char>((*n >> (8 * i)) & 0xFF));
+      return out;
+    }
+    default: {  // hex digits
+      if (data.size() % 2 != 0) return std::nullopt;
+      std::string out;
+      for (qsizetype i = 0; i < data.size(); i += 2) {
+        bool ok = false;
+        const uint byte = data.mid(i, 2).toUInt(&ok, 16);
+        if (!ok) return std::nullopt;
+        out.push_back(static_cast<char>(byte));
+      }
+      return out;
+    }
+  }
+}
+
+// ---- the command line ----------------------------------------------------------------------
+
+struct Options {
+  QStringList positional;
+  std::map<QString, QString> switches;  // lower-case name -> argument ("" for flags)
+  bool help = false;
+  bool has(const char* name) const { return switches.count(QLatin1String(name)) != 0; }
+  QString get(const char* name) const {
+    auto it = switches.find(QLatin1String(name));
+    return it == switches.end() ? QString() : it->second;
+  }
+};
+
+// `known` maps each switch of the verb to whether it takes an argument.
+std::optional<Options> parseOptions(const QStringList& args, const std::map<QString, bool>& known) {
+  Options o;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    const bool looksLikeSwitch = a.size() > 1 && (a[0] == QLatin1Char('/') || a[0] == QLatin1Char('-'));
+    const QString name = looksLikeSwitch ? a.mid(1).toLower() : QString();
+    if (looksLikeSwitch && name == QLatin1String("?")) {
+      o.help = true;
+      continue;
+    }
+    auto it = looksLikeSwitch ? known.find(name) : known.end();
+    if (it == known.end()) {
+      // Not a switch of this verb: an argument (file paths begin with "/"
+      // too); a mistyped switch makes one argument too many.
+      o.positional << a;
+      continue;
+    }
+    if (o.switches.count(name) != 0) return std::nullopt;  // given twice
+    QString value;
+    if (it->second) {
+      if (++i >= args.size()) return std::nullopt;
+      value = args[i];
+    }
+    o.switches[name] = value;
+  }
+  return o;
+}
+
+class Tool {
+ public:
+  Tool(const std::function<Registry&()>& registry, Console& console) : registry_(registry), c_(console) {}
+
+  int run(const QStringList& args) {
+    if (args.isEmpty()) {
+      c_.out << kUsage;
+      return 1;
+    }
+    const QString verb = args[0].toLower();
+    if (verb == QLatin1String("/?") || verb == QLatin1String("-?")) {
+      c_.out << kUsage;
+      return 0;
+    }
+    if (verb == QLatin1String("query")) return query(args);
+    if (verb == QLatin1String("add")) return add(args);
+    if (verb == QLatin1String("delete")) return remove(args);
+    if (verb == QLatin1String("export")) return exportKey(args);
+    if (verb == QLatin1String("import")) return importFile(args);
+    return syntaxError(QString());
+  }
+
+ private:
+  int syntaxError(const QString& verb) {
+    say(c_.err, QString::fromLatin1(kBadSyntax));
+    say(c_.err, QStringLiteral("Type \"WWREG %1/?\" for usage.").arg(verb.isEmpty() ? QString() : verb + ' '));
+    return 1;
+  }
+  int fail(const QString& message) {
+    say(c_.err, message);
+    return 1;
+  }
+  int fail(int32_t rc) { return fail(errorText(rc)); }
+  int done() {
+    say(c_.out, QString::fromLatin1(kDone));
+    return 0;
+  }
+  int canceled() {
+    say(c_.out, QString::fromLatin1(kCanceled));
+    return 1;
+  }
+
+  // Asks until the answer is yes or no; the end of input counts as no.
+  bool confirm(const QString& question) {
+    for (;;) {
+      const QByteArray q = (question + QLatin1Char(' ')).toUtf8();
+      c_.out.write(q.constData(), q.size());
+      c_.out.flush();
+      std::string answer;
+      if (!std::getline(c_.in, answer)) {
+        c_.out << '\n';
+        return false;
+      }
+      const QString a = QString::fromLocal8Bit(answer.c_str()).trimmed().toLower();
+      if (a == QLatin1String("y") || a == QLatin1String("yes")) return true;
+      if (a == QLatin1String("n") || a == QLatin1String("no")) return false;
+    }
+  }
+
+  // Parses the verb's switches and its positional count; prints usage for /?.
+  std::optional<Options> options(const QStringList& args, const std::map<QString, bool>& known, int positional,
+                                 const char* usage, int& exitCode) {
+    auto o = parseOptions(args, known);
+    if (o && o->help) {
+      c_.out << usage;
+      exitCode = 0;
+      return std::nullopt;
+    }
+    if (!o || o->positional.size() != positional) {
+      exitCode = syntaxError(args[0].toUpper());
+      return std::nullopt;
+    }
+    return o;
+  }
+
+  // The value name chosen by /v or /ve, if any.
+  static std::optional<std::string> valueName(const Options& o) {
+    if (o.has("ve")) return std::string();
+    if (o.has("v")) return toBytes(o.get("v"));
+    return std::nullopt;
+  }
+
+  int query(const QStringList& args) {
+    int exitCode = 1;
+    const auto o = options(args, {{"v", true}, {"ve", false}, {"s", false}}, 1, kQueryUsage, exitCode);
+    if (!o) return exitCode;
+    if (o->has("v") && o->has("ve")) return syntaxError(QStringLiteral("QUERY"));
+    const auto key = parseKey(o->positional[0]);
+    if (!key) return fail(QString::fromLatin1(kBadKey));
+    Registry& r = registry_();
+    HKEY k = 0;
+    if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
+      return fail(rc);
+    int result = 0;
+    if (const auto name = valueName(*o)) {
+      std::vector<Value> values;
+      if (int32_t rc = readValues(r, k, values); rc != reg::kSuccess) {
+        result = fail(rc);
+      } else {
+        auto it = std::find_if(values.begin(), values.end(), [&](const Value& v) { return sameName(v.name, *name); });
+        if (it == values.end()) {
+          result = fail(QString::fromLatin1(kNotFound));
+        } else {
+          c_.out << '\n';
+          say(c_.out, key->display());
+          say(c_.out, valueLine(*it));
+          c_.out << '\n';
+        }
+      }
+    } else if (o->has("s")) {
+      int matches = 0;
+      c_.out << '\n';
+      if (int32_t rc = listTree(r, k, key->display(), matches, true); rc != reg::kSuccess) {
+        result = fail(rc);
+      } else {
+        say(c_.out, QStringLiteral("End of search: %1 match(es) found.").arg(matches));
+      }
+    } else {
+      result = listKey(r, k, key->display());
+    }
+    r.RegCloseKey(k);
+    return result;
+  }
+
+  int listKey(Registry& r, HKEY k, const QString& display) {
+    std::vector<Value> values;
+    std::vector<std::string> subkeys;
+    int32_t rc = readValues(r, k, values);
+    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
+    if (rc != reg::kSuccess) return fail(rc);
+    c_.out << '\n';
+    say(c_.out, display);
+    for (const Value& v : values) say(c_.out, valueLine(v));
+    if (!subkeys.empty()) c_.out << '\n';
+    for (const std::string& s : subkeys) say(c_.out, display + QLatin1Char('\\') + fromBytes(s));
+    return 0;
+  }
+
+  int32_t listTree(Registry& r, HKEY k, const QString& display, int& matches, bool top) {
+    std::vector<Value> values;
+    std::vector<std::string> subkeys;
+    int32_t rc = readValues(r, k, values);
+    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
+    if (rc != reg::kSuccess) return rc;
+    say(c_.out, display);
+    if (!top) ++matches;
+    for (const Value& v : values) say(c_.out, valueLine(v));
+    matches += int(values.size());
+    c_.out << '\n';
+    for (const std::string& s : subkeys) {
+      HKEY sub = 0;
+      if ((rc = r.RegOpenKeyExA(k, s, 0, reg::kKeyRead, &sub)) != reg::kSuccess) return rc;
+      rc = listTree(r, sub, display + QLatin1Char('\\') + fromBytes(s), matches, false);
+      r.RegCloseKey(sub);
+      if (rc != reg::kSuccess) return rc;
+    }
+    return reg::kSuccess;
+  }
+
+  int add(const QStringList& args) {
+    int exitCode = 1;
+    const auto o = options(args, {{"v", true}, {"ve", false}, {"t", true}, {"s", true}, {"d", true}, {"f", false}},
+                           1, kAddUsage, exitCode);
+    if (!o) return exitCode;
+    if (o->has("v") && o->has("ve")) return syntaxError(QStringLiteral("ADD"));
+    const auto key = parseKey(o->positional[0]);
+    if (!key) return fail(QString::fromLatin1(kBadKey));
+
+    uint32_t type = reg::kString;
+    if (o->has("t")) {
+      const QString t = o->get("t").toUpper();
+      const auto* found = std::find_if(std::begin(kTypes), std::end(kTypes),
+                                       [&](const TypeName& n) { return t == QLatin1String(n.name); });
+      if (found == std::end(kTypes)) return fail(QStringLiteral("ERROR: Invalid type \"%1\".").arg(o->get("t")));
+      type = found->type;
+    }
+    if (o->has("s") && type != reg::kMultiString) return syntaxError(QStringLiteral("ADD"));
+    const QString separator = o->has("s") ? o->get("s") : QStringLiteral("\\0");
+    if (separator.isEmpty()) return syntaxError(QStringLiteral("ADD"));
+    const auto data = encodeData(type, o->get("d"), separator);
+    if (!data) return fail(QStringLiteral("ERROR: Invalid data \"%1\" for %2.").arg(o->get("d"), typeName(type)));
+    // /t or /d without a name sets the default value.
+    std::optional<std::string> name = valueName(*o);
+    if (!name && (o->has("t") || o->has("d"))) name = std::string();
+
+    Registry& r = registry_();
+    HKEY k = 0;
+    if (int32_t rc = r.RegCreateKeyA(key->root, key->path, &k); rc != reg::kSuccess) return fail(rc);
+    int result = 0;
+    if (name) {
+      const bool exists = r.RegQueryValueExA(k, *name, nullptr, nullptr, nullptr, nullptr) == reg::kSuccess;
+      const QString shown = name->empty() ? QStringLiteral("(Default)") : fromBytes(*name);
+      if (exists && !o->has("f") && !confirm(QStringLiteral("Value %1 exists, overwrite(Yes/No)?").arg(shown))) {
+        result = canceled();
+      } else if (int32_t rc = r.RegSetValueExA(k, *name, 0, type, reinterpret_cast<const uint8_t*>(data->data()),
+                                               static_cast<uint32_t>(data->size()));
+                 rc != reg::kSuccess) {
+        result = fail(rc);
+      }
+    }
+    r.RegCloseKey(k);
+    return result == 0 ? done() : result;
+  }
+
+  int remove(const QStringList& args) {
+    int exitCode = 1;
+    const auto o =
+        options(args, {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}, 1, kDeleteUsage, exitCode);
+    if (!o) return exitCode;
+    if (int(o->has("v")) + int(o->has("ve")) + int(o->has("va")) > 1) return syntaxError(QStringLiteral("DELETE"));
+    const auto key = parseKey(o->positional[0]);
+    if (!key) return fail(QString::fromLatin1(kBadKey));
+    const bool force = o->has("f");
+    Registry& r = registry_();
+    HKEY k = 0;
+    if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyAllAccess, &k); rc != reg::kSuccess)
+      return fail(rc);
+    int32_t rc = reg::kSuccess;
+    bool asked = true;
+    if (const auto name = valueName(*o)) {
+      if ((rc = r.RegQueryValueExA(k, *name, nullptr, nullptr, nullptr, nullptr)) == reg::kSuccess) {
+        const QString shown = name->empty() ? QStringLiteral("(Default)") : fromBytes(*name);
+        asked = force || confirm(QStringLiteral("Delete the registry value %1 (Yes/No)?").arg(shown));
+        if (asked) rc = r.RegDeleteValueA(k, *name);
+      }
+    } else if (o->has("va")) {
+      asked = force || confirm(QStringLiteral("Delete all values under the registry key %1 (Yes/No)?").arg(key->display()));
+      std::vector<Value> values;
+      if (asked) rc = readValues(r, k, values);
+      for (const Value& v : values) {
+        if (rc != reg::kSuccess) break;
+        rc = r.RegDeleteValueA(k, v.name);
+      }
+    } else if (key->path.empty()) {
+      rc = reg::kAccessDenied;  // a root is not deleted, nor emptied
+    } else {
+      asked = force || confirm(QStringLiteral("Delete the registry key %1 (Yes/No)?").arg(key->display()));
+      if (asked) rc = deleteTree(r, key->root, key->path);
+    }
+    r.RegCloseKey(k);
+    if (!asked) return canceled();
+    return rc == reg::kSuccess ? done() : fail(rc);
+  }
+
+  int32_t collect(Registry& r, HKEY k, const QString& display, std::vector<RegFileSection>& out) {
+    std::vector<Value> values;
+    std::vector<std::string> subkeys;
+    int32_t rc = readValues(r, k, values);
+    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
+    if (rc != reg::kSuccess) return rc;
+    RegFileSection section;
+    section.key = display;
+    for (Value& v : values) section.values.push_back(RegFileValue{std::move(v.name), false, v.type, std::move(v.data)});
+    out.push_back(std::move(section));
+    for (const std::string& s : subkeys) {
+      HKEY sub = 0;
+      if ((rc = r.RegOpenKeyExA(k, s, 0, reg::kKeyRead, &sub)) != reg::kSuccess) return rc;
+      rc = collect(r, sub, display + QLatin1Char('\\') + fromBytes(s), out);
+      r.RegCloseKey(sub);
+      if (rc != reg::kSuccess) return rc;
+    }
+    return reg::kSuccess;
+  }
+
+  int exportKey(const QStringList& args) {
+    int exitCode = 1;
+    const auto o = options(args, {{"y", false}}, 2, kExportUsage, exitCode);
+    if (!o) return exitCode;
+    const auto key = parseKey(o->positional[0]);
+    if (!key) return fail(QString::fromLatin1(kBadKey));
+    const QString file = o->positional[1];
+    Registry& r = registry_();
+    HKEY k = 0;
+    if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
+      return fail(rc);
+    std::vector<RegFileSection> sections;
+    const int32_t rc = collect(r, k, key->display(), sections);
+    r.RegCloseKey(k);
+    if (rc != reg::kSuccess) return fail(rc);
+    if (QFileInfo::exists(file) && !o->has("y") &&
+        !confirm(QStringLiteral("File %1 already exists. Overwrite (Yes/No)?").arg(file)))
+      return canceled();
+    QFile out(file);
+    const QByteArray bytes = writeRegFile(sections);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() || !out.flush())
+      return fail(QString::fromLatin1(kFileError));
+    return done();
+  }
+
+  int importFile(const QStringList& args) {
+    int exitCode = 1;
+    const auto o = options(args, {}, 1, kImportUsage, exitCode);
+    if (!o) return exitCode;
+    QFile in(o->positional[0]);
+    if (!in.open(QIODevice::ReadOnly)) return fail(QString::fromLatin1(kFileError));
+    const RegFileContent content = readRegFile(in.readAll());
+    if (!content.error.isEmpty())
+      return fail(QStringLiteral("ERROR: %1 is not a valid registry file: line %2: %3.")
+                      .arg(o->positional[0])
+                      .arg(content.line)
+                      .arg(content.error));
+    // Check every key name before changing anything.
+    std::vector<KeyPath> keys;
+    for (const RegFileSection& s : content.sections) {
+      auto key = parseKey(s.key);
+      if (!key) return fail(QStringLiteral("ERROR: Invalid key name [%1].").arg(s.key));
+      keys.push_back(*key);
+    }
+    Registry& r = registry_();
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const RegFileSection& s = content.sections[i];
+      const KeyPath& key = keys[i];
+      if (s.remove) {
+        const int32_t rc = key.path.empty() ? reg::kAccessDenied : deleteTree(r, key.root, key.path);
+        if (rc != reg::kSuccess && rc != reg::kFileNotFound) return fail(rc);
+        continue;
+      }
+      HKEY k = 0;
+      if (int32_t rc = r.RegCreateKeyA(key.root, key.path, &k); rc != reg::kSuccess) return fail(rc);
+      int32_t rc = reg::kSuccess;
+      for (const RegFileValue& v : s.values) {
+        if (v.remove) {
+          rc = r.RegDeleteValueA(k, v.name);
+          if (rc == reg::kFileNotFound) rc = reg::kSuccess;
+        } else {
+          rc = r.RegSetValueExA(k, v.name, 0, v.type, reinterpret_cast<const uint8_t*>(v.data.data()),
+                                static_cast<uint32_t>(v.data.size()));
+        }
+        if (rc != reg::kSuccess) break;
+      }
+      r.RegCloseKey(k);
+      if (rc != reg::kSuccess) return fail(rc);
+    }
+    return done();
+  }
+
+  const std::function<Registry&()>& registry_;
+  Console& c_;
+};
+
+}  // namespace
+
+int run(const QStringList& args, const std::function<platform::Registry&()>& registry, Console& console) {
+  return Tool(registry, console).run(args);
+}
+
+}  // namespace wwreg

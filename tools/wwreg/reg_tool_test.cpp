@@ -1,0 +1,369 @@
+#include "tools/wwreg/reg_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <sstream>
+
+#include "platform/registry/sqlite_registry.h"
+
+namespace wwreg {
+namespace {
+
+using namespace std::string_literals;
+using platform::HKEY;
+namespace reg = platform::reg;
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+class RegToolTest : public ::testing::Test {
+ protected:
+  Result wwreg(const QStringList& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    Console console{in, out, err};
+    const int code = run(args, [this]() -> platform::Registry& { return registry; }, console);
+    return Result{code, out.str(), err.str()};
+  }
+
+  // The stored value as type and bytes, or "missing".
+  std::string stored(const char* path, const char* name, uint32_t* type = nullptr) {
+    HKEY k = 0;
+    if (registry.RegOpenKeyA(reg::kCurrentUser, path, &k) != reg::kSuccess) return "missing";
+    uint32_t size = 0;
+    std::string data;
+    if (registry.RegQueryValueExA(k, name, nullptr, type, nullptr, &size) == reg::kSuccess) {
+      data.resize(size);
+      registry.RegQueryValueExA(k, name, nullptr, type, reinterpret_cast<uint8_t*>(data.data()), &size);
+    } else {
+      data = "missing";
+    }
+    registry.RegCloseKey(k);
+    return data;
+  }
+
+  void set(const char* path, const char* name, uint32_t type, const std::string& data) {
+    HKEY k = 0;
+    ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, path, &k), reg::kSuccess);
+    ASSERT_EQ(registry.RegSetValueExA(k, name, 0, type, reinterpret_cast<const uint8_t*>(data.data()),
+                                      uint32_t(data.size())),
+              reg::kSuccess);
+    registry.RegCloseKey(k);
+  }
+
+  bool keyExists(const char* path) {
+    HKEY k = 0;
+    if (registry.RegOpenKeyA(reg::kCurrentUser, path, &k) != reg::kSuccess) return false;
+    registry.RegCloseKey(k);
+    return true;
+  }
+
+  QTemporaryDir dir;
+  platform::SqliteRegistry registry{dir.filePath(QStringLiteral("registry.sqlite3"))};
+};
+
+const std::string kDone = "The operation completed successfully.\n";
+const std::string kNotFound = "ERROR: The system was unable to find the specified registry key or value.\n";
+
+TEST_F(RegToolTest, QueryListsValuesThenSubkeys) {
+  set("Software\\Vandr\\Registry", "AppPath", reg::kString, "/home/me");
+  set("Software\\Vandr\\Registry", "Count", reg::kDword, "\x2a\0\0\0"s);
+  set("Software\\Vandr\\Registry", "Blob", reg::kBinary, "\x01\xab");
+  set("Software\\Vandr\\Registry", "", reg::kString, "dflt\0tail"s);
+  set("Software\\Vandr\\Registry\\Sub", "x", reg::kMultiString, "a\0b\0\0"s);
+
+  Result r = wwreg({"query", "HKCU\\Software\\Vandr\\Registry"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "\nHKEY_CURRENT_USER\\Software\\Vandr\\Registry\n"
+            "    AppPath    REG_SZ    /home/me\n"
+            "    Count    REG_DWORD    0x2a\n"
+            "    Blob    REG_BINARY    01AB\n"
+            "    (Default)    REG_SZ    dflt\n"
+            "\nHKEY_CURRENT_USER\\Software\\Vandr\\Registry\\Sub\n");
+
+  // One value, found whatever the case; printed with its stored name.
+  r = wwreg({"QUERY", "hkey_current_user\\software\\vandr\\registry", "/V", "apppath"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "\nHKEY_CURRENT_USER\\software\\vandr\\registry\n    AppPath    REG_SZ    /home/me\n\n");
+  r = wwreg({"query", "HKCU\\Software\\Vandr\\Registry\\Sub", "/ve"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, kNotFound);
+
+  r = wwreg({"query", "HKCU\\Software\\Vandr", "/s"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\\Sub\n    x    REG_MULTI_SZ    a\\0b\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("End of search: 7 match(es) found."), std::string::npos) << r.out;
+
+  for (const QStringList& args : {QStringList{"query", "HKCU\\Software\\Nowhere"},
+                                  QStringList{"query", "HKCU\\Software\\Vandr\\Registry", "/v", "Nothing"}}) {
+    r = wwreg(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, kNotFound);
+  }
+}
+
+TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
+  const struct {
+    QStringList args;
+    uint32_t type;
+    std::string bytes;
+  } cases[] = {
+      {{"/v", "Text", "/d", "caf\u00e9"}, reg::kString, "caf\xe9"},
+      {{"/v", "Text2", "/t", "reg_sz", "/d", "\u20ac"}, reg::kString, "?"},
+      {{"/v", "Empty"}, reg::kString, ""},
+      {{"/ve", "/d", "dflt"}, reg::kString, "dflt"},
+      {{"/v", "Dec", "/t", "REG_DWORD", "/d", "4294967295"}, reg::kDword, "\xff\xff\xff\xff"},
+      {{"/v", "Hex", "/t", "REG_DWORD", "/d", "0x2A"}, reg::kDword, "\x2a\0\0\0"s},
+      {{"/v", "Q", "/t", "REG_QWORD", "/d", "0x100000000"}, reg::kQword, "\0\0\0\0\x01\0\0\0"s},
+      {{"/v", "Bin", "/t", "REG_BINARY", "/d", "00ff10"}, reg::kBinary, "\0\xff\x10"s},
+      {{"/v", "NoBin", "/t", "REG_BINARY"}, reg::kBinary, ""},
+      {{"/v", "None", "/t", "REG_NONE", "/d", "ab"}, reg::kNone, "\xab"},
+      {{"/v", "Multi", "/t", "REG_MULTI_SZ", "/d", "a\\0bc"}, reg::kMultiString, "a\0bc\0\0"s},
+      {{"/v", "Multi2", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "x#y"}, reg::kMultiString, "x\0y\0\0"s},
+      {{"/v", "Exp", "/t", "REG_EXPAND_SZ", "/d", "%HOME%"}, reg::kExpandString, "%HOME%"},
+  };
+  for (const auto& c : cases) {
+    Result r = wwreg(QStringList{"add", "HKCU\\Software\\Add"} + c.args);
+    EXPECT_EQ(r.code, 0) << c.args.join(' ').toStdString() << r.err;
+    EXPECT_EQ(r.out, kDone);
+    const QString name = c.args[0] == "/ve" ? QString() : c.args[1];
+    uint32_t type = 99;
+    EXPECT_EQ(stored("Software\\Add", name.toLatin1().constData(), &type), c.bytes) << name.toStdString();
+    EXPECT_EQ(type, c.type) << name.toStdString();
+  }
+  // A key alone, with its parents.
+  EXPECT_EQ(wwreg({"add", "HKLM\\Software\\A\\B\\C"}).code, 0);
+  HKEY k = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(reg::kLocalMachine, "Software\\A\\B\\C", &k), reg::kSuccess);
+  registry.RegCloseKey(k);
+}
+
+TEST_F(RegToolTest, AddRefusesDataThatDoesNotFitItsType) {
+  for (const QStringList& args : {
+           QStringList{"/v", "n", "/t", "REG_DWORD", "/d", "4294967296"},
+           QStringList{"/v", "n", "/t", "REG_DWORD", "/d", "-1"},
+           QStringList{"/v", "n", "/t", "REG_DWORD", "/d", "12abc"},
+           QStringList{"/v", "n", "/t", "REG_DWORD"},
+           QStringList{"/v", "n", "/t", "REG_BINARY", "/d", "abc"},
+           QStringList{"/v", "n", "/t", "REG_BINARY", "/d", "zz"},
+       }) {
+    Result r = wwreg(QStringList{"add", "HKCU\\Software\\Bad"} + args);
+    EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(r.err.rfind("ERROR: Invalid data", 0), 0u) << r.err;
+  }
+  EXPECT_FALSE(keyExists("Software\\Bad")) << "nothing is created for refused data";
+  Result r = wwreg({"add", "HKCU\\Software\\Bad", "/v", "n", "/t", "REG_FLOAT", "/d", "1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "ERROR: Invalid type \"REG_FLOAT\".\n");
+}
+
+TEST_F(RegToolTest, AddAsksBeforeOverwriting) {
+  set("Software\\Ask", "v", reg::kString, "old");
+  const QStringList add{"add", "HKCU\\Software\\Ask", "/v", "v", "/d", "new"};
+  for (const std::string& answer : {"n\n"s, "NO\n"s, ""s}) {
+    Result r = wwreg(add, answer);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.rfind("Value v exists, overwrite(Yes/No)? ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("The operation was canceled by the user."), std::string::npos);
+    EXPECT_EQ(stored("Software\\Ask", "v"), "old");
+  }
+  Result r = wwreg(add, "perhaps\nyes\n");  // asks again until yes or no
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "Value v exists, overwrite(Yes/No)? Value v exists, overwrite(Yes/No)? " + kDone);
+  EXPECT_EQ(stored("Software\\Ask", "v"), "new");
+  r = wwreg({"add", "HKCU\\Software\\Ask", "/v", "V", "/d", "forced", "/f"});
+  EXPECT_EQ(r.out, kDone);
+  EXPECT_EQ(stored("Software\\Ask", "v"), "forced");
+}
+
+TEST_F(RegToolTest, DeleteRemovesValuesOrWholeTrees) {
+  set("Software\\Tree\\A\\B\\C", "deep", reg::kString, "1");
+  set("Software\\Tree\\A", "mid", reg::kString, "2");
+  set("Software\\Tree\\D", "side", reg::kString, "3");
+  set("Software\\Tree", "top1", reg::kString, "4");
+  set("Software\\Tree", "top2", reg::kString, "5");
+
+  Result r = wwreg({"delete", "HKCU\\Software\\Tree"}, "n\n");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out.rfind("Delete the registry key HKEY_CURRENT_USER\\Software\\Tree (Yes/No)? ", 0), 0u);
+  EXPECT_TRUE(keyExists("Software\\Tree\\A\\B\\C"));
+
+  r = wwreg({"delete", "HKCU\\Software\\Tree", "/v", "TOP1"}, "y\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "Delete the registry value TOP1 (Yes/No)? " + kDone);
+  EXPECT_EQ(stored("Software\\Tree", "top1"), "missing");
+  EXPECT_EQ(stored("Software\\Tree", "top2"), "5");
+  r = wwreg({"delete", "HKCU\\Software\\Tree", "/v", "top1", "/f"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, kNotFound);
+
+  r = wwreg({"delete", "HKCU\\Software\\Tree\\A", "/va", "/f"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(stored("Software\\Tree\\A", "mid"), "missing");
+  EXPECT_TRUE(keyExists("Software\\Tree\\A\\B\\C"));
+
+  r = wwreg({"delete", "HKCU\\Software\\Tree", "/f"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, kDone);
+  EXPECT_FALSE(keyExists("Software\\Tree"));
+  EXPECT_TRUE(keyExists("Software"));
+
+  r = wwreg({"delete", "HKCU\\Software\\Tree", "/f"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, kNotFound);
+  r = wwreg({"delete", "HKCU", "/f"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "ERROR: Access is denied.\n");
+  EXPECT_TRUE(keyExists("Software"));
+}
+
+TEST_F(RegToolTest, ExportThenImportRestoresEveryByte) {
+  std::string every;
+  for (int i = 0; i < 256; ++i) every.push_back(char(i));
+  const struct {
+    const char* path;
+    const char* name;
+    uint32_t type;
+    std::string data;
+  } values[] = {
+      {"Software\\Round", "", reg::kString, "default"},
+      {"Software\\Round", "quote\"back\\slash", reg::kString, "a \"b\" \\c\\"},
+      {"Software\\Round", "with nul", reg::kString, "text\0"s},
+      {"Software\\Round", "lines", reg::kString, "one\r\ntwo"},
+      {"Software\\Round", "every", reg::kString, every},
+      {"Software\\Round", "latin \xe9", reg::kString, "\xe9t\xe9"},
+      {"Software\\Round", "dword", reg::kDword, "\x01\x02\x03\x04"},
+      {"Software\\Round", "short dword", reg::kDword, "\x01"},
+      {"Software\\Round", "binary", reg::kBinary, every + every},
+      {"Software\\Round", "empty", reg::kBinary, ""},
+      {"Software\\Round\\Sub\\Deeper", "odd", 0x4242, "x"},
+      {"Software\\Round\\Empty Key", nullptr, 0, ""},
+  };
+  for (const auto& v : values) {
+    if (v.name != nullptr) {
+      set(v.path, v.name, v.type, v.data);
+    } else {
+      HKEY k = 0;
+      ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, v.path, &k), reg::kSuccess);
+      registry.RegCloseKey(k);
+    }
+  }
+  const QString file = dir.filePath(QStringLiteral("round.reg"));
+  Result r = wwreg({"export", "HKCU\\Software\\Round", file});
+  ASSERT_EQ(r.code, 0) << r.err;
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray exported = f.readAll();
+  f.close();
+  EXPECT_TRUE(exported.contains("\r\n[HKEY_CURRENT_USER\\Software\\Round\\Sub]\r\n\r\n"
+                                "[HKEY_CURRENT_USER\\Software\\Round\\Sub\\Deeper]\r\n"))
+      << "subkeys follow their parent";
+
+  ASSERT_EQ(wwreg({"delete", "HKCU\\Software\\Round", "/f"}).code, 0);
+  r = wwreg({"import", file});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, kDone);
+  for (const auto& v : values) {
+    if (v.name == nullptr) {
+      EXPECT_TRUE(keyExists(v.path));
+      continue;
+    }
+    uint32_t type = 0;
+    EXPECT_EQ(stored(v.path, v.name, &type), v.data) << v.name;
+    EXPECT_EQ(type, v.type) << v.name;
+  }
+  // Exported again: the same file, as a second export must not ask.
+  r = wwreg({"export", "HKCU\\Software\\Round", file}, "n\n");
+  EXPECT_EQ(r.code, 1);
+  r = wwreg({"export", "HKCU\\Software\\Round", file, "/y"});
+  ASSERT_EQ(r.code, 0);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), exported);
+}
+
+TEST_F(RegToolTest, ImportAppliesDeletions) {
+  set("Software\\Imp\\Old\\Child", "x", reg::kString, "1");
+  set("Software\\Imp", "gone", reg::kString, "2");
+  set("Software\\Imp", "kept", reg::kString, "3");
+  const QString file = dir.filePath(QStringLiteral("changes.reg"));
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Windows Registry Editor Version 5.00\r\n\r\n"
+          "[-HKEY_CURRENT_USER\\Software\\Imp\\Old]\r\n\r\n"
+          "[-HKEY_CURRENT_USER\\Software\\Imp\\NeverThere]\r\n\r\n"
+          "[HKCU\\Software\\Imp]\r\n\"gone\"=-\r\n\"absent\"=-\r\n\"new\"=\"4\"\r\n");
+  f.close();
+  Result r = wwreg({"import", file});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(keyExists("Software\\Imp\\Old"));
+  EXPECT_EQ(stored("Software\\Imp", "gone"), "missing");
+  EXPECT_EQ(stored("Software\\Imp", "kept"), "3");
+  EXPECT_EQ(stored("Software\\Imp", "new"), "4");
+}
+
+TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
+  const QString bad = dir.filePath(QStringLiteral("bad.reg"));
+  {
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_NOWHERE\\x]\r\n");
+  }
+  const QString garbage = dir.filePath(QStringLiteral("garbage.reg"));
+  {
+    QFile f(garbage);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[HKEY_CURRENT_USER\\x]\r\n");
+  }
+  const std::string syntax = "ERROR: Invalid syntax.\n";
+  const struct {
+    QStringList args;
+    std::string err;  // start of the error output
+  } cases[] = {
+      {{"frobnicate"}, syntax + "Type \"WWREG /?\" for usage.\n"},
+      {{"query"}, syntax + "Type \"WWREG QUERY /?\" for usage.\n"},
+      {{"query", "HKCU\\x", "extra"}, syntax},
+      {{"query", "HKCU\\x", "/v"}, syntax},
+      {{"query", "HKCU\\x", "/v", "a", "/ve"}, syntax},
+      {{"query", "HKCU\\x", "/v", "a", "/v", "b"}, syntax},
+      {{"query", "HKEY_NOWHERE\\x"}, "ERROR: Invalid key name.\n"},
+      {{"query", "\\\\machine\\HKLM\\x"}, "ERROR: Invalid key name.\n"},
+      {{"add", "HKCU\\x", "/s", ","}, syntax},
+      {{"delete", "HKCU\\x", "/v", "a", "/va"}, syntax},
+      {{"export", "HKCU\\Software"}, syntax},
+      {{"import"}, syntax},
+      {{"import", dir.filePath(QStringLiteral("none.reg"))}, "ERROR: Error opening the file."},
+      {{"import", bad}, "ERROR: Invalid key name [HKEY_NOWHERE\\x]."},
+      {{"import", garbage}, "ERROR: " + garbage.toStdString() + " is not a valid registry file: line 1:"},
+  };
+  for (const auto& c : cases) {
+    Result r = wwreg(c.args);
+    EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
+    EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args.join(' ').toStdString();
+  }
+  // Export to a place that cannot be written.
+  HKEY k = 0;
+  ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, "Software", &k), reg::kSuccess);
+  registry.RegCloseKey(k);
+  Result r = wwreg({"export", "HKCU\\Software", dir.filePath(QStringLiteral("no/such/folder.reg"))});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("ERROR: Error opening the file.", 0), 0u);
+
+  // Usage: asked for, or no arguments at all.
+  r = wwreg({"/?"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("WWREG Operation [Parameter List]", 0), 0u);
+  EXPECT_EQ(wwreg({}).code, 1);
+  r = wwreg({"add", "/?"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("WWREG ADD KeyName", 0), 0u);
+}
+
+}  // namespace
+}  // namespace wwreg

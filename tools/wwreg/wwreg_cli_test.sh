@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs the wwreg binary end to end on a store in a temporary folder:
+# add, query, export, delete, import, and the exit codes of bad input.
+# Usage: wwreg_cli_test.sh path/to/wwreg
+set -u
+WWREG=${1:?usage: $0 path/to/wwreg}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+export WAGEWISE_REGISTRY="$WORK/store/registry.sqlite3"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect CODE COMMAND... : runs wwreg, keeps stdout in $out and stderr in $err.
+expect() {
+  local want=$1; shift
+  out=$("$WWREG" "$@" 2>"$WORK/err" </dev/null); local got=$?
+  err=$(cat "$WORK/err")
+  [ "$got" -eq "$want" ] || fail "wwreg $* exited $got, wanted $want (stderr: $err)"
+}
+
+KEY='HKCU\Software\Vandr\Registry'
+
+expect 0 add "$KEY" /v AppPath /d '/home/me/jobs'
+[ "$out" = "The operation completed successfully." ] || fail "add said: $out"
+[ -f "$WAGEWISE_REGISTRY" ] || fail "the store was not made at \$WAGEWISE_REGISTRY"
+[ "$(stat -c %a "$WAGEWISE_REGISTRY")" = 600 ] || fail "the store is not private"
+expect 0 add "$KEY" /v Count /t REG_DWORD /d 42
+expect 0 add "$KEY" /v Blob /t REG_BINARY /d 00ff7f
+expect 0 add "$KEY\\Sub" /ve /d 'caf'$'\xc3\xa9'
+
+expect 0 query "$KEY"
+want=$'\nHKEY_CURRENT_USER\\Software\\Vandr\\Registry
+    AppPath    REG_SZ    /home/me/jobs
+    Count    REG_DWORD    0x2a
+    Blob    REG_BINARY    00FF7F
+
+HKEY_CURRENT_USER\\Software\\Vandr\\Registry\\Sub'
+[ "$out" = "$want" ] || fail "query printed:
+$out"
+expect 0 query "$KEY\\Sub" /ve
+[[ "$out" == *'(Default)    REG_SZ    caf'$'\xc3\xa9'* ]] || fail "default value: $out"
+
+# Without /f and without an answer, nothing is overwritten.
+expect 1 add "$KEY" /v Count /t REG_DWORD /d 7
+[[ "$out" == *"Value Count exists, overwrite(Yes/No)?"* ]] || fail "no overwrite prompt: $out"
+echo y | "$WWREG" add "$KEY" /v Count /t REG_DWORD /d 7 >/dev/null || fail "answering y did not overwrite"
+expect 0 query "$KEY" /v count
+[[ "$out" == *"Count    REG_DWORD    0x7"* ]] || fail "overwritten value: $out"
+
+# Export, delete, import: the same store again, byte for byte.
+expect 0 export 'HKEY_CURRENT_USER\Software\Vandr' "$WORK/first.reg"
+[ "$(head -n 1 "$WORK/first.reg")" = $'Windows Registry Editor Version 5.00\r' ] || fail "export header"
+grep -q $'^"Blob"=hex:00,ff,7f\r$' "$WORK/first.reg" || fail "export of binary data"
+expect 1 delete 'HKCU\Software\Vandr'
+[ -n "$(echo | "$WWREG" query "$KEY" 2>/dev/null)" ] || fail "delete without an answer removed the key"
+expect 0 delete 'HKCU\Software\Vandr' /f
+expect 1 query "$KEY"
+[ "$err" = "ERROR: The system was unable to find the specified registry key or value." ] || fail "missing key: $err"
+expect 0 import "$WORK/first.reg"
+expect 0 export 'HKCU\Software\Vandr' "$WORK/second.reg"
+cmp -s "$WORK/first.reg" "$WORK/second.reg" || fail "the round trip changed the export"
+
+# Bad input: a message and exit code 1.
+expect 1 frobnicate
+[ "$err" = $'ERROR: Invalid syntax.\nType "WWREG /?" for usage.' ] || fail "unknown verb: $err"
+expect 1 query 'HKXX\Software'
+[ "$err" = "ERROR: Invalid key name." ] || fail "bad root: $err"
+expect 1 add "$KEY" /v n /t REG_DWORD /d lots
+printf 'not a registry file\n' > "$WORK/bad.reg"
+expect 1 import "$WORK/bad.reg"
+expect 1
+[[ "$out" == *"WWREG Operation"* ]] || fail "no usage without arguments"
+expect 0 /?
+[[ "$out" == *"WWREG Operation"* ]] || fail "no usage for /?"
+
+# A store that is not a database is reported, never replaced.
+printf 'garbage that is not a store' > "$WORK/garbage.sqlite3"
+WAGEWISE_REGISTRY="$WORK/garbage.sqlite3" "$WWREG" add 'HKCU\x' /v a /d b >/dev/null 2>"$WORK/err"
+[ $? -eq 1 ] || fail "writing to a garbage store succeeded"
+[ "$(cat "$WORK/garbage.sqlite3")" = 'garbage that is not a store' ] || fail "the garbage store was changed"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all wwreg checks passed"
