@@ -19,10 +19,12 @@ namespace {
 
 void usage() {
   std::fputs(
-      "usage: wwcall [--answer yes|no|ok|cancel] PROGID [--set PROPERTY=VALUE]... MEMBER [VALUE...]\n"
+      "usage: wwcall [--answer yes|no|ok|cancel] PROGID [--set PROPERTY=VALUE]... [--then MEMBER]...\n"
+      "              MEMBER [VALUE...]\n"
       "       wwcall --register LIBRARY | --unregister LIBRARY\n"
       "values: e: (empty)  i:42  d:1.5  b:true  s:TEXT  a:[\"x\",\"y\"]  list:FILE.json\n"
-      "prints 'result: VALUE' and 'arg N: VALUE' after the call; a fault goes to standard\n"
+      "prints 'result: VALUE' and 'arg N: VALUE' after the call, then 'MEMBER: VALUE' for each\n"
+      "--then member read afterwards (LastErrorMsg, say); a fault goes to standard\n"
       "error as 'fault: NUMBER DESCRIPTION' with exit status 1. Message boxes are printed\n"
       "as 'msgbox: TITLE: TEXT' and answered with their default button or --answer.\n",
       stderr);
@@ -100,6 +102,12 @@ int main(int argc, char** argv) {
     if (!v) return fail(error);
     properties.emplace_back(assignment.left(eq), *v);
   }
+  QStringList readAfterwards;
+  while (!args.isEmpty() && args[0] == QLatin1String("--then")) {
+    if (args.size() < 2) return fail(QStringLiteral("--then takes a member name"));
+    readAfterwards << args[1];
+    args = args.mid(2);
+  }
   if (args.isEmpty()) return fail(QStringLiteral("no member named; see wwcall --help"));
   const QString member = args.takeFirst();
   std::vector<core::Value> values;
@@ -125,5 +133,12 @@ int main(int argc, char** argv) {
   std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
   for (size_t i = 0; i < values.size(); ++i)
     std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(values[i])));
+  for (const QString& name : readAfterwards) {
+    std::vector<core::Value> none;
+    core::Value value;
+    core::Fault readFault = platform::callByName(*created.object, name, platform::CallKind::PropertyGet, none, value);
+    if (readFault.isFault()) return reportFault(readFault);
+    std::printf("%s: %s\n", qUtf8Printable(name), qUtf8Printable(tools::formatValue(value)));
+  }
   return 0;
 }

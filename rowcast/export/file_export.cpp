@@ -1,0 +1,42 @@
+#include "rowcast/export/file_export.h"
+
+#include <new>
+
+namespace rowcast {
+
+FileExport::FileExport(const QString& logFolder, QString location, QString missingListMessage, QString source)
+    : errorHandler_(logFolder),
+      location_(std::move(location)),
+      missingListMessage_(std::move(missingListMessage)),
+      source_(std::move(source)) {}
+
+bool FileExport::Rowcast() {
+  if (!list_) {
+    lastErrorMsg_ = missingListMessage_;
+    return false;
+  }
+  try {
+    prepare();
+    OutputFile file(fileName_);
+    write(file);
+    file.close();
+    return true;
+  } catch (const core::FaultError& e) {
+    return fail(e.fault());
+  } catch (const std::bad_alloc&) {
+    return fail(core::Fault::fromNumber(core::kOutOfMemory));
+  } catch (const std::exception& e) {
+    return fail(core::Fault{core::kInternalError, QString::fromLocal8Bit(e.what()), {}});
+  } catch (...) {
+    return fail(core::Fault::fromNumber(core::kInternalError));
+  }
+}
+
+bool FileExport::fail(core::Fault fault) {
+  if (fault.source.isEmpty()) fault.source = source_;
+  errorHandler_.handleErrorQuietly(fault, location_, QString());
+  lastErrorMsg_ = fault.description;
+  return false;
+}
+
+}  // namespace rowcast

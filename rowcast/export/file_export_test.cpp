@@ -1,0 +1,115 @@
+// The fault path that the CSV and HTML writers share: every failure after the
+// list check gives false, the platform's text and exactly one log record, and
+// keeps what was already written.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <functional>
+
+#include "rowcast/export/ccsv.h"
+#include "rowcast/export/chtml.h"
+#include "rowcast/front/test_files.h"
+
+namespace rowcast {
+namespace {
+
+using test::logLines;
+using test::readFile;
+
+struct Writer {
+  const char* name;
+  std::function<std::unique_ptr<CPrint>(const QString& logFolder)> create;
+  const char* source;
+};
+
+class FileExportTest : public ::testing::TestWithParam<Writer> {
+ protected:
+  // Runs the writer; on failure checks the message and the one log record.
+  bool run(std::shared_ptr<ListModel> list, const QString& fileName, int expectedFault = 0,
+           const char* expectedSource = "Rowcast") {
+    std::unique_ptr<CPrint> writer = GetParam().create(dir.path());
+    writer->setLvwToPrint(std::move(list));
+    writer->setFileName(fileName);
+    const bool ok = writer->Rowcast();
+    if (expectedFault != 0) {
+      EXPECT_EQ(writer->LastErrorMsg(), core::Fault::standardDescription(expectedFault));
+      const QList<QByteArray> lines = logLines(dir.path());
+      EXPECT_EQ(lines.size(), 4) << "one record for one fault";
+      if (lines.size() == 4) {
+        EXPECT_EQ(lines[1], "=====Error Number = " + QByteArray::number(expectedFault));
+        EXPECT_EQ(lines[2], "=====Error Desc = " + core::Fault::standardDescription(expectedFault).toUtf8());
+        EXPECT_EQ(lines[3], QByteArray("=====Error Source = ") + expectedSource);
+      }
+      QFile::remove(dir.filePath(QStringLiteral("rowcast.err")));
+    }
+    return ok;
+  }
+  std::shared_ptr<MemoryList> smallList() {
+    return std::make_shared<MemoryList>(QStringLiteral("L"), QStringList{QStringLiteral("A")},
+                                        std::vector<QStringList>{{QStringLiteral("a")}});
+  }
+  QTemporaryDir dir;
+};
+
+TEST_P(FileExportTest, BadFileNamesFailWithThePlatformsText) {
+  auto list = smallList();
+  EXPECT_FALSE(run(list, QString(), core::kBadFileNameOrNumber));
+  EXPECT_FALSE(run(list, dir.filePath(QString(256, QLatin1Char('n'))), core::kBadFileNameOrNumber));
+  EXPECT_FALSE(run(list, dir.filePath(QStringLiteral("missing/out.txt")), core::kPathNotFound));
+  EXPECT_FALSE(run(list, dir.path(), core::kPathFileAccessError));
+  const QString unwritable = test::unwritablePath(dir.path());
+  if (!unwritable.isEmpty()) {
+    EXPECT_FALSE(run(list, unwritable, core::kPathFileAccessError));
+  }
+}
+
+TEST_P(FileExportTest, AFullDiskIsNeverReportedAsSuccess) {
+  EXPECT_FALSE(run(smallList(), QStringLiteral("/dev/full"), core::kDiskFull));
+  auto big = std::make_shared<MemoryList>();
+  for (int i = 0; i < 50000; ++i) big->addRow({QStringLiteral("row"), QString::number(i)});
+  EXPECT_FALSE(run(big, QStringLiteral("/dev/full"), core::kDiskFull));
+}
+
+TEST_P(FileExportTest, AListFailingMidwayKeepsTheLinesBeforeIt) {
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  std::vector<QStringList> rows;
+  for (int i = 0; i < 5000; ++i) rows.push_back({QStringLiteral("row%1").arg(i), QStringLiteral("sub")});
+  auto list = std::make_shared<test::FailingList>(rows, 4000);
+  EXPECT_FALSE(run(list, path, core::kDeviceIoError, "Broken"));
+  const QByteArray bytes = readFile(path);
+  EXPECT_TRUE(bytes.contains("row3999")) << "lines written before the fault stay";
+  EXPECT_FALSE(bytes.contains("row4001"));
+  EXPECT_TRUE(bytes.endsWith("\r\n")) << "no broken line at the end";
+}
+
+TEST_P(FileExportTest, ThirtyTwoThousandSevenHundredSixtySevenColumnsOverflow) {
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  for (int columns : {32766, 32767, 40000}) {
+    QStringList cells;
+    for (int i = 0; i < columns; ++i) cells << QString::number(i);
+    auto list = std::make_shared<MemoryList>(QStringLiteral("Wide"), cells, std::vector<QStringList>{cells});
+    if (columns < 32767) {
+      EXPECT_TRUE(run(list, path)) << columns;
+    } else {
+      // The counter's fault names the writer that raised it.
+      EXPECT_FALSE(run(list, path, core::kOverflow, GetParam().source)) << columns;
+    }
+  }
+}
+
+TEST_P(FileExportTest, AFailingLogDoesNotChangeTheResult) {
+  std::unique_ptr<CPrint> writer = GetParam().create(dir.filePath(QStringLiteral("no-such-folder")));
+  writer->setLvwToPrint(smallList());
+  writer->setFileName(QString());
+  EXPECT_FALSE(writer->Rowcast());
+  EXPECT_EQ(writer->LastErrorMsg(), QStringLiteral("Bad file name or number"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, FileExportTest,
+    ::testing::Values(Writer{"Csv", [](const QString& log) { return std::make_unique<CCsv>(log); }, "Rowcast.CCsv"},
+                      Writer{"Html", [](const QString& log) { return std::make_unique<CHtml>(log); }, "Rowcast.CHTML"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace rowcast

@@ -1,0 +1,31 @@
+#pragma once
+// Appends a record of a caught fault to "rowcast.err", four lines a record,
+// for the people who support the host. The log sits in the folder of the
+// library file unless the owner names another folder (tests do).
+#include <QString>
+
+#include "core/fault.h"
+
+namespace rowcast {
+
+class ErrorHandler {
+ public:
+  explicit ErrorHandler(QString folder = libraryFolder());
+
+  // The folder that holds the file this code was loaded from.
+  static QString libraryFolder();
+  QString logPath() const { return folder_ + QStringLiteral("/rowcast.err"); }
+
+  // Appends the record. Throws core::FaultError when the log cannot be
+  // written; the record is then lost. `location` and `fileName` say where the
+  // fault was caught; the log does not keep them.
+  void handleError(const core::Fault& error, const QString& location, const QString& fileName);
+  // The same for fault paths, which must return as they would have even when
+  // the log itself fails.
+  void handleErrorQuietly(const core::Fault& error, const QString& location, const QString& fileName) noexcept;
+
+ private:
+  QString folder_;
+};
+
+}  // namespace rowcast

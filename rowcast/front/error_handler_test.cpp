@@ -1,0 +1,73 @@
+#include "rowcast/front/error_handler.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "rowcast/front/clock_text.h"
+#include "rowcast/front/test_files.h"
+
+namespace rowcast {
+namespace {
+
+using test::logLines;
+
+TEST(ErrorHandlerTest, AppendsFourLinesARecordOldestFirst) {
+  QTemporaryDir dir;
+  ErrorHandler log(dir.path());
+  const QString today = shortDateText(QDate::currentDate());
+  log.handleError(core::Fault{75, QStringLiteral("Path/File access error"), QStringLiteral("Rowcast")},
+                  QStringLiteral("CCsv::Rowcast"), QString());
+  log.handleError(core::Fault{-2147, QStringLiteral("Caf\u00e9 broke"), QStringLiteral("Rowcast.CHTML")},
+                  QStringLiteral("CHTML::Rowcast"), QStringLiteral("ignored.html"));
+
+  const QByteArray bytes = test::readFile(dir.filePath(QStringLiteral("rowcast.err")));
+  EXPECT_EQ(bytes.count("\r\n"), 8);
+  EXPECT_EQ(bytes.count('\n'), 8) << "every line ends in CR LF";
+  const QList<QByteArray> lines = logLines(dir.path());
+  ASSERT_EQ(lines.size(), 8);
+  EXPECT_TRUE(lines[0].startsWith(("An Error was raised on " + today + " ").toUtf8())) << lines[0].constData();
+  EXPECT_GT(lines[0].size(), ("An Error was raised on " + today + " ").toUtf8().size() + 4) << "time is written";
+  EXPECT_EQ(lines[1], "=====Error Number = 75");
+  EXPECT_EQ(lines[2], "=====Error Desc = Path/File access error");
+  EXPECT_EQ(lines[3], "=====Error Source = Rowcast");
+  EXPECT_TRUE(lines[4].startsWith("An Error was raised on "));
+  EXPECT_EQ(lines[5], "=====Error Number = -2147");
+  EXPECT_EQ(lines[6], QStringLiteral("=====Error Desc = Caf\u00e9 broke").toUtf8());
+  EXPECT_EQ(lines[7], "=====Error Source = Rowcast.CHTML");
+}
+
+TEST(ErrorHandlerTest, AnEmptyRecordStillWritesAllFourLines) {
+  QTemporaryDir dir;
+  ErrorHandler(dir.path()).handleError(core::Fault{}, QString(), QString());
+  const QList<QByteArray> lines = logLines(dir.path());
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_EQ(lines[1], "=====Error Number = 0");
+  EXPECT_EQ(lines[2], "=====Error Desc = ");
+  EXPECT_EQ(lines[3], "=====Error Source = ");
+}
+
+TEST(ErrorHandlerTest, AnExistingLogIsAppendedToNeverReplaced) {
+  QTemporaryDir dir;
+  const QByteArray old = QByteArray(1 << 20, 'x') + "\r\n";
+  test::writeFile(dir.filePath(QStringLiteral("rowcast.err")), old);
+  ErrorHandler(dir.path()).handleError(core::Fault::fromNumber(61), QString(), QString());
+  const QByteArray bytes = test::readFile(dir.filePath(QStringLiteral("rowcast.err")));
+  EXPECT_TRUE(bytes.startsWith(old));
+  EXPECT_TRUE(bytes.endsWith("=====Error Desc = Disk full\r\n=====Error Source = \r\n"));
+}
+
+TEST(ErrorHandlerTest, AFailingLogRaisesButTheQuietFormSwallowsIt) {
+  QTemporaryDir dir;
+  ErrorHandler log(dir.filePath(QStringLiteral("missing-folder")));
+  try {
+    log.handleError(core::Fault::fromNumber(5), QString(), QString());
+    ADD_FAILURE() << "a log in a missing folder was reported written";
+  } catch (const core::FaultError& e) {
+    EXPECT_EQ(e.fault().number, core::kPathNotFound);
+  }
+  log.handleErrorQuietly(core::Fault::fromNumber(5), QString(), QString());
+}
+
+}  // namespace
+}  // namespace rowcast

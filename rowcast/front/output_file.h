@@ -1,0 +1,64 @@
+#pragma once
+// A text file written as UTF-8 through one reused buffer, for the exports and
+// the error log. Every failure (open, write, close) throws core::FaultError
+// with the platform's file fault number and text. Only whole lines reach the
+// file when it is given up without close(): a fault in the middle of a line
+// leaves the lines before it and nothing of the broken one.
+#include <QString>
+#include <QStringView>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace rowcast {
+
+class OutputFile {
+ public:
+  enum class Mode { Replace, Append };
+
+  // Opens `path`, creating it; Replace empties an existing file, Append adds to it.
+  explicit OutputFile(const QString& path, Mode mode = Mode::Replace);
+  // Writes the finished lines and closes when close() was not reached; errors
+  // are ignored here, as the caller is already handling one.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void appendAscii(std::string_view text) {
+    std::memcpy(room(text.size()), text.data(), text.size());
+    used_ += text.size();
+  }
+  void appendText(QStringView text);
+  // A comma unless `first`, then the text between double quotes, each inner
+  // double quote doubled.
+  void appendCsvCell(QStringView text, bool first);
+  // The text with & < > " written as &amp; &lt; &gt; &quot;.
+  void appendHtmlEscaped(QStringView text);
+  // CR LF; whole lines go to the file once enough of them have gathered.
+  void endLine() {
+    appendAscii("\r\n");
+    lineEnd_ = used_;
+    if (lineEnd_ >= kFlushAt) writeOut(lineEnd_);
+  }
+  // Writes everything and closes; a fault here means the file is incomplete.
+  void close();
+
+ private:
+  static constexpr size_t kFlushAt = 128 * 1024;
+
+  template <class Escape>
+  void appendConverted(QStringView text, std::string_view before, std::string_view after);
+  // Where `bytes` more bytes can go; the buffer grows for lines longer than it.
+  char* room(size_t bytes) { return capacity_ - used_ >= bytes ? buffer_.get() + used_ : grow(bytes); }
+  char* grow(size_t bytes);
+  void writeOut(size_t bytes);
+
+  int fd_ = -1;
+  bool writeFailed_ = false;
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  size_t used_ = 0;
+  size_t lineEnd_ = 0;  // bytes of the buffer that form whole lines
+};
+
+}  // namespace rowcast

@@ -1,0 +1,145 @@
+#include "rowcast/front/output_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "rowcast/front/test_files.h"
+
+namespace rowcast {
+namespace {
+
+using test::readFile;
+
+int openFaultNumber(const QString& path) {
+  try {
+    OutputFile file(path);
+    file.close();
+  } catch (const core::FaultError& e) {
+    EXPECT_EQ(e.fault().description, core::Fault::standardDescription(e.fault().number));
+    return e.fault().number;
+  }
+  return 0;
+}
+
+TEST(OutputFileTest, WritesUtf8FromEveryKindOfUtf16) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  // ASCII, two- and three-byte forms, a surrogate pair, and the largest BMP unit.
+  const QString text = QStringLiteral("a\u00e9\u20ac\U0001F600\uFFFDz\u07FF\u0800");
+  const QString lone = QString(QChar(0xD800)) + QLatin1Char('x') + QChar(0xDC00);
+  {
+    OutputFile file(path);
+    file.appendText(text);
+    file.endLine();
+    file.appendText(lone);
+    file.close();
+  }
+  EXPECT_EQ(readFile(path), text.toUtf8() + "\r\n" + QStringLiteral("\uFFFDx\uFFFD").toUtf8());
+}
+
+// Every special or wide character at every position of texts long enough for
+// the four-unit path, against the plain definition of each form.
+TEST(OutputFileTest, EscapingMatchesItsDefinitionAtEveryPosition) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  const QStringList odd{"\"", "&", "<", ">", ",", "\r", "\n", QStringLiteral("\u00e9"), QStringLiteral("\u20ac"),
+                       QStringLiteral("\U0001F600")};
+  QByteArray expected;
+  {
+    OutputFile file(path);
+    for (int length = 0; length <= 11; ++length) {
+      for (int at = 0; at < length; ++at) {
+        for (const QString& c : odd) {
+          QString text = QStringLiteral("abcdefghijk").left(length);
+          text.replace(at, 1, c);
+          QString csv = text, html = text;
+          csv.replace(QLatin1Char('"'), QLatin1String("\"\""));
+          html.replace(QLatin1Char('&'), QLatin1String("&amp;")).replace(QLatin1Char('<'), QLatin1String("&lt;"))
+              .replace(QLatin1Char('>'), QLatin1String("&gt;")).replace(QLatin1Char('"'), QLatin1String("&quot;"));
+          file.appendCsvCell(text, true);
+          file.appendHtmlEscaped(text);
+          file.appendText(text);
+          file.endLine();
+          expected += "\"" + csv.toUtf8() + "\"" + html.toUtf8() + text.toUtf8() + "\r\n";
+        }
+      }
+    }
+    file.close();
+  }
+  EXPECT_EQ(readFile(path), expected);
+}
+
+TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  const QString longLine(3'000'000, QChar(0x00e9));
+  QByteArray expected;
+  {
+    OutputFile file(path);
+    for (int i = 0; i < 20000; ++i) {
+      file.appendText(QString::number(i));
+      file.endLine();
+      expected += QByteArray::number(i) + "\r\n";
+    }
+    file.appendHtmlEscaped(longLine);
+    file.endLine();
+    file.close();
+  }
+  expected += longLine.toUtf8() + "\r\n";
+  EXPECT_EQ(readFile(path), expected);
+}
+
+TEST(OutputFileTest, GivingUpKeepsWholeLinesOnly) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  {
+    OutputFile file(path);
+    file.appendAscii("first");
+    file.endLine();
+    file.appendAscii("half a line");
+  }
+  EXPECT_EQ(readFile(path), QByteArray("first\r\n"));
+}
+
+TEST(OutputFileTest, FileErrorsBecomeThePlatformsFaults) {
+  QTemporaryDir dir;
+  EXPECT_EQ(openFaultNumber(QString()), core::kBadFileNameOrNumber);
+  EXPECT_EQ(openFaultNumber(dir.filePath(QString(300, QLatin1Char('n')))), core::kBadFileNameOrNumber);
+  EXPECT_EQ(openFaultNumber(dir.filePath(QStringLiteral("no/such/folder/out.csv"))), core::kPathNotFound);
+  EXPECT_EQ(openFaultNumber(dir.path()), core::kPathFileAccessError);  // a folder, not a file
+  const QString unwritable = test::unwritablePath(dir.path());
+  if (!unwritable.isEmpty()) {
+    EXPECT_EQ(openFaultNumber(unwritable), core::kPathFileAccessError);
+  }
+}
+
+TEST(OutputFileTest, AFullDiskIsReportedOnWriteAndOnClose) {
+  // Small output reaches the device only at close.
+  {
+    OutputFile file(QStringLiteral("/dev/full"));
+    file.appendAscii("x");
+    file.endLine();
+    try {
+      file.close();
+      ADD_FAILURE() << "close reported success on a full disk";
+    } catch (const core::FaultError& e) {
+      EXPECT_EQ(e.fault().number, core::kDiskFull);
+      EXPECT_EQ(e.fault().description, QStringLiteral("Disk full"));
+    }
+  }
+  // Large output fails while the lines are being written.
+  OutputFile file(QStringLiteral("/dev/full"));
+  try {
+    for (int i = 0; i < 100000; ++i) {
+      file.appendAscii("a line of some length");
+      file.endLine();
+    }
+    ADD_FAILURE() << "writing went on on a full disk";
+  } catch (const core::FaultError& e) {
+    EXPECT_EQ(e.fault().number, core::kDiskFull);
+  }
+}
+
+}  // namespace
+}  // namespace rowcast
