@@ -1,0 +1,37 @@
+#pragma once
+// The one design of the sick and vacation pay windows, and its two
+// configurations: names, captions, geometry, tab order and settings values.
+#include <QPixmap>
+#include <QString>
+#include <array>
+
+#include "coravel/leave/form_layout.h"
+
+namespace coravel {
+
+struct PayRateDesign {
+  enum class Control { RateBox, HoursBox, OkButton };
+
+  const char* windowName;
+  QString caption;
+  int clientWidth, clientHeight;  // twips
+  QPixmap (*drawPicture)();
+  TwipRect picture;
+  QString ratePrompt;  // Label1
+  TwipRect ratePromptRect;
+  const char* rateBoxName;
+  TwipRect rateBox;
+  QString payPrompt;  // Label2
+  TwipRect payPromptRect;
+  const char* hoursBoxName;
+  TwipRect hoursBox;
+  TwipRect hoursLabel;  // Label3, "hours per day."
+  TwipRect okButton;
+  std::array<Control, 3> tabOrder;
+  QString rateSetting, hoursSetting;  // values in the settings key
+};
+
+PayRateDesign sickDesign();      // frmSick
+PayRateDesign vacationDesign();  // frmVacations
+
+}  // namespace coravel
