@@ -1,14 +1,10 @@
 // The library as a host meets it: registered into a store, then found by its
 // ProgID and created from other processes that know nothing but the store.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <functional>
 
+#include "platform/component/host_process_test.h"
 #include "platform/component/object_host.h"
 #include "platform/registry/sqlite_registry.h"
 
@@ -17,36 +13,14 @@ namespace reg = platform::reg;
 
 namespace {
 
-#define CHECK(cond)                                                       \
-  do {                                                                    \
-    if (!(cond)) {                                                        \
-      std::fprintf(stderr, "child check failed at line %d: %s\n", __LINE__, #cond); \
-      return __LINE__;                                                    \
-    }                                                                     \
-  } while (0)
-
-class ComponentTest : public ::testing::Test {
+class ComponentTest : public platform::test::HostProcessTest {
  protected:
-  // Runs `body` in a fresh child process that uses the test store.
-  void inChild(const std::function<int()>& body) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      setenv("WAGEWISE_REGISTRY", storePath.toLocal8Bit().constData(), 1);
-      _exit(body());
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "child crashed";
-    ASSERT_EQ(WEXITSTATUS(status), 0) << "child failed (see the line it printed)";
-  }
   void registerLibrary(bool unregister) {
     inChild([unregister] {
       int32_t rc = -1;
       core::Fault f = platform::callRegistrationEntry(CORAVEL2_LIBRARY, unregister, &rc);
-      CHECK(!f.isFault());
-      CHECK(rc == 0);
+      CHILD_CHECK(!f.isFault());
+      CHILD_CHECK(rc == 0);
       return 0;
     });
   }
@@ -59,9 +33,6 @@ class ComponentTest : public ::testing::Test {
     r.RegCloseKey(key);
     return rc == reg::kSuccess ? std::string(buf, strnlen(buf, size)) : "<unreadable>";
   }
-
-  QTemporaryDir dir;
-  QString storePath = dir.filePath("registry.sqlite3");
 };
 
 TEST_F(ComponentTest, RegisterCreateCallUnregister) {
@@ -79,25 +50,25 @@ TEST_F(ComponentTest, RegisterCreateCallUnregister) {
   inChild([path] {
     platform::SqliteRegistry store(path);
     platform::CreatedObject created = platform::createObject("Coravel.ZuzirarRegistry", store);
-    CHECK(created.object != nullptr);
+    CHILD_CHECK(created.object != nullptr);
     platform::Dispatch& z = *created.object;
     Value result;
     std::vector<Value> save{Value(int32_t(reg::kCurrentUser)), Value("Software\\Vandr\\Registry"),
                             Value("SickPay"), Value("9.5")};
-    CHECK(!platform::callByName(z, "savestring", platform::CallKind::Method, save, result).isFault());
+    CHILD_CHECK(!platform::callByName(z, "savestring", platform::CallKind::Method, save, result).isFault());
     // By slot: 9 is getstringp; its path argument comes back lengthened.
     std::vector<Value> read{Value(""), Value("SickPay")};
-    CHECK(!z.invoke(9, read, result).isFault());
-    CHECK(result == Value("9.5"));
-    CHECK(read[0] == Value("Software\\Vandr\\Registry"));
-    CHECK(platform::callByName(z, "NoSuchMember", platform::CallKind::Method, read, result).number ==
+    CHILD_CHECK(!z.invoke(9, read, result).isFault());
+    CHILD_CHECK(result == Value("9.5"));
+    CHILD_CHECK(read[0] == Value("Software\\Vandr\\Registry"));
+    CHILD_CHECK(platform::callByName(z, "NoSuchMember", platform::CallKind::Method, read, result).number ==
           core::kMemberNotSupported);
 
     platform::CreatedObject declares = platform::createObject("Coravel.Declares", store);
-    CHECK(declares.object != nullptr);
+    CHILD_CHECK(declares.object != nullptr);
     std::vector<Value> code{Value(int32_t(1014))};
-    CHECK(!platform::callByName(*declares.object, "ErrorMsg", platform::CallKind::Method, code, result).isFault());
-    CHECK(result == Value("Undefined Error Code:   1014"));
+    CHILD_CHECK(!platform::callByName(*declares.object, "ErrorMsg", platform::CallKind::Method, code, result).isFault());
+    CHILD_CHECK(result == Value("Undefined Error Code:   1014"));
     return 0;
   });
 
@@ -105,8 +76,8 @@ TEST_F(ComponentTest, RegisterCreateCallUnregister) {
   inChild([path] {
     platform::SqliteRegistry store(path);
     platform::CreatedObject created = platform::createObject("Coravel.ZuzirarRegistry", store);
-    CHECK(created.object == nullptr);
-    CHECK(created.fault.number == core::kCantCreateObject);
+    CHILD_CHECK(created.object == nullptr);
+    CHILD_CHECK(created.fault.number == core::kCantCreateObject);
     return 0;
   });
   // The settings written through the component outlive it.
