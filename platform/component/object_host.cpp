@@ -64,7 +64,7 @@ CreatedObject createObject(const QString& progId, Registry& registry) {
     return {nullptr, cannotCreate(QStringLiteral("class %1 not available").arg(QString::fromStdString(clsid)))};
   Dispatch* object = static_cast<ClassFactory*>(factory)->CreateInstance();
   if (!object) return {nullptr, cannotCreate(QStringLiteral("%1 failed to start").arg(progId))};
-  return {std::unique_ptr<Dispatch>(object), {}};
+  return {std::unique_ptr<Dispatch>(object), {}, lib};
 }
 
 core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode) {

@@ -13,6 +13,7 @@ namespace platform {
 struct CreatedObject {
   std::unique_ptr<Dispatch> object;  // null when creation failed
   core::Fault fault;                 // why, when it failed
+  void* library = nullptr;           // the loaded library, for its other exports
 };
 
 // Resolves HKEY_CLASSES_ROOT\<progId>\CLSID and CLSID\{...}\InprocServer32,

@@ -4,6 +4,7 @@
 
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
+#include "rowcast/printer/cprinter.h"
 
 namespace rowcast {
 
@@ -14,7 +15,6 @@ using platform::ValueType;
 namespace {
 
 const QString kSource = QStringLiteral("Rowcast.CRowcast");
-const QString kPrinterMissing = QStringLiteral("Printer output is not available in this build of Rowcast.");
 
 int16_t narrow16(int32_t value) {
   if (value < INT16_MIN || value > INT16_MAX) throw core::FaultError(core::kOverflow, kSource);
@@ -94,16 +94,21 @@ void CRowcast::about() {
                          QStringLiteral("The about box is not available in this build of Rowcast."), kSource);
 }
 
-int16_t CRowcast::Tabulon(int32_t orientation, const QString&, const QString&, int16_t) {
+int16_t CRowcast::Tabulon(int32_t orientation, const QString& fontToPrint, const QString& defaultTitle,
+                          int16_t fontSize) {
   if (!list_) {
     lastErrorMsg_ = QStringLiteral("List View Undefined");
     return 1;
   }
   return guarded(
       [&]() -> int16_t {
-        narrow16(orientation);
-        lastErrorMsg_ = kPrinterMissing;
-        return 1;
+        CPrinter output(logFolder_);
+        output.setOrientation(narrow16(orientation));
+        output.setFontName(fontToPrint);
+        output.setFontSize(fontSize);
+        output.setTitle(defaultTitle);
+        output.setLvwToPrint(list_);
+        return runOutput(output);
       },
       [this](const core::Fault& f) { return fail(f, QStringLiteral("CRowcast::Rowcast")); });
 }
@@ -133,7 +138,7 @@ std::unique_ptr<CPrint> CRowcast::createOutput(int32_t exportType) {
   switch (exportType) {
     case eCSV: return std::make_unique<CCsv>(logFolder_);
     case eHtml: return std::make_unique<CHtml>(logFolder_);
-    case ePrinter: lastErrorMsg_ = kPrinterMissing; return nullptr;
+    case ePrinter: return std::make_unique<CPrinter>(logFolder_);
     default: lastErrorMsg_ = QStringLiteral("Incorrect type of print job was specified."); return nullptr;
   }
 }

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 
 #include "platform/component/object_host.h"
+#include "platform/printer/pdf_inspection.h"
+#include "platform/printer/printer.h"
 #include "rowcast/front/test_files.h"
 
 namespace rowcast {
@@ -39,14 +41,26 @@ TEST_F(CRowcastTest, RequestsItCannotServeGiveOneAndTheirMessage) {
     EXPECT_EQ(rowcast.ExportListView(type, file("x.csv")), 1);
     EXPECT_EQ(rowcast.LastErrorMsg(), QStringLiteral("Incorrect type of print job was specified."));
   }
-  // Printing arrives later; until then it is refused in words.
-  EXPECT_EQ(rowcast.ExportListView(ePrinter), 1);
-  EXPECT_TRUE(rowcast.LastErrorMsg().contains(QStringLiteral("Printer output is not available")));
-  EXPECT_EQ(rowcast.Tabulon(iLandscape), 1);
-  EXPECT_TRUE(rowcast.LastErrorMsg().contains(QStringLiteral("Printer output is not available")));
-
   EXPECT_FALSE(QFile::exists(file("x.csv")));
   EXPECT_TRUE(logLines(dir.path()).isEmpty()) << "refused requests are not faults";
+}
+
+// Print jobs go to the process's printer, here a PDF file in the test folder.
+TEST_F(CRowcastTest, PrintJobsReachThePrinterAndStayInOneOpenDocument) {
+  qputenv("ROWCAST_PRINT_TO", file("printed.pdf").toUtf8());
+  rowcast.setLvwToPrint(shifts());
+  EXPECT_EQ(rowcast.ExportListView(ePrinter), 0);
+  EXPECT_EQ(rowcast.Tabulon(iPortrait, QStringLiteral("Arial"), QStringLiteral("Second job")), 0);
+  platform::endPrinterDocument();
+  qunsetenv("ROWCAST_PRINT_TO");
+
+  const QStringList pages = platform::test::pdfPages(file("printed.pdf"));
+  ASSERT_EQ(pages.size(), 1);
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("Shifts Output")));
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("Second job")));
+  EXPECT_EQ(pages[0].count(QStringLiteral("Profile Name:")), 2);
+  EXPECT_EQ(rowcast.LastErrorMsg(), QString());
+  EXPECT_TRUE(logLines(dir.path()).isEmpty());
 }
 
 TEST_F(CRowcastTest, AFileFaultComesBackAsOneWithThePlatformTextAndOneLogRecord) {

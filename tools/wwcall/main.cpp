@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dlfcn.h>
+
 #include <QApplication>
 #include <cerrno>
 #include <QStringList>
@@ -48,6 +50,13 @@ int registration(const QString& library, bool unregister) {
                                .arg(uint32_t(rc), 8, 16, QLatin1Char('0')), 1);
   std::printf("%s %s\n", unregister ? "unregistered" : "registered", qUtf8Printable(library));
   return 0;
+}
+
+// A library that prints keeps its document open between jobs; this host does
+// one job, so it ends the document (sends it to the printer, closes the PDF).
+void endPrintedDocument(void* library) {
+  using EndDocument = int32_t (*)();
+  if (auto end = reinterpret_cast<EndDocument>(library ? dlsym(library, "RowcastEndDocument") : nullptr)) end();
 }
 
 // Boxes go to standard error: the library reads this when it first shows one.
@@ -129,6 +138,7 @@ int main(int argc, char** argv) {
   }
   core::Value result;
   core::Fault fault = platform::callByName(*created.object, member, platform::CallKind::Method, values, result);
+  endPrintedDocument(created.library);
   if (fault.isFault()) return reportFault(fault);
   std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
   for (size_t i = 0; i < values.size(); ++i)

@@ -1,0 +1,184 @@
+#include "platform/printer/qt_printer.h"
+
+#include <QCoreApplication>
+#include <QPageLayout>
+#include <cmath>
+#include <cstdio>
+
+#include "core/fault.h"
+#include "core/twips.h"
+#include "platform/ui/qt_ui.h"
+
+namespace platform {
+
+QtPrinter::QtPrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {
+  font_.setFamily(QStringLiteral("Arial"));
+  font_.setPointSizeF(size_);
+}
+
+QtPrinter::~QtPrinter() { endDocument(); }
+
+QPrinter& QtPrinter::device() const {
+  if (!device_) {
+    target_ = PrintTarget::choose(pdfPath_);
+    device_ = target_->createDevice();
+    device_->setPageOrientation(orientation_ == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    dotsPerTwip_ = double(device_->resolution()) / core::kTwipsPerInch;
+    metrics_.reset();
+  }
+  return *device_;
+}
+
+int32_t QtPrinter::width() const {
+  const double points = device().pageLayout().fullRect(QPageLayout::Point).width();
+  return int32_t(std::lround(core::pointsToTwips(points)));
+}
+
+// While a page is being drawn the device takes the new orientation for the
+// pages that follow it.
+void QtPrinter::setOrientation(int16_t orientation) {
+  if (orientation != kPortrait && orientation != kLandscape) refuseProperty("Orientation");
+  orientation_ = orientation;
+  if (device_) device_->setPageOrientation(orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+void QtPrinter::setFontName(const QString& name) {
+  font_.setFamily(name);
+  fontChanged();
+}
+
+void QtPrinter::setFontSize(float points) {
+  if (!(points > 0) || points > 2160) refuseProperty("FontSize");
+  size_ = points;
+  font_.setPointSizeF(points);
+  fontChanged();
+}
+
+void QtPrinter::setFontBold(bool bold) {
+  if (font_.bold() == bold) return;
+  font_.setBold(bold);
+  fontChanged();
+}
+
+void QtPrinter::setFontUnderline(bool underline) {
+  if (font_.underline() == underline) return;
+  font_.setUnderline(underline);
+  fontChanged();
+}
+
+void QtPrinter::fontChanged() {
+  metrics_.reset();
+  painterFontStale_ = true;
+}
+
+const QtPrinter::FontMetrics& QtPrinter::metrics() const {
+  if (!metrics_) {
+    QFontMetricsF metrics(font_, &device());
+    metrics_.emplace(FontMetrics{metrics, toTwips(metrics.lineSpacing()), metrics.ascent()});
+  }
+  return *metrics_;
+}
+
+float QtPrinter::textWidth(const QString& text) { return toTwips(metrics().metrics.horizontalAdvance(text)); }
+
+float QtPrinter::textHeight(const QString&) { return metrics().lineHeight; }
+
+void QtPrinter::beginDocumentIfNone() {
+  if (painter_.isActive()) return;
+  if (!painter_.begin(&device())) {
+    const QString where = target_->isPdf() ? target_->pdfPath() : QStringLiteral("the printer");
+    std::fprintf(stderr, "Rowcast: cannot print to %s\n", qUtf8Printable(where));
+    device_.reset();  // try afresh with the next text
+    throw core::FaultError(core::kDeviceIoError, QStringLiteral("Printer"));
+  }
+  painterFontStale_ = true;
+  pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
+}
+
+void QtPrinter::startNewPage() {
+  device_->newPage();
+  ++page_;
+  pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
+}
+
+void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
+  beginDocumentIfNone();
+  painter_.save();
+  painter_.setPen(QPen(QColor::fromRgb(colour), drawWidth_));
+  painter_.drawLine(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
+  painter_.restore();
+}
+
+void QtPrinter::print(const QString& text) {
+  beginDocumentIfNone();
+  const float lineHeight = textHeight(text);
+  if (y_ + lineHeight > pageBottom_) {
+    startNewPage();
+    y_ = 0;
+  }
+  if (!text.isEmpty()) {
+    if (painterFontStale_) {
+      painter_.setFont(font_);
+      painterFontStale_ = false;
+    }
+    painter_.drawText(QPointF(toDevice(x_), toDevice(y_) + metrics().ascent), text);
+  }
+  x_ = 0;
+  y_ += lineHeight;
+}
+
+void QtPrinter::endDocument() {
+  if (painter_.isActive()) {
+    painter_.end();
+    if (target_->isFallback())
+      std::fprintf(stderr, "Rowcast: no printer found; the printout is in %s\n", qUtf8Printable(target_->pdfPath()));
+  }
+  if (target_) lastPdfPath_ = target_->pdfPath();
+  device_.reset();
+  target_.reset();
+  metrics_.reset();
+  page_ = 1;
+  x_ = y_ = 0;
+}
+
+namespace {
+
+void endProcessDocument();
+
+// The process-wide printer. When the library holding it is unloaded before
+// the application object goes, the document ends here.
+struct ProcessPrinter {
+  std::unique_ptr<QtPrinter> printer;
+  ~ProcessPrinter() {
+    if (!printer) return;
+    qRemovePostRoutine(endProcessDocument);
+    printer.reset();
+  }
+};
+
+ProcessPrinter& processPrinter() {
+  static ProcessPrinter instance;
+  return instance;
+}
+
+// Runs while the application object is being destroyed, when fonts still
+// work; a document left open then would be lost.
+void endProcessDocument() {
+  if (processPrinter().printer) processPrinter().printer->endDocument();
+}
+
+}  // namespace
+
+Printer& printer() {
+  ProcessPrinter& process = processPrinter();
+  if (!process.printer) {
+    ensureGuiApplication();
+    process.printer = std::make_unique<QtPrinter>();
+    qAddPostRoutine(endProcessDocument);
+  }
+  return *process.printer;
+}
+
+void endPrinterDocument() { endProcessDocument(); }
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+#pragma once
+// The printer on QPrinter + QPainter, drawn at the device's own resolution.
+// A document starts with the first line or text drawn and goes where
+// PrintTarget decides; it ends with endDocument() or when this object is
+// destroyed. Needs a QGuiApplication.
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <memory>
+#include <optional>
+
+#include "platform/printer/print_target.h"
+#include "platform/printer/printer.h"
+
+namespace platform {
+
+class QtPrinter : public Printer {
+ public:
+  // `pdfPath`: every document goes to this PDF file (tests, benchmarks);
+  // empty: PrintTarget chooses for each document.
+  explicit QtPrinter(QString pdfPath = {});
+  ~QtPrinter() override;
+  QtPrinter(const QtPrinter&) = delete;
+  QtPrinter& operator=(const QtPrinter&) = delete;
+
+  int32_t width() const override;
+  int16_t orientation() const override { return orientation_; }
+  void setOrientation(int16_t orientation) override;
+  void setFontName(const QString& name) override;
+  float fontSize() const override { return size_; }
+  void setFontSize(float points) override;
+  void setFontBold(bool bold) override;
+  void setFontUnderline(bool underline) override;
+  float currentX() const override { return x_; }
+  void setCurrentX(float twips) override { x_ = twips; }
+  float currentY() const override { return y_; }
+  void setCurrentY(float twips) override { y_ = twips; }
+  int16_t page() const override { return page_; }
+  void setDrawWidth(int16_t dots) override { drawWidth_ = dots; }
+  float textWidth(const QString& text) override;
+  float textHeight(const QString& text) override;
+  void line(float x1, float y1, float x2, float y2, QRgb colour) override;
+  void print(const QString& text) override;
+  void endDocument() override;
+
+  // The PDF file of the open or last document; empty when it went to a printer.
+  QString documentPath() const { return target_ ? target_->pdfPath() : lastPdfPath_; }
+
+ private:
+  // The current font at the device's resolution, so measured and drawn
+  // text agree; looked up again after every change of font.
+  struct FontMetrics {
+    QFontMetricsF metrics;
+    float lineHeight;  // twips
+    double ascent;     // dots
+  };
+
+  QPrinter& device() const;  // set up for the next document on first use
+  void beginDocumentIfNone();
+  void startNewPage();
+  const FontMetrics& metrics() const;
+  void fontChanged();
+  double toDevice(float twips) const { return double(twips) * dotsPerTwip_; }
+  float toTwips(double dots) const { return float(dots / dotsPerTwip_); }
+
+  QString pdfPath_;
+  mutable std::optional<PrintTarget> target_;
+  mutable std::unique_ptr<QPrinter> device_;
+  QPainter painter_;
+  QString lastPdfPath_;
+
+  int16_t orientation_ = kPortrait;
+  QFont font_;
+  float size_ = 8.25f;  // the platform's default printer font size
+  mutable std::optional<FontMetrics> metrics_;
+  mutable double dotsPerTwip_ = 1;
+  bool painterFontStale_ = true;
+  float x_ = 0, y_ = 0;
+  int16_t page_ = 1;
+  int16_t drawWidth_ = 1;
+  float pageBottom_ = 0;  // printable height of the page being drawn, twips
+};
+
+}  // namespace platform

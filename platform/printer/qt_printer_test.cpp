@@ -1,0 +1,138 @@
+#include "platform/printer/qt_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "core/fault.h"
+#include "platform/printer/pdf_inspection.h"
+
+namespace platform {
+namespace {
+
+using test::pdfPageSizes;
+using test::pdfPages;
+
+class QtPrinterTest : public ::testing::Test {
+ protected:
+  QString pdf() const { return dir.filePath(QStringLiteral("out.pdf")); }
+  QTemporaryDir dir;
+};
+
+TEST_F(QtPrinterTest, LetterPagesInTwipsWithTheWidthFollowingTheOrientation) {
+  QtPrinter printer(pdf());
+  EXPECT_EQ(printer.width(), 12240);
+  printer.setOrientation(kLandscape);
+  EXPECT_EQ(printer.width(), 15840);
+  EXPECT_EQ(printer.orientation(), kLandscape);
+  try {
+    printer.setOrientation(3);
+    ADD_FAILURE() << "orientation 3 was taken";
+  } catch (const core::FaultError& e) {
+    EXPECT_EQ(e.fault().number, kInvalidPropertyValue);
+  }
+  EXPECT_THROW(printer.setFontSize(-1), core::FaultError);
+  EXPECT_EQ(printer.width(), 15840);
+}
+
+TEST_F(QtPrinterTest, MeasuresWithTheFontsMetricsAtThePrintersResolution) {
+  QtPrinter printer(pdf());
+  printer.setFontName(QStringLiteral("Arial"));
+  printer.setFontSize(12);
+  // The Arial metrics: a line of 12 points is 276 twips, "0" is 0.556 em.
+  EXPECT_NEAR(printer.textHeight(QString()), 276, 2);
+  EXPECT_NEAR(printer.textWidth(QStringLiteral("0000000000")), 10 * 0.556 * 240, 5);
+  const float regular = printer.textWidth(QStringLiteral("Grand Total"));
+  printer.setFontBold(true);
+  EXPECT_GT(printer.textWidth(QStringLiteral("Grand Total")), regular);
+  printer.setFontSize(24);
+  printer.setFontBold(false);
+  EXPECT_NEAR(printer.textWidth(QStringLiteral("Grand Total")), 2 * regular, regular * 0.02);
+  EXPECT_FALSE(QFile::exists(pdf())) << "measuring opens no document";
+}
+
+TEST_F(QtPrinterTest, BreaksAPageWhenTheLineWouldRunBelowThePrintableArea) {
+  QtPrinter printer(pdf());
+  printer.setFontSize(12);
+  const float line = printer.textHeight(QString());
+  // Quarter-inch margins leave 15120 twips of a Letter page.
+  const int fitting = int(std::floor(15120 / line));
+  for (int i = 0; i < fitting; ++i) printer.print(QStringLiteral("line %1").arg(i + 1));
+  EXPECT_EQ(printer.page(), 1);
+  printer.setCurrentX(1440);
+  printer.print(QStringLiteral("first of page two"));
+  EXPECT_EQ(printer.page(), 2);
+  EXPECT_FLOAT_EQ(printer.currentX(), 0);
+  EXPECT_FLOAT_EQ(printer.currentY(), line);
+  printer.endDocument();
+
+  const QStringList pages = pdfPages(pdf());
+  ASSERT_EQ(pages.size(), 2);
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("line %1").arg(fitting)));
+  EXPECT_FALSE(pages[0].contains(QStringLiteral("first of page two")));
+  EXPECT_TRUE(pages[1].trimmed().startsWith(QStringLiteral("first of page two")));
+}
+
+TEST_F(QtPrinterTest, ATurnedPageIsLandscapeAndTakesTextAcrossItsWholeWidth) {
+  QtPrinter printer(pdf());
+  printer.setFontSize(10);
+  printer.print(QStringLiteral("portrait page"));
+  printer.setOrientation(kLandscape);
+  printer.setCurrentY(20000);  // past the bottom: the next text starts a page
+  printer.setCurrentX(14000);  // beyond a portrait page's right edge
+  printer.print(QStringLiteral("far right"));
+  printer.setDrawWidth(20);
+  printer.line(0, 1000, 15000, 1000, qRgb(0, 0, 0));
+  printer.endDocument();
+
+  EXPECT_EQ(pdfPageSizes(pdf()), (QStringList{QStringLiteral("612 x 792"), QStringLiteral("792 x 612")}));
+  const QStringList pages = pdfPages(pdf());
+  ASSERT_EQ(pages.size(), 2);
+  EXPECT_TRUE(pages[1].contains(QStringLiteral("far right")));
+}
+
+TEST_F(QtPrinterTest, EndingTheDocumentWritesItAndTheNextTextStartsANewOneOnPageOne) {
+  QtPrinter printer(pdf());
+  printer.endDocument();  // nothing open: nothing written
+  EXPECT_FALSE(QFile::exists(pdf()));
+  printer.setFontSize(12);
+  printer.setCurrentY(20000);
+  printer.print(QStringLiteral("first document"));
+  EXPECT_EQ(printer.page(), 2);
+  printer.endDocument();
+  EXPECT_EQ(pdfPages(pdf()).size(), 2);
+  EXPECT_EQ(printer.page(), 1);
+  EXPECT_FLOAT_EQ(printer.currentY(), 0);
+  EXPECT_FLOAT_EQ(printer.fontSize(), 12) << "the font outlives the document";
+
+  printer.print(QStringLiteral("second document"));
+  printer.endDocument();
+  const QStringList pages = pdfPages(pdf());
+  ASSERT_EQ(pages.size(), 1);
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("second document")));
+}
+
+TEST_F(QtPrinterTest, AnUnwritableFileFailsEachTextAndLeavesNoDocumentOpen) {
+  QtPrinter printer(dir.filePath(QStringLiteral("no/such/folder/out.pdf")));
+  EXPECT_THROW(printer.print(QStringLiteral("lost")), core::FaultError);
+  EXPECT_THROW(printer.print(QStringLiteral("lost")), core::FaultError);
+  printer.endDocument();
+}
+
+TEST_F(QtPrinterTest, RowcastPrintToNamesTheFileWhenNoPathIsGiven) {
+  qputenv("ROWCAST_PRINT_TO", pdf().toUtf8());
+  {
+    QtPrinter printer;
+    printer.print(QStringLiteral("to the named file"));
+    EXPECT_EQ(printer.documentPath(), pdf());
+  }  // released: the document ends
+  qunsetenv("ROWCAST_PRINT_TO");
+  const QStringList pages = pdfPages(pdf());
+  ASSERT_EQ(pages.size(), 1);
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("to the named file")));
+}
+
+}  // namespace
+}  // namespace platform

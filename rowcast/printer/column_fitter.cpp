@@ -1,0 +1,82 @@
+#include "rowcast/printer/column_fitter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/fault.h"
+
+namespace rowcast {
+
+namespace {
+
+constexpr int64_t kLargestWidth = std::numeric_limits<int16_t>::max();
+
+[[noreturn]] void overflow() { throw core::FaultError(core::kOverflow, QStringLiteral("CPrinter")); }
+
+// The nearest whole number of twips, ties to even as the platform rounds;
+// held in 32 bits even past the 16-bit limit so positions stay computable.
+int32_t wholeTwips(float width) {
+  const double rounded = std::nearbyint(double(width));
+  return int32_t(std::clamp(rounded, 0.0, double(std::numeric_limits<int32_t>::max())));
+}
+
+}  // namespace
+
+ColumnFitter::ColumnFitter(const ListModel& list, platform::Printer& printer) : list_(list), printer_(printer) {}
+
+const ColumnTexts& ColumnFitter::texts(int columns) {
+  if (!texts_ || texts_->columnCount() != columns) texts_.emplace(list_, columns);
+  return *texts_;
+}
+
+int16_t ColumnFitter::measureColumns(int16_t points) {
+  const int columns = list_.columnCount();
+  if (columns > kLargestWidth) overflow();  // column counts are 16-bit
+  measured_ = true;
+  widths_.assign(size_t(std::max(columns, 0)), 0);
+
+  printer_.setFontSize(points);
+  // Bold, so the regular text printed later always has room.
+  printer_.setFontBold(true);
+  const ColumnTexts& all = texts(columns);
+  std::vector<int32_t> measured;
+  measured.reserve(size_t(all.distinct().size()));
+  for (const QString& text : all.distinct()) measured.push_back(wholeTwips(printer_.textWidth(text)));
+  for (int column = 0; column < all.columnCount(); ++column)
+    for (int text : all.ofColumn(column)) widths_[size_t(column)] = std::max(widths_[size_t(column)], measured[size_t(text)]);
+  printer_.setFontBold(false);
+
+  int64_t sum = 0;
+  for (int32_t width : widths_) {
+    if (width > kLargestWidth) overflow();
+    sum += width;
+  }
+  if (sum > kLargestWidth) overflow();
+  tableWidth_ = int16_t(sum);
+  return tableWidth_;
+}
+
+bool ColumnFitter::fitToPage(int16_t points) {
+  for (int16_t size = points; size >= kSmallestSize; --size) {
+    if (measureColumns(size) < printer_.width()) {
+      printer_.setFontSize(size);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ColumnFitter::spreadSpareWidth() {
+  const int64_t spare = int64_t(printer_.width()) - kPageAllowance - tableWidth_;
+  if (spare < std::numeric_limits<int16_t>::min() || spare > kLargestWidth) overflow();
+  const int columns = list_.columnCount();
+  if (columns == 0) throw core::FaultError(core::kDivisionByZero, QStringLiteral("CPrinter"));
+  const int64_t perColumn = spare / columns;  // truncates toward zero
+  for (int32_t& width : widths_) {
+    width += int32_t(perColumn);
+    if (width < std::numeric_limits<int16_t>::min() || width > kLargestWidth) overflow();
+  }
+}
+
+}  // namespace rowcast

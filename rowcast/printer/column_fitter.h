@@ -1,0 +1,57 @@
+#pragma once
+// Sizing the columns and choosing the font size: every column is as wide as
+// its widest text (header included) in bold at the size tried, and the
+// largest size from the requested one down to 5 points at which the table is
+// narrower than the page wins. Works on the Printer interface alone, so the
+// recording printer drives it in tests.
+#include <optional>
+#include <vector>
+
+#include "platform/printer/printer.h"
+#include "rowcast/front/list_model.h"
+#include "rowcast/printer/column_texts.h"
+
+namespace rowcast {
+
+class ColumnFitter {
+ public:
+  static constexpr int16_t kSmallestSize = 5;
+  // Kept free of the spread width: the page's margins and some air.
+  static constexpr int32_t kPageAllowance = 1068;
+
+  ColumnFitter(const ListModel& list, platform::Printer& printer);
+
+  // Measures every column at `points` in bold and returns the table width.
+  // Widths and the table width are 16-bit twips: past 32767 the measuring
+  // fails with an overflow fault (the widths stay filled, so printing can
+  // still place every column).
+  int16_t measureColumns(int16_t points);
+
+  // Tries `points`, then one point less down to 5, and leaves the printer at
+  // the first size whose table is narrower than the page. False when none
+  // is; the printer then keeps the size of the last try. A measuring fault
+  // ends the search (the caller counts it as no fit).
+  bool fitToPage(int16_t points);
+
+  // Adds (page width - 1068 - table width) / column count, truncated toward
+  // zero, to every column: negative when the table is within 1068 twips of
+  // the page. Fails with division by zero for a list without columns.
+  void spreadSpareWidth();
+
+  // False until a measuring has started.
+  bool hasMeasured() const { return measured_; }
+  const std::vector<int32_t>& columnWidths() const { return widths_; }
+  int16_t tableWidth() const { return tableWidth_; }
+
+ private:
+  const ColumnTexts& texts(int columns);
+
+  const ListModel& list_;
+  platform::Printer& printer_;
+  std::optional<ColumnTexts> texts_;
+  std::vector<int32_t> widths_;
+  int16_t tableWidth_ = 0;
+  bool measured_ = false;
+};
+
+}  // namespace rowcast

@@ -1,0 +1,30 @@
+#pragma once
+// The texts of every column of a list, each distinct text kept once. The fit
+// search measures every text at up to a dozen sizes; lists repeat their
+// dates, rates and amounts, so measuring distinct texts instead of cells
+// saves most of the work and gives the same widest text.
+#include <QStringList>
+#include <vector>
+
+#include "rowcast/front/list_model.h"
+
+namespace rowcast {
+
+class ColumnTexts {
+ public:
+  // Reads the headers and the cells of the first `columns` columns of every
+  // item (a row's missing cells are empty). Throws whatever the list throws.
+  ColumnTexts(const ListModel& list, int columns);
+
+  // Every distinct text that is not empty (empty texts take no width).
+  const QStringList& distinct() const { return distinct_; }
+  // Indices into distinct() of the texts found in `column` (0-based).
+  const std::vector<int>& ofColumn(int column) const { return columns_.at(size_t(column)); }
+  int columnCount() const { return int(columns_.size()); }
+
+ private:
+  QStringList distinct_;
+  std::vector<std::vector<int>> columns_;
+};
+
+}  // namespace rowcast

@@ -1,0 +1,73 @@
+#include "rowcast/printer/cprinter.h"
+
+#include "rowcast/printer/column_fitter.h"
+#include "rowcast/printer/continue_on_error.h"
+#include "rowcast/printer/page_renderer.h"
+
+namespace rowcast {
+
+CPrinter::CPrinter(const QString& logFolder, platform::Printer& printer, platform::Ui& ui)
+    : printer_(printer), ui_(ui), errorHandler_(logFolder) {}
+
+CPrinter::~CPrinter() = default;
+
+bool CPrinter::Rowcast() {
+  if (!list_) {
+    lastErrorMsg_ = QStringLiteral("List View Not Defined");
+    return false;
+  }
+  attempt([&] { printer_.setFontName(fontName_); });
+  attempt([&] { printer_.setOrientation(orientation_); });
+  attempt([&] {
+    if (title_.isEmpty()) title_ = list_->name() + QStringLiteral(" Output");
+  });
+
+  ColumnFitter fitter(*list_, printer_);
+  bool fits = false;
+  attempt([&] { fits = fitter.fitToPage(fontSize_); });
+  bool portrait = false;
+  attempt([&] { portrait = printer_.orientation() == platform::kPortrait; });
+  if (portrait && !fits && !offerToTurnPage(fitter)) return false;
+
+  // Only a table that fit the page as asked gets the spare width. A list
+  // without columns has none to share (the division fails and is skipped);
+  // it still prints its title, an empty header line, the totals and the
+  // profile line.
+  if (fits) attempt([&] { fitter.spreadSpareWidth(); });
+  // A requested size below 5 measured nothing; print at 5 points rather
+  // than leave the columns without places.
+  if (!fitter.hasMeasured()) attempt([&] { fitter.measureColumns(ColumnFitter::kSmallestSize); });
+
+  PageRenderer(*list_, printer_, fitter.columnWidths(), locale_).render(title_, fileName_);
+  return true;
+}
+
+bool CPrinter::offerToTurnPage(ColumnFitter& fitter) {
+  platform::MessageBoxRequest question;
+  question.text = QStringLiteral(
+      "The output that you have defined is currently wider than the page.  Would you like to rotate the output?");
+  question.title = QStringLiteral("Output to Wide");
+  question.buttons = platform::MsgButtons::YesNo;
+  question.icon = platform::MsgIcon::Question;
+  if (ui_.messageBox(question) != platform::MsgAnswer::Yes) return true;  // print as it is, at 5 points
+
+  attempt([&] { printer_.setOrientation(platform::kLandscape); });
+  bool fits = false;
+  attempt([&] { fits = fitter.fitToPage(fontSize_); });
+  if (fits) return true;
+
+  platform::MessageBoxRequest overflow;
+  overflow.text = QStringLiteral("Unable to fit output to the page even after rotating.  Please Adjust");
+  overflow.title = QStringLiteral("Output Overflow");
+  overflow.buttons = platform::MsgButtons::Ok;
+  overflow.icon = platform::MsgIcon::Critical;
+  ui_.messageBox(overflow);
+  return false;
+}
+
+}  // namespace rowcast
+
+int32_t RowcastEndDocument() {
+  rowcast::attempt([] { platform::endPrinterDocument(); });
+  return 0;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The printer output: prints the list with the largest font size (up to the
+// requested one) at which its table fits the page width, offering to turn a
+// portrait page when nothing fits, then the title, the header line on every
+// page, the rows, the grand totals and the profile name. Once the list is
+// there, failing steps are skipped rather than reported (continue_on_error.h);
+// Rowcast() refuses only a missing list and a table too wide for either
+// orientation. The document is left open: the host ends it.
+#include <QLocale>
+
+#include "platform/printer/printer.h"
+#include "platform/ui/ui.h"
+#include "rowcast/front/cprint.h"
+#include "rowcast/front/error_handler.h"
+
+namespace rowcast {
+
+class ColumnFitter;
+
+class CPrinter : public CPrint {
+ public:
+  // Prints on `printer` and asks its questions through `ui`; the error log in
+  // `logFolder` is kept for the interface but never written.
+  explicit CPrinter(const QString& logFolder = ErrorHandler::libraryFolder(),
+                    platform::Printer& printer = platform::printer(), platform::Ui& ui = platform::ui());
+  ~CPrinter() override;
+
+  void setLvwToPrint(std::shared_ptr<ListModel> list) override { list_ = std::move(list); }
+  QString LastErrorMsg() const override { return lastErrorMsg_; }
+  // Printed at the foot as the profile name.
+  void setFileName(const QString& fileName) override { fileName_ = fileName; }
+  void setFontSize(int16_t points) override { fontSize_ = points; }
+  void setTitle(const QString& title) override { title_ = title; }
+  void setFontName(const QString& fontName) override { fontName_ = fontName; }
+  void setOrientation(int16_t orientation) override { orientation_ = orientation; }
+  bool Rowcast() override;
+
+  // Totals and dates follow this locale; the system's unless a test sets one.
+  void setLocale(const QLocale& locale) { locale_ = locale; }
+
+ private:
+  // The rotate question and what follows it; false when the table does not
+  // fit even on a turned page.
+  bool offerToTurnPage(ColumnFitter& fitter);
+
+  platform::Printer& printer_;
+  platform::Ui& ui_;
+  ErrorHandler errorHandler_;
+  std::shared_ptr<ListModel> list_;
+  QString title_;
+  int16_t orientation_ = 0;
+  QString fontName_;
+  int16_t fontSize_ = 0;
+  QString fileName_;
+  QString lastErrorMsg_;
+  QLocale locale_ = QLocale::system();
+};
+
+}  // namespace rowcast
+
+// Ends the document that Rowcast printed on the process's printer, for hosts
+// that load the library at run time (dlsym "RowcastEndDocument"). Returns 0.
+extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();

@@ -1,0 +1,170 @@
+#include "rowcast/printer/cprinter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "rowcast/front/test_files.h"
+#include "rowcast/printer/print_job_test_support.h"
+
+namespace rowcast {
+namespace {
+
+using platform::MsgAnswer;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using test::listOfWidths;
+using test::PrintJob;
+
+const QString kRotateText = QStringLiteral(
+    "The output that you have defined is currently wider than the page.  Would you like to rotate the output?");
+const QString kOverflowText = QStringLiteral("Unable to fit output to the page even after rotating.  Please Adjust");
+
+// The x of every cell of the list's one row, as printed.
+QList<float> cellLefts(const PrintJob& job) {
+  QList<float> lefts;
+  for (const auto& p : job.printer.printed)
+    if (p.text.startsWith(u'x')) lefts.append(p.x);
+  return lefts;
+}
+
+void expectRotateQuestion(const platform::MessageBoxRequest& box) {
+  EXPECT_EQ(box.text, kRotateText);
+  EXPECT_EQ(box.title, QStringLiteral("Output to Wide"));
+  EXPECT_EQ(box.buttons, MsgButtons::YesNo);
+  EXPECT_EQ(box.icon, MsgIcon::Question);
+}
+
+TEST(CPrinter, WithoutAListNothingIsPrintedOrAsked) {
+  PrintJob job(nullptr);
+  EXPECT_FALSE(job.output.Rowcast());
+  EXPECT_EQ(job.output.LastErrorMsg(), QStringLiteral("List View Not Defined"));
+  EXPECT_TRUE(job.printer.calls.isEmpty());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+}
+
+TEST(CPrinter, ATableThatFitsInPortraitIsPrintedWithoutAQuestionAndSpread) {
+  PrintJob job(listOfWidths({10, 10, 10, 10, 20, 20, 20}), 1, 10);
+  EXPECT_TRUE(job.output.Rowcast());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+  EXPECT_EQ(job.printer.calls.first(), QStringLiteral("FontName=Arial"));
+  EXPECT_EQ(job.printer.calls[1], QStringLiteral("Orientation=1"));
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 1167, 2334, 3501, 4668, 6835, 9002}));
+  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 10);
+  EXPECT_EQ(job.output.LastErrorMsg(), QString());
+}
+
+TEST(CPrinter, AnsweringYesTurnsThePageAndPrintsWithoutSpreading) {
+  PrintJob job(listOfWidths({125, 125}));  // 12500 at 5 points: no portrait size fits
+  job.ui.answers = {MsgAnswer::Yes};
+  EXPECT_TRUE(job.output.Rowcast());
+  ASSERT_EQ(job.ui.boxes.size(), 1);
+  expectRotateQuestion(job.ui.boxes[0]);
+  EXPECT_EQ(job.printer.orientation(), platform::kLandscape);
+  // 15000 twips at 6 points on a 15840-twip page; no spare width added.
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 7500}));
+  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 6);
+}
+
+TEST(CPrinter, ATableTooWideEvenTurnedIsRefusedWithAnEmptyMessage) {
+  PrintJob job(listOfWidths({160, 160}), 1, 10);  // 16000 at 5 points
+  job.ui.answers = {MsgAnswer::Yes};
+  EXPECT_FALSE(job.output.Rowcast());
+  ASSERT_EQ(job.ui.boxes.size(), 2);
+  expectRotateQuestion(job.ui.boxes[0]);
+  EXPECT_EQ(job.ui.boxes[1].text, kOverflowText);
+  EXPECT_EQ(job.ui.boxes[1].title, QStringLiteral("Output Overflow"));
+  EXPECT_EQ(job.ui.boxes[1].buttons, MsgButtons::Ok);
+  EXPECT_EQ(job.ui.boxes[1].icon, MsgIcon::Critical);
+  EXPECT_EQ(job.output.LastErrorMsg(), QString());
+  EXPECT_TRUE(job.printer.printed.isEmpty());
+  EXPECT_TRUE(job.printer.lines.isEmpty());
+}
+
+TEST(CPrinter, AnsweringNoPrintsInPortraitAtFivePointsWithTheFivePointWidths) {
+  PrintJob job(listOfWidths({125, 125}));
+  job.ui.answers = {MsgAnswer::No};
+  EXPECT_TRUE(job.output.Rowcast());
+  EXPECT_EQ(job.ui.boxes.size(), 1);
+  EXPECT_EQ(job.printer.orientation(), platform::kPortrait);
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 6250}));
+  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
+}
+
+TEST(CPrinter, ALandscapeTableThatFitsNowhereIsPrintedAtFivePointsUnasked) {
+  PrintJob job(listOfWidths({160, 160}), 2, 10);
+  EXPECT_TRUE(job.output.Rowcast());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+  EXPECT_EQ(job.printer.textWidthCalls, 6 * 2 + 1) << "every size from 10 down to 5, then the title";
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 8000}));
+  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
+}
+
+TEST(CPrinter, ASizeBelowFiveAsksAtOnceAndPrintsAtFiveWithEveryColumnPlaced) {
+  PrintJob no(listOfWidths({10, 20, 30}), 1, 4);
+  no.ui.answers = {MsgAnswer::No};
+  EXPECT_TRUE(no.output.Rowcast());
+  ASSERT_EQ(no.ui.boxes.size(), 1);
+  expectRotateQuestion(no.ui.boxes[0]);
+  EXPECT_EQ(cellLefts(no), (QList<float>{0, 500, 1500}));
+  EXPECT_FLOAT_EQ(no.printer.printed.last().size, 5);
+
+  PrintJob yes(listOfWidths({10, 20, 30}), 1, 4);
+  yes.ui.answers = {MsgAnswer::Yes};
+  EXPECT_FALSE(yes.output.Rowcast());
+  EXPECT_EQ(yes.ui.boxes.size(), 2);
+  EXPECT_EQ(yes.printer.textWidthCalls, 0);
+  EXPECT_TRUE(yes.printer.printed.isEmpty());
+
+  PrintJob landscape(listOfWidths({10, 20, 30}), 2, 4);
+  EXPECT_TRUE(landscape.output.Rowcast());
+  EXPECT_TRUE(landscape.ui.boxes.isEmpty());
+  EXPECT_EQ(cellLefts(landscape), (QList<float>{0, 500, 1500}));
+}
+
+TEST(CPrinter, AColumnWiderThanSixteenBitsStillGetsItsPlace) {
+  PrintJob job(listOfWidths({3300, 4}), 2);  // 396000 twips at 12 points
+  EXPECT_TRUE(job.output.Rowcast());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 396000}));
+}
+
+TEST(CPrinter, AnEmptyTitleBecomesTheListNameAndBlanksStay) {
+  PrintJob named(listOfWidths({5}, QStringLiteral("lvwShifts")));
+  ASSERT_TRUE(named.output.Rowcast());
+  EXPECT_EQ(named.printer.printed.first().text, QStringLiteral("lvwShifts Output"));
+
+  PrintJob blank(listOfWidths({5}, QStringLiteral("lvwShifts")));
+  blank.output.setTitle(QStringLiteral("  "));
+  ASSERT_TRUE(blank.output.Rowcast());
+  EXPECT_EQ(blank.printer.printed.first().text, QStringLiteral("  "));
+}
+
+TEST(CPrinter, FailingStepsAreSkippedAndTheJobStillSucceedsUnlogged) {
+  // An orientation the printer refuses: the page stays portrait.
+  PrintJob refused(listOfWidths({5, 6}), 0);
+  refused.printer.refusedTexts.insert(QStringLiteral("xxxxx"));
+  EXPECT_TRUE(refused.output.Rowcast());
+  EXPECT_EQ(refused.printer.orientation(), platform::kPortrait);
+  EXPECT_TRUE(refused.find(QStringLiteral("xxxxx")).isEmpty());
+  EXPECT_EQ(refused.find(QStringLiteral("xxxxxx")).size(), 1) << "the rest of the row is printed";
+  EXPECT_EQ(refused.printer.printed.last().text, QStringLiteral("Profile Name: "));
+
+  // A list that breaks off at its second item.
+  auto broken = std::make_shared<test::FailingList>(
+      std::vector<QStringList>{{QStringLiteral("one"), QStringLiteral("1")},
+                               {QStringLiteral("two"), QStringLiteral("2")},
+                               {QStringLiteral("three"), QStringLiteral("3")}},
+      1);
+  PrintJob job(broken);
+  job.ui.answers = {MsgAnswer::No};
+  EXPECT_TRUE(job.output.Rowcast());
+  EXPECT_EQ(job.ui.boxes.size(), 1) << "unreadable columns count as no fit";
+  for (const char* text : {"one", "1", "two", "three", "3"}) EXPECT_EQ(job.find(QLatin1String(text)).size(), 1) << text;
+  EXPECT_TRUE(job.find(QStringLiteral("2")).isEmpty());
+  EXPECT_EQ(job.output.LastErrorMsg(), QString());
+  EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "the printer output never logs";
+}
+
+}  // namespace
+}  // namespace rowcast

@@ -1,0 +1,232 @@
+// Where everything lands on the page, on the recording printer: text width =
+// characters x size x 10 twips in bold (8 regular), line height = size x 24.
+#include <gtest/gtest.h>
+
+#include "rowcast/printer/print_job_test_support.h"
+
+namespace rowcast {
+namespace {
+
+using platform::RecordingPrinter;
+using test::PrintJob;
+
+const QStringList kShiftHeaders = {"Date", "Day", "Job", "Hours", "OT", "Miles", "Gross", "Tax", "Tips", "Net", "Bonus"};
+
+std::shared_ptr<MemoryList> shifts() {
+  return std::make_shared<MemoryList>(
+      QStringLiteral("Shifts"), kShiftHeaders,
+      std::vector<QStringList>{
+          {"2024-03-05", "Tue", "Cook", "8", "1,000", "abc", "$1,234.50", "-$5.00", "", "$1,229.50", "$0.10"},
+          {"2024-03-06", "Wed", "Cook", "7.5", "234.5", "", "$100.00", "-$1.00", "", "$100.00", "$0.20"},
+          {"Notes only", "Thu"}});
+}
+
+// Left edges from the widest text of each column at 10 points plus the
+// spread: (12240 - 1068 - 6500) / 11 = 424.
+QList<float> shiftLefts() {
+  const QList<int> longest = {10, 3, 4, 5, 5, 5, 9, 6, 4, 9, 5};
+  QList<float> lefts{0};
+  for (int i = 0; i + 1 < longest.size(); ++i) lefts.append(lefts.last() + float(longest[i] * 100 + 424));
+  return lefts;
+}
+
+TEST(PageLayout, TitleHeadersRowsTotalsAndProfileLineLandWhereTheyBelong) {
+  PrintJob job(shifts(), 1, 10);
+  job.output.setFileName(QStringLiteral("shifts.dat"));
+  ASSERT_TRUE(job.output.Rowcast());
+  const QList<float> lefts = shiftLefts();
+  ASSERT_EQ(lefts[1], 1424);
+  ASSERT_EQ(lefts[10], 10240);
+
+  // Title: 16-point bold, centred (13 characters = 2080 twips), over a rule.
+  const auto title = job.one(QStringLiteral("Shifts Output"));
+  EXPECT_FLOAT_EQ(title.x, 5060);
+  EXPECT_FLOAT_EQ(title.y, 0);
+  EXPECT_FLOAT_EQ(title.size, 16);
+  EXPECT_TRUE(title.bold);
+  ASSERT_EQ(job.printer.lines.size(), 1);
+  const auto rule = job.printer.lines[0];
+  EXPECT_EQ((QList<float>{rule.x1, rule.y1, rule.x2, rule.y2}), (QList<float>{5070, 384, 7150, 384}));
+  EXPECT_EQ(rule.drawWidth, 20);
+  EXPECT_EQ(rule.colour, qRgb(0, 0, 0));
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral(" ")).y, 384);
+
+  // Header line below the title block (768), bold and underlined at the row size.
+  for (int column = 0; column < kShiftHeaders.size(); ++column) {
+    const auto header = job.one(kShiftHeaders[column]);
+    EXPECT_FLOAT_EQ(header.x, lefts[column]) << header.text.toStdString();
+    EXPECT_FLOAT_EQ(header.y, 768);
+    EXPECT_TRUE(header.bold && header.underline);
+    EXPECT_FLOAT_EQ(header.size, 10);
+  }
+
+  // Rows after the header's empty line, 240 twips apart, in regular type.
+  const auto first = job.one(QStringLiteral("2024-03-05"));
+  EXPECT_FLOAT_EQ(first.y, 1248);
+  EXPECT_FALSE(first.bold || first.underline);
+  EXPECT_EQ(job.one(QStringLiteral("Wed")).x, lefts[1]);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Wed")).y, 1488);
+  EXPECT_EQ(job.one(QStringLiteral("$1,229.50")).x, lefts[9]);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Thu")).y, 1728);
+
+  // An empty line, then the totals under their columns on the label's line.
+  const float totalTop = 2208;
+  EXPECT_EQ(job.one(QStringLiteral("Grand Total: ")).x, 0);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Grand Total: ")).y, totalTop);
+  const QList<std::pair<QString, int>> totals = {{"15.50", 3},     {"1,234.50", 4}, {"$1,334.50", 6},
+                                                 {"-$6.00", 7},    {"$0.00", 8},    {"$1,329.50", 9},
+                                                 {"$0.30", 10}};
+  for (const auto& [text, column] : totals) {
+    const auto total = job.one(text);
+    EXPECT_FLOAT_EQ(total.x, lefts[column]) << text.toStdString();
+    EXPECT_FLOAT_EQ(total.y, totalTop) << text.toStdString();
+  }
+  // Miles never held a number: its total prints nothing.
+  const auto printedOnTotalLine = std::count_if(job.printer.printed.begin(), job.printer.printed.end(),
+                                                [&](const auto& p) { return p.y == totalTop; });
+  EXPECT_EQ(printedOnTotalLine, 1 + 7);
+
+  const auto profile = job.printer.printed.last();
+  EXPECT_EQ(profile.text, QStringLiteral("Profile Name: shifts.dat"));
+  EXPECT_EQ(profile.x, 0);
+  EXPECT_FLOAT_EQ(profile.y, totalTop + 480);
+  EXPECT_EQ(job.printer.page(), 1);
+  EXPECT_EQ(job.printer.documentsEnded, 0) << "the document stays open for the host";
+}
+
+// 240-twip lines: rows start at 1248 on page 1 and need two lines of room.
+TEST(PageLayout, TheHeaderLineRepeatsAtTheTopOfEveryLaterPageAndTheTitleDoesNot) {
+  auto list = std::make_shared<MemoryList>(QStringLiteral("Long"), QStringList{"Name", "Value"});
+  for (int row = 0; row < 150; ++row) list->addRow({QStringLiteral("Row %1").arg(row), QStringLiteral("1")});
+  PrintJob job(list, 1, 10);
+  ASSERT_TRUE(job.output.Rowcast());
+
+  EXPECT_EQ(job.find(QStringLiteral("Long Output")).size(), 1);
+  const auto headers = job.find(QStringLiteral("Name"));
+  ASSERT_EQ(headers.size(), 3);
+  EXPECT_EQ((QList<int>{headers[0].page, headers[1].page, headers[2].page}), (QList<int>{1, 2, 3}));
+  EXPECT_EQ((QList<float>{headers[0].y, headers[1].y, headers[2].y}), (QList<float>{768, 240, 240}));
+
+  // Row 55 is the last whose two look-ahead lines fit page 1 (14448 + 480).
+  EXPECT_EQ(job.one(QStringLiteral("Row 55")).page, 1);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Row 55")).y, 14448);
+  EXPECT_EQ(job.one(QStringLiteral("Row 56")).page, 2);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Row 56")).y, 720);
+  // On page 2, row 114 ends its look-ahead exactly at the bottom (15120).
+  EXPECT_EQ(job.one(QStringLiteral("Row 114")).page, 2);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Row 114")).y, 14640);
+  EXPECT_EQ(job.one(QStringLiteral("Row 115")).page, 3);
+  EXPECT_EQ(job.one(QStringLiteral("Grand Total: ")).page, 3);
+  EXPECT_EQ(job.printer.printed.last().page, 3);
+}
+
+TEST(PageLayout, AGrandTotalThatStartsANewPageTakesItsTotalsAlong) {
+  auto list = std::make_shared<MemoryList>(QStringLiteral("Edge"), QStringList{"A", "B", "C", "Pay"});
+  for (int row = 0; row < 56; ++row) list->addRow({"a", "b", "c", "1"});
+  PrintJob job(list, 1, 10);
+  ASSERT_TRUE(job.output.Rowcast());
+  // The last row sits at 14448 and the empty line after it ends at 14928;
+  // the label's line would end at 15168, past 15120: it goes to page 2.
+  const auto label = job.one(QStringLiteral("Grand Total: "));
+  EXPECT_EQ(label.page, 2);
+  EXPECT_FLOAT_EQ(label.y, 0);
+  const auto total = job.one(QStringLiteral("56.00"));
+  EXPECT_EQ(total.page, 2);
+  EXPECT_FLOAT_EQ(total.y, 0);
+  EXPECT_EQ(job.find(QStringLiteral("$0.00")).size(), 2);
+  for (const auto& zero : job.find(QStringLiteral("$0.00"))) EXPECT_EQ(zero.page, 2);
+  EXPECT_EQ(job.printer.page(), 2);
+  EXPECT_EQ(job.printer.printed.last().page, 2);
+}
+
+TEST(PageLayout, FirstColumnDatesTakeTheShortPatternAboveElevenPoints) {
+  auto list = std::make_shared<MemoryList>(
+      QStringLiteral("Dates"), QStringList{"When", "What"},
+      std::vector<QStringList>{{"2024-03-05", "iso"}, {"3/6/2024", "us"}, {"Totals", "words"}, {"12", "number"}});
+  PrintJob twelve(list, 1, 12);
+  ASSERT_TRUE(twelve.output.Rowcast());
+  EXPECT_FLOAT_EQ(twelve.one(QStringLiteral("iso")).size, 12);
+  for (const char* text : {"03/05/24", "03/06/24", "Totals", "12"})
+    EXPECT_EQ(twelve.find(QLatin1String(text)).size(), 1) << text;
+
+  PrintJob eleven(list, 1, 11);
+  ASSERT_TRUE(eleven.output.Rowcast());
+  for (const char* text : {"2024-03-05", "3/6/2024", "Totals", "12"})
+    EXPECT_EQ(eleven.find(QLatin1String(text)).size(), 1) << text;
+
+  // The slash is the locale's date separator.
+  auto german = std::make_shared<MemoryList>(QStringLiteral("Daten"), QStringList{"Datum"},
+                                             std::vector<QStringList>{{"05.03.2024"}});
+  PrintJob germanJob(german, 1, 12);
+  germanJob.output.setLocale(QLocale(QLocale::German, QLocale::Germany));
+  ASSERT_TRUE(germanJob.output.Rowcast());
+  EXPECT_EQ(germanJob.find(QStringLiteral("03.05.24")).size(), 1);
+}
+
+TEST(PageLayout, OnALandscapePageTheHeaderLineTakesTenPointsAboveEight) {
+  auto list = std::make_shared<MemoryList>(QStringLiteral("Wide"), QStringList{"Head"},
+                                           std::vector<QStringList>{{"cell"}, {"next"}});
+  for (int size : {9, 14}) {
+    PrintJob job(list, 2, int16_t(size));
+    ASSERT_TRUE(job.output.Rowcast());
+    EXPECT_FLOAT_EQ(job.one(QStringLiteral("Head")).size, 10);
+    EXPECT_FLOAT_EQ(job.one(QStringLiteral("cell")).size, size);
+    // The header line and its empty line are 10-point lines.
+    EXPECT_FLOAT_EQ(job.one(QStringLiteral("cell")).y, 768 + 2 * 240);
+    EXPECT_FLOAT_EQ(job.one(QStringLiteral("next")).y, 768 + 2 * 240 + size * 24);
+  }
+  for (auto [orientation, size] : {std::pair{2, 8}, std::pair{1, 12}}) {
+    PrintJob job(list, int16_t(orientation), int16_t(size));
+    ASSERT_TRUE(job.output.Rowcast());
+    EXPECT_FLOAT_EQ(job.one(QStringLiteral("Head")).size, size);
+  }
+}
+
+TEST(PageLayout, TotalsOfMissingColumnsStandAtTheLeftEdge) {
+  auto five = std::make_shared<MemoryList>(QStringLiteral("Five"), QStringList{"A", "B", "C", "D", "E"},
+                                           std::vector<QStringList>{{"1", "2", "3", "4", "5"}, {"1", "2", "3", "4", "5"}});
+  PrintJob job(five, 1, 10);
+  ASSERT_TRUE(job.output.Rowcast());
+  const float fourth = job.one(QStringLiteral("A")).x + 3 * float(100 + (12240 - 1068 - 500) / 5);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("8.00")).x, fourth);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("10.00")).x, fourth + 100 + 2134);
+  const auto zeros = job.find(QStringLiteral("$0.00"));  // columns 9 and 11 start at zero
+  ASSERT_EQ(zeros.size(), 2);
+  for (const auto& zero : zeros) EXPECT_EQ(zero.x, 0);
+
+  auto three = std::make_shared<MemoryList>(QStringLiteral("Three"), QStringList{"A", "B", "C"},
+                                            std::vector<QStringList>{{"1", "2", "3"}});
+  PrintJob short3(three, 1, 10);
+  ASSERT_TRUE(short3.output.Rowcast());
+  const float totalTop = short3.one(QStringLiteral("Grand Total: ")).y;
+  EXPECT_EQ(short3.one(QStringLiteral("0.00")).x, 0);
+  EXPECT_FLOAT_EQ(short3.one(QStringLiteral("0.00")).y, totalTop);
+  EXPECT_EQ(short3.find(QStringLiteral("$0.00")).size(), 2);
+}
+
+TEST(PageLayout, AListWithoutItemsPrintsTitleHeadersTotalsAndProfile) {
+  auto empty = std::make_shared<MemoryList>(QStringLiteral("Empty"), QStringList{"A", "B"});
+  PrintJob job(empty, 1, 12);
+  ASSERT_TRUE(job.output.Rowcast());
+  QStringList texts;
+  for (const auto& p : job.printer.printed) texts.append(p.text);
+  EXPECT_EQ(texts, (QStringList{"Empty Output", " ", "A", "B", "Grand Total: ", "0.00", "$0.00", "$0.00",
+                                "Profile Name: "}));
+  // Header line at 768, its empty line, one more empty line: 768 + 3 x 288.
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Grand Total: ")).y, 1632);
+  EXPECT_FLOAT_EQ(job.printer.printed.last().y, 1632 + 2 * 288);
+}
+
+TEST(PageLayout, AListWithoutColumnsPrintsAnEmptyHeaderLine) {
+  auto none = std::make_shared<MemoryList>(QStringLiteral("None"), QStringList{});
+  PrintJob job(none, 1, 12);
+  ASSERT_TRUE(job.output.Rowcast());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+  QStringList texts;
+  for (const auto& p : job.printer.printed) texts.append(p.text);
+  EXPECT_EQ(texts, (QStringList{"None Output", " ", "Grand Total: ", "0.00", "$0.00", "$0.00", "Profile Name: "}));
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("Grand Total: ")).y, 768 + 2 * 288);
+}
+
+}  // namespace
+}  // namespace rowcast

@@ -1,0 +1,153 @@
+#include "rowcast/printer/page_renderer.h"
+
+#include <QColor>
+#include <cmath>
+
+#include "rowcast/printer/continue_on_error.h"
+
+namespace rowcast {
+
+namespace {
+
+// Sizes are remembered as whole numbers, ties to even, as the platform
+// converts them.
+float wholeSize(float points) { return float(std::nearbyint(double(points))); }
+
+}  // namespace
+
+PageRenderer::PageRenderer(const ListModel& list, platform::Printer& printer, const std::vector<int32_t>& columnWidths,
+                           const QLocale& locale)
+    : list_(list), printer_(printer), totals_(locale), dateCell_(locale) {
+  attempt([&] { columns_ = list_.columnCount(); });
+  // A column that was never measured is 0 wide, so every column has a place.
+  lefts_.assign(size_t(std::max(columns_, 0)), 0);
+  for (size_t column = 1; column < lefts_.size(); ++column)
+    lefts_[column] = lefts_[column - 1] + (column - 1 < columnWidths.size() ? columnWidths[column - 1] : 0);
+}
+
+void PageRenderer::render(const QString& title, const QString& profileName) {
+  attempt([&] { printTitle(title); });
+  attempt([&] { printColumnHeaders(); });
+  printRows();
+  printTotalLine();
+  attempt([&] { printer_.print(QString()); });
+  attempt([&] { printer_.print(QStringLiteral("Profile Name: ") + profileName); });
+}
+
+// Centred on the page, 16-point bold, over a rule 20 dots thick that starts
+// 10 twips right of the text.
+void PageRenderer::printTitle(const QString& title) {
+  const float rememberedSize = wholeSize(printer_.fontSize());
+  const float top = printer_.currentY();
+  printer_.setFontSize(kTitleSize);
+  printer_.setFontBold(true);
+  const float width = printer_.textWidth(title);
+  const float centred = (float(printer_.width()) - width) / 2;
+  const float ruleY = top + wholeSize(printer_.textHeight(title));
+  printer_.setDrawWidth(20);
+  printer_.line(centred - 10, ruleY, centred - 10 + width, ruleY, qRgb(0, 0, 0));
+  printer_.setCurrentX(centred - 20);
+  printer_.setCurrentY(top);
+  printer_.print(title);
+  printer_.setFontUnderline(false);
+  printer_.setFontBold(false);
+  printer_.print(QStringLiteral(" "));
+  printer_.setFontSize(rememberedSize);
+}
+
+// Bold underlined headers at the columns' left edges, then an empty line. On
+// a landscape page a size above 8 gives way to 10 points for this line.
+void PageRenderer::printColumnHeaders() {
+  float rememberedSize = 0;
+  if (printer_.fontSize() > 8 && printer_.orientation() == platform::kLandscape) {
+    rememberedSize = wholeSize(printer_.fontSize());
+    printer_.setFontSize(kLandscapeHeaderSize);
+  }
+  printer_.setFontBold(true);
+  printer_.setFontUnderline(true);
+  std::vector<PlacedText> headers;
+  for (int column = 0; column < columns_; ++column) {
+    QString text;
+    attempt([&] { text = list_.columnHeaderText(column); });
+    headers.push_back({columnLeft(column), std::move(text)});
+  }
+  printSideBySide(headers);
+  printer_.setFontBold(false);
+  printer_.setFontUnderline(false);
+  printer_.print(QString());
+  if (printer_.orientation() == platform::kLandscape && rememberedSize > 8) printer_.setFontSize(rememberedSize);
+}
+
+void PageRenderer::printRows() {
+  int16_t rememberedPage = 1;
+  attempt([&] { rememberedPage = printer_.page(); });
+  int items = 0;
+  attempt([&] { items = list_.itemCount(); });
+  for (int item = 0; item < items; ++item) printRow(item, rememberedPage);
+}
+
+void PageRenderer::printRow(int item, int16_t& rememberedPage) {
+  float top = 0;
+  attempt([&] { top = printer_.currentY(); });
+  // Two empty lines look ahead: when the row would sit too low, one of them
+  // runs over the bottom and the printer starts the next page.
+  attempt([&] { printer_.print(QString()); });
+  attempt([&] { printer_.print(QString()); });
+  attempt([&] {
+    if (printer_.page() == rememberedPage) return;
+    attempt([&] { printColumnHeaders(); });  // the title is not repeated
+    attempt([&] { top = printer_.currentY(); });
+    rememberedPage = printer_.page();
+  });
+
+  attempt([&] { printer_.setCurrentY(top); });
+  attempt([&] { printer_.setCurrentX(0); });
+  attempt([&] {
+    const QString text = list_.itemText(item);
+    printer_.print(printer_.fontSize() > kLargestPlainDateSize ? dateCell_.format(text) : text);
+  });
+  for (int column = 1; column < columns_; ++column) {
+    QString cell;
+    const bool read = attempt([&] { cell = list_.cellText(item, column); });
+    attempt([&] { printer_.setCurrentY(top); });
+    attempt([&] { printer_.setCurrentX(float(columnLeft(column))); });
+    if (read) attempt([&] { printer_.print(cell); });
+    const int number = column + 1;
+    if (!ColumnTotals::isSummed(number)) continue;
+    if (read) attempt([&] { totals_.add(number, cell); });
+    totals_.recordPosition(number, int32_t(columnLeft(column)));
+  }
+}
+
+// "Grand Total: " at the left edge and every total under its column; a
+// column that was never printed has its total at the left edge.
+void PageRenderer::printTotalLine() {
+  attempt([&] { printer_.print(QString()); });
+  std::vector<PlacedText> line{{0, QStringLiteral("Grand Total: ")}};
+  for (int column : ColumnTotals::kPrintOrder) {
+    QString text;
+    attempt([&] { text = totals_.text(column); });
+    line.push_back({totals_.position(column), std::move(text)});
+  }
+  printSideBySide(line);
+}
+
+// Prints texts on the line at CurrentY. When the first of them starts a new
+// page, the others follow it to the top of that page: put back on the old
+// line's place, each would start yet another page of its own.
+void PageRenderer::printSideBySide(const std::vector<PlacedText>& texts) {
+  float top = 0;
+  attempt([&] { top = printer_.currentY(); });
+  int16_t page = 0;
+  attempt([&] { page = printer_.page(); });
+  for (const PlacedText& placed : texts) {
+    attempt([&] { printer_.setCurrentY(top); });
+    attempt([&] { printer_.setCurrentX(float(placed.left)); });
+    attempt([&] { printer_.print(placed.text); });
+    attempt([&] {
+      if (printer_.page() != page) top = 0, page = printer_.page();
+    });
+  }
+}
+
+}  // namespace rowcast

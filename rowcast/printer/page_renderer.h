@@ -1,0 +1,51 @@
+#pragma once
+// Puts a fitted list on the pages: the title, the header line (again at the
+// top of every later page), one line per item, the grand-total line and the
+// profile line. Every column starts at the sum of the widths before it; no
+// cell is clipped, padded or aligned. Page breaks come only from
+// Printer::print running past the bottom of a page.
+#include <QLocale>
+#include <vector>
+
+#include "platform/printer/printer.h"
+#include "rowcast/front/list_model.h"
+#include "rowcast/printer/column_totals.h"
+#include "rowcast/printer/print_formats.h"
+
+namespace rowcast {
+
+class PageRenderer {
+ public:
+  PageRenderer(const ListModel& list, platform::Printer& printer, const std::vector<int32_t>& columnWidths,
+               const QLocale& locale);
+
+  // Failing steps are skipped (see continue_on_error.h).
+  void render(const QString& title, const QString& profileName);
+
+  static constexpr float kTitleSize = 16;
+  static constexpr float kLandscapeHeaderSize = 10;
+  static constexpr float kLargestPlainDateSize = 11;  // above it, dates print as mm/dd/yy
+
+ private:
+  struct PlacedText {
+    int64_t left;
+    QString text;
+  };
+
+  void printTitle(const QString& title);
+  void printColumnHeaders();
+  void printRows();
+  void printRow(int item, int16_t& rememberedPage);
+  void printTotalLine();
+  void printSideBySide(const std::vector<PlacedText>& texts);
+  int64_t columnLeft(int column) const { return lefts_[size_t(column)]; }
+
+  const ListModel& list_;
+  platform::Printer& printer_;
+  std::vector<int64_t> lefts_;  // left edge of each column
+  ColumnTotals totals_;
+  ShortDateCell dateCell_;
+  int columns_ = 0;
+};
+
+}  // namespace rowcast
