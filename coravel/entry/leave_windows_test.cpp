@@ -16,6 +16,7 @@
 
 #include "coravel/entry/zuzirar_registry.h"
 #include "platform/registry/sqlite_registry.h"
+#include "platform/ui/modal_window.h"
 
 using core::Value;
 
@@ -37,6 +38,7 @@ platform::SqliteRegistry& temporaryProcessStore() {
 class LeaveWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    platform::allowModalWithoutDisplay(true);  // each test answers the window itself
     for (const char* flag : {"HolidaysPayTimeHalf", "HolidaysPayTimeDouble", "HolidaysPayTimeDoubleHalf",
                              "HolidaysPayTimeNone"})
       settings.writeSetting(QLatin1String(flag), QStringLiteral("False"));

@@ -3,6 +3,7 @@
 #include "coravel/leave/holiday_dialog.h"
 #include "coravel/leave/pay_rate_dialog.h"
 #include "platform/registry/sqlite_registry.h"
+#include "platform/ui/modal_window.h"
 #include "platform/ui/qt_ui.h"
 
 namespace coravel {
@@ -15,7 +16,7 @@ class DialogWindow : public ModalWindow {
  public:
   explicit DialogWindow(std::unique_ptr<Dialog> dialog) : dialog_(std::move(dialog)) {}
   void load() override { dialog_->load(); }
-  void showModal() override { dialog_->exec(); }
+  void showModal() override { platform::showModal(*dialog_); }
 
  private:
   std::unique_ptr<Dialog> dialog_;
