@@ -19,21 +19,35 @@ core::Fault cannotCreate(const QString& why) {
                      QStringLiteral("createObject")};
 }
 
-// The default value of HKEY_CLASSES_ROOT\path, up to its first NUL.
-std::string readClassesText(Registry& reg, const std::string& path) {
+// The default value of HKEY_CLASSES_ROOT\path, up to its first NUL, in
+// `text`; the result of opening the key.
+int32_t readClassesText(Registry& reg, const std::string& path, std::string* text) {
+  text->clear();
   HKEY key = 0;
-  if (reg.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &key) != reg::kSuccess) return {};
+  if (int32_t rc = reg.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &key); rc != reg::kSuccess)
+    return rc;
   uint32_t type = 0, size = 0;
-  std::string text;
   if (reg.RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) == reg::kSuccess && type == reg::kString) {
-    text.resize(size);
-    if (reg.RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<uint8_t*>(text.data()), &size) !=
+    text->resize(size);
+    if (reg.RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<uint8_t*>(text->data()), &size) !=
         reg::kSuccess)
-      text.clear();
-    text.resize(std::min<size_t>(size, text.size()));
+      text->clear();
+    text->resize(std::min<size_t>(size, text->size()));
   }
   reg.RegCloseKey(key);
-  return text.substr(0, text.find('\0'));
+  text->resize(std::min(text->find('\0'), text->size()));
+  return reg::kSuccess;
+}
+
+// Results that say the store itself failed, not that a class is missing.
+bool isStoreFailure(int32_t rc) {
+  return rc == reg::kBadDb || rc == reg::kIoFailed || rc == reg::kBusy || rc == reg::kAccessDenied;
+}
+
+core::Fault storeFailure(int32_t rc, const QString& storeName) {
+  const QString store = storeName.isEmpty() ? QStringLiteral("the settings store")
+                                            : QStringLiteral("the settings store %1").arg(storeName);
+  return cannotCreate(QStringLiteral("cannot open %1 (registry error %2)").arg(store).arg(rc));
 }
 
 // Libraries stay loaded: code of theirs (Qt windows, static objects) may
@@ -46,10 +60,13 @@ void* loadLibrary(const QString& path, QString* error) {
 
 }  // namespace
 
-CreatedObject createObject(const QString& progId, Registry& registry) {
-  const std::string clsid = readClassesText(registry, progId.toLatin1().toStdString() + "\\CLSID");
+CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName) {
+  std::string clsid, path;
+  int32_t rc = readClassesText(registry, progId.toLatin1().toStdString() + "\\CLSID", &clsid);
+  if (isStoreFailure(rc)) return {nullptr, storeFailure(rc, storeName)};
   if (clsid.empty()) return {nullptr, cannotCreate(QStringLiteral("%1 is not registered").arg(progId))};
-  const std::string path = readClassesText(registry, "CLSID\\" + clsid + "\\InprocServer32");
+  rc = readClassesText(registry, "CLSID\\" + clsid + "\\InprocServer32", &path);
+  if (isStoreFailure(rc)) return {nullptr, storeFailure(rc, storeName)};
   if (path.empty())
     return {nullptr, cannotCreate(QStringLiteral("no library registered for %1").arg(QString::fromStdString(clsid)))};
 

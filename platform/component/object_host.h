@@ -18,8 +18,9 @@ struct CreatedObject {
 
 // Resolves HKEY_CLASSES_ROOT\<progId>\CLSID and CLSID\{...}\InprocServer32,
 // loads that library (kept loaded for the life of the process) and asks its
-// class object for an instance. Fault 429 with the reason when any step fails.
-CreatedObject createObject(const QString& progId, Registry& registry);
+// class object for an instance. Fault 429 with the reason when any step fails;
+// a store that cannot be read is reported as that, named by `storeName`.
+CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName = {});
 
 // Loads the library at `path` and calls its DllRegisterServer (or
 // DllUnregisterServer). The platform's result code, or a fault on failure to load.
