@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QRegularExpression>
 
 #include "core/escape_text.h"
 #include "core/number_text.h"
@@ -13,17 +14,21 @@ using core::Value;
 
 namespace {
 
+// Decimal with an optional sign, or 0x and hexadecimal digits (no sign: a
+// handle such as 0x80000001 is written as its bits).
 std::optional<Value> parseInt(const QString& body, QString* error) {
+  static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
+  static const QRegularExpression hex(QStringLiteral("^0[xX][0-9a-fA-F]+$"));
   bool ok = false;
-  qlonglong n = body.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? body.mid(2).toLongLong(&ok, 16)
-                                                                           : body.toLongLong(&ok, 10);
-  if (ok && body.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) && n >= 0 && n <= 0xFFFFFFFFLL)
-    return Value(int32_t(uint32_t(n)));  // 0x80000001 names a root handle
-  if (!ok || n < INT32_MIN || n > INT32_MAX) {
-    *error = QStringLiteral("not a 32-bit number: %1").arg(body);
-    return std::nullopt;
+  if (hex.match(body).hasMatch()) {
+    const qulonglong n = body.mid(2).toULongLong(&ok, 16);
+    if (ok && n <= 0xFFFFFFFFULL) return Value(int32_t(uint32_t(n)));
+  } else if (decimal.match(body).hasMatch()) {
+    const qlonglong n = body.toLongLong(&ok, 10);
+    if (ok && n >= INT32_MIN && n <= INT32_MAX) return Value(int32_t(n));
   }
-  return Value(int32_t(n));
+  *error = QStringLiteral("not a 32-bit number: %1").arg(body);
+  return std::nullopt;
 }
 
 std::optional<Value> parseArray(const QString& body, QString* error) {

@@ -20,6 +20,8 @@ TEST(ValueLiteral, EachTagMakesItsKind) {
   EXPECT_EQ(parse("i:42"), Value(int32_t(42)));
   EXPECT_EQ(parse("i:-2147483648"), Value(int32_t(INT32_MIN)));
   EXPECT_EQ(parse("i:0x80000001"), Value(int32_t(0x80000001u)));
+  EXPECT_EQ(parse("i:0XfF"), Value(int32_t(255)));
+  EXPECT_EQ(parse("i:+7"), Value(int32_t(7)));
   EXPECT_EQ(parse("d:1.5"), Value(1.5));
   EXPECT_EQ(parse("b:true"), Value(true));
   EXPECT_EQ(parse("s:a:b=c"), Value("a:b=c"));
@@ -28,7 +30,8 @@ TEST(ValueLiteral, EachTagMakesItsKind) {
 }
 
 TEST(ValueLiteral, MalformedLiteralsAreRefusedWithAReason) {
-  for (const char* bad : {"42", "i:4294967296", "i:12x", "d:abc", "b:yes", "a:[1]", "a:{", "q:1", "list:x.json"}) {
+  for (const char* bad : {"42", "i:4294967296", "i:12x", "i:0x-1", "i:0x+1", "i:0x", "i:0x100000000", "i: 1",
+                          "d:abc", "b:yes", "a:[1]", "a:{", "q:1", "list:x.json"}) {
     QString error;
     EXPECT_FALSE(parseValueLiteral(QString::fromUtf8(bad), &error).has_value()) << bad;
     EXPECT_FALSE(error.isEmpty()) << bad;
