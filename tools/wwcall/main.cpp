@@ -6,8 +6,11 @@
 #include <dlfcn.h>
 
 #include <QApplication>
-#include <cerrno>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -15,20 +18,25 @@
 #include "platform/registry/sqlite_registry.h"
 #include "platform/ui/console_ui.h"
 #include "tools/wwcall/list_loader.h"
+#include "tools/wwcall/qt_platform.h"
 #include "tools/wwcall/value_literal.h"
 
 namespace {
 
 void usage() {
   std::fputs(
-      "usage: wwcall [--answer yes|no|ok|cancel] PROGID [--set PROPERTY=VALUE]... [--then MEMBER]...\n"
-      "              MEMBER [VALUE...]\n"
+      "usage: wwcall [--answer yes|no|ok|cancel] [--snapshot DIR] PROGID [--set PROPERTY=VALUE]...\n"
+      "              [--then MEMBER]... MEMBER [VALUE...]\n"
       "       wwcall --register LIBRARY | --unregister LIBRARY\n"
       "values: e: (empty)  i:42  d:1.5  b:true  s:TEXT  a:[\"x\",\"y\"]  list:FILE.json\n"
       "prints 'result: VALUE' and 'arg N: VALUE' after the call, then 'MEMBER: VALUE' for each\n"
       "--then member read afterwards (LastErrorMsg, say); a fault goes to standard\n"
       "error as 'fault: NUMBER DESCRIPTION' with exit status 1. Message boxes are printed\n"
-      "as 'msgbox: TITLE: TEXT' and answered with their default button or --answer.\n",
+      "as 'msgbox: TITLE: TEXT' and answered with their default button or --answer.\n"
+      "--snapshot: a window the member opens is drawn to DIR/NAME.png and printed as\n"
+      "'window: NAME \"CAPTION\"' and 'control: NAME \"TEXT\"' lines (' checked', ' hidden'),\n"
+      "then closed through its close box. Without a display and without --snapshot, a\n"
+      "window fails at once.\n",
       stderr);
 }
 
@@ -65,6 +73,26 @@ void useConsoleMessageBoxes(const QString& answer) {
   if (!answer.isEmpty()) qputenv("WAGEWISE_UI_ANSWER", answer.toUtf8());
 }
 
+// Windows opened by the member are pictured into `dir` and closed again.
+bool useSnapshots(const QString& dir) {
+  if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
+  qputenv("WAGEWISE_UI_SNAPSHOT", QFile::encodeName(QFileInfo(dir).absoluteFilePath()));
+  return true;
+}
+
+// Windows and boxes need a display; without one (or with one that cannot be
+// reached) wwcall runs headless rather than abort. Snapshots are always
+// taken headless, so they look the same on every machine.
+void chooseQtPlatform(bool snapshots) {
+  const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
+  if (snapshots && requested.isEmpty()) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return;
+  }
+  qputenv("QT_QPA_PLATFORM", tools::qtPlatformList(requested, !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                                   !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")));
+}
+
 // Qt wants a private runtime folder; hosts started from scripts often lack one.
 void ensureRuntimeDir() {
   if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
@@ -75,20 +103,28 @@ void ensureRuntimeDir() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ensureRuntimeDir();
-  // Windows need a display; without one, run headless rather than abort.
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QStringList args = app.arguments().mid(1);
+  // Qt sees no arguments: it would take "-platform", "-style" and the like
+  // for its own (and abort on a platform it lacks).
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
-  QString answer;
-  if (args.size() >= 2 && args[0] == QLatin1String("--answer")) {
-    answer = args[1];
-    if (!platform::ConsoleUi::parseAnswer(answer)) return fail(QStringLiteral("--answer takes yes, no, ok or cancel"));
-    args = args.mid(2);
+  QString answer, snapshotDir;
+  while (args.size() >= 2 && (args[0] == QLatin1String("--answer") || args[0] == QLatin1String("--snapshot"))) {
+    const QString option = args.takeFirst(), value = args.takeFirst();
+    if (option == QLatin1String("--answer")) {
+      answer = value;
+      if (!platform::ConsoleUi::parseAnswer(answer)) return fail(QStringLiteral("--answer takes yes, no, ok or cancel"));
+    } else {
+      snapshotDir = value;
+      if (!useSnapshots(snapshotDir)) return fail(QStringLiteral("cannot make the snapshot folder '%1'").arg(value));
+    }
   }
+
+  ensureRuntimeDir();
+  chooseQtPlatform(!snapshotDir.isEmpty());
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+
   if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
     usage();
     return args.isEmpty() ? 2 : 0;
@@ -126,7 +162,10 @@ int main(int argc, char** argv) {
     values.push_back(*v);
   }
 
-  platform::CreatedObject created = platform::createObject(progId, platform::defaultRegistry());
+  platform::Registry& store = platform::defaultRegistry();
+  const auto* sqliteStore = dynamic_cast<platform::SqliteRegistry*>(&store);
+  platform::CreatedObject created =
+      platform::createObject(progId, store, sqliteStore ? sqliteStore->path() : QString());
   if (!created.object) return reportFault(created.fault);
   for (auto& [name, value] : properties) {
     std::vector<core::Value> putArgs{value};

@@ -2,7 +2,8 @@
 # Runs wwcall end to end, as a scripted host: registers both libraries into a
 # store in a temporary folder, then checks what the command line promises
 # (results, by-reference write-back, faults, message boxes and their answers,
-# reading LastErrorMsg after a refused print job).
+# reading LastErrorMsg after a refused print job, window snapshots, and
+# failing fast where it cannot work).
 # Usage: wwcall_cli_test.sh path/to/wwcall path/to/libcoravel2.so path/to/librowcast.so
 set -u
 WWCALL=${1:?usage: $0 wwcall libcoravel2.so librowcast.so}
@@ -17,10 +18,12 @@ failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# expect CODE ARGS...: runs wwcall; stdout in $out, stderr in $err.
+# expect CODE ARGS...: runs wwcall (under the command in ${launch[@]}, env by
+# default; a hang counts as exit 124); stdout in $out, stderr in $err.
+launch=(env)
 expect() {
   local want=$1; shift
-  out=$("$WWCALL" "$@" 2>"$WORK/err" </dev/null); local got=$?
+  out=$(timeout 60 "${launch[@]}" "$WWCALL" "$@" 2>"$WORK/err" </dev/null); local got=$?
   err=$(grep -v '^QStandardPaths' "$WORK/err")
   [ "$got" -eq "$want" ] || fail "wwcall $* exited $got, wanted $want (stderr: $err)"
 }
@@ -42,6 +45,42 @@ expect 1 Coravel.ZuzirarRegistry RunExcelfrm
 has "$err" 'fault: 424 Object required'
 expect 1 Coravel.NoSuchClass Anything
 expect 2 Coravel.Declares ErrorMsg 42
+expect 2 Coravel.Declares ErrorMsg i:0x-1
+
+# Qt never takes wwcall's arguments for its own; a display that cannot be
+# reached leaves wwcall headless instead of aborting it.
+expect 1 -platform nope
+has "$err" 'fault: 429 Component can'"'"'t create object: -platform is not registered'
+launch=(env -u QT_QPA_PLATFORM DISPLAY=:9173)
+expect 0 Coravel.Declares ErrorMsg i:1014
+launch=(env)
+
+# A store that cannot be opened is reported as that, with its path.
+head -c 8192 /dev/urandom >"$WORK/garbage.sqlite3"
+launch=(env "WAGEWISE_REGISTRY=$WORK/garbage.sqlite3")
+expect 1 Coravel.Declares ErrorMsg i:1014
+has "$err" "fault: 429 Component can't create object: cannot open the settings store $WORK/garbage.sqlite3 (registry error 1009)"
+launch=(env)
+
+# Windows: without a display they fail at once; with --snapshot they are
+# drawn, listed and closed through the close box, which stores nothing.
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:HolidaysPay 's:12.50'
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:HolidaysPayTimeDouble s:True
+expect 1 Coravel.ZuzirarRegistry ShowHolidayfrm
+has "$err" 'fault: 5 no display to show frmHolidays on'
+expect 0 --snapshot "$WORK/shots" Coravel.ZuzirarRegistry ShowHolidayfrm
+has "$out" 'window: frmHolidays "Holidays"'
+has "$out" 'control: txtHolidaysTemp "12.50"'
+has "$out" 'control: txtHolidays "25.00"'
+has "$out" 'control: optTimeDouble "Double Time ( 2 )   [$25.00]" checked'
+has "$out" 'control: optTimeHalf "Time and a half ( 1½ )"'
+has "$out" 'result: empty'
+[ -s "$WORK/shots/frmHolidays.png" ] || fail "no picture of frmHolidays"
+expect 0 --snapshot "$WORK/shots" Coravel.ZuzirarRegistry ShowSickfrm
+has "$out" 'window: frmSick "Sick"'
+[ -s "$WORK/shots/frmSick.png" ] || fail "no picture of frmSick"
+expect 0 Coravel.ZuzirarRegistry getstringp s: s:HolidaysPayTimeNone
+has "$out" 'result: empty'
 
 # A message box is printed and answered; the path stays as passed.
 expect 0 Coravel.Declares CreateKey 's:hkey_current_user\Software'
