@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <cstdio>
 
 #include "core/fault.h"
@@ -30,15 +29,25 @@ void printLines(const QStringList& lines) {
   std::fflush(stdout);
 }
 
-// Runs inside the window's own modal loop, once it has been shown.
-void snapshotAndClose(QDialog& window, const QString& dir, QString* pictureFailed) {
+// The window is shown modal without a loop of its own: nothing could end
+// such a loop if the window closed while it was still being shown.
+void snapshot(QDialog& window, const QString& dir) {
+  const bool deleteOnClose = window.testAttribute(Qt::WA_DeleteOnClose);
+  const bool wasModal = window.testAttribute(Qt::WA_ShowModal);
+  window.setAttribute(Qt::WA_DeleteOnClose, false);  // the caller owns it, as with exec()
+  window.setAttribute(Qt::WA_ShowModal, true);
+  window.show();
   settlePendingEvents();
-  const QString picture = saveWindowPicture(window, dir);
-  if (picture.isEmpty()) *pictureFailed = dir;
+  const bool pictured = !saveWindowPicture(window, dir).isEmpty();
   printLines(describeWindow(window));
   window.close();
-  // Closing code that keeps the window open would leave nobody to close it.
-  if (window.isVisible()) window.done(QDialog::Rejected);
+  if (window.isVisible()) window.hide();  // closing code that keeps it open: nobody is left to close it
+  window.setAttribute(Qt::WA_ShowModal, wasModal);
+  window.setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
+  if (!pictured)
+    throw core::FaultError(core::kPathFileAccessError,
+                           QStringLiteral("cannot write the picture of %1 in %2").arg(window.objectName(), dir),
+                           window.objectName());
 }
 
 }  // namespace
@@ -66,13 +75,7 @@ void showModal(QDialog& window) {
     window.exec();
     return;
   }
-  QString pictureFailed;
-  QTimer::singleShot(0, &window, [&] { snapshotAndClose(window, snapshotDir, &pictureFailed); });
-  window.exec();
-  if (!pictureFailed.isEmpty())
-    throw core::FaultError(core::kPathFileAccessError,
-                           QStringLiteral("cannot write the picture of %1 in %2").arg(window.objectName(), pictureFailed),
-                           window.objectName());
+  snapshot(window, snapshotDir);
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QCloseEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ class ProbeWindow : public QDialog {
     status_->setObjectName(QStringLiteral("lblStatus"));
   }
   int shown = 0, closed = 0;
+  bool refuseClose = false;  // closing code that keeps the window open
 
  protected:
   void showEvent(QShowEvent* event) override {
@@ -35,7 +37,8 @@ class ProbeWindow : public QDialog {
   }
   void closeEvent(QCloseEvent* event) override {
     ++closed;
-    QDialog::closeEvent(event);
+    if (refuseClose) event->ignore();
+    else QDialog::closeEvent(event);
   }
 
  private:
@@ -62,16 +65,19 @@ TEST_F(ModalWindowTest, WithoutADisplayTheWindowIsRefusedAtOnce) {
 }
 
 TEST_F(ModalWindowTest, SnapshotSettlesPicturesListsAndClosesThroughTheCloseBox) {
-  QTemporaryDir dir;
-  qputenv("WAGEWISE_UI_SNAPSHOT", QFile::encodeName(dir.path()));
-  ProbeWindow window;
-  testing::internal::CaptureStdout();
-  platform::showModal(window);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "window: frmProbe \"Probe\"\ncontrol: lblStatus \"3 files\"\n");
-  EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("frmProbe.png"))));
-  EXPECT_EQ(window.closed, 1);
-  EXPECT_FALSE(window.isVisible());
+  for (bool refuseClose : {false, true}) {
+    QTemporaryDir dir;
+    qputenv("WAGEWISE_UI_SNAPSHOT", QFile::encodeName(dir.path()));
+    ProbeWindow window;
+    window.refuseClose = refuseClose;
+    testing::internal::CaptureStdout();
+    platform::showModal(window);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "window: frmProbe \"Probe\"\ncontrol: lblStatus \"3 files\"\n");
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("frmProbe.png"))));
+    EXPECT_EQ(window.closed, 1);
+    EXPECT_FALSE(window.isVisible()) << "refused close: " << refuseClose;
+  }
 }
 
 TEST_F(ModalWindowTest, ASnapshotThatCannotBeWrittenFailsAfterTheWindowClosed) {
