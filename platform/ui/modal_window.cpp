@@ -24,6 +24,18 @@ bool hasDisplay() {
   return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+// Runs events until none are left to run.
+void settlePendingEvents() {
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  QElapsedTimer elapsed;
+  elapsed.start();
+  bool busy = true;
+  while (busy && elapsed.elapsed() < kSettleLimitMs) {
+    QCoreApplication::sendPostedEvents();
+    busy = dispatcher && dispatcher->processEvents(QEventLoop::AllEvents);
+  }
+}
+
 void printLines(const QStringList& lines) {
   for (const QString& line : lines) std::printf("%s\n", qUtf8Printable(line));
   std::fflush(stdout);
@@ -53,17 +65,6 @@ void snapshot(QDialog& window, const QString& dir) {
 }  // namespace
 
 void allowModalWithoutDisplay(bool allow) { modalWithoutDisplay = allow; }
-
-void settlePendingEvents() {
-  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-  QElapsedTimer elapsed;
-  elapsed.start();
-  bool busy = true;
-  while (busy && elapsed.elapsed() < kSettleLimitMs) {
-    QCoreApplication::sendPostedEvents();
-    busy = dispatcher && dispatcher->processEvents(QEventLoop::AllEvents);
-  }
-}
 
 void showModal(QDialog& window) {
   const QString snapshotDir = qEnvironmentVariable("WAGEWISE_UI_SNAPSHOT");

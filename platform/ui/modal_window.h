@@ -22,8 +22,4 @@ void showModal(QDialog& window);
 // showModal() run exec() without a display. Off by default.
 void allowModalWithoutDisplay(bool allow);
 
-// Runs events until none are left to run (bounded, for windows that keep
-// themselves busy).
-void settlePendingEvents();
-
 }  // namespace platform
