@@ -42,6 +42,11 @@ expect 1 Coravel.ZuzirarRegistry RunExcelfrm
 has "$err" 'fault: 424 Object required'
 expect 1 Coravel.NoSuchClass Anything
 expect 2 Coravel.Declares ErrorMsg 42
+# By-reference arguments are written back and printed after a fault too.
+expect 0 Coravel.Declares CreateKey 's:HKEY_CURRENT_USER\Software\X'
+expect 1 Coravel.Declares SetBinaryValue 's:HKEY_CURRENT_USER\Software\X' s:v s:
+has "$err" 'fault: 9 Subscript out of range'
+has "$out" 'arg 1: s:"Software\\X"'
 
 # A message box is printed and answered; the path stays as passed.
 expect 0 Coravel.Declares CreateKey 's:hkey_current_user\Software'
