@@ -143,6 +143,7 @@ TEST(CPrinter, ASizeWiderThanSixteenBitsIsTooWideAndTheSearchGoesOn) {
     EXPECT_TRUE(job.output.Rowcast()) << c.what;
     EXPECT_TRUE(job.ui.boxes.isEmpty()) << c.what;
     EXPECT_EQ(cellLefts(job), c.lefts) << c.what;
+    ASSERT_FALSE(job.printer.printed.isEmpty()) << c.what;
     EXPECT_FLOAT_EQ(job.printer.printed.last().size, c.printedSize) << c.what;
   }
 }
