@@ -26,10 +26,14 @@ struct LocaleSymbols {
   QString plus;
   QString symbol;
   QString isoCode;
-  // A positive currency text is prefix + number + suffix.
+  // A currency text is prefix + number + suffix, with the locale's own
+  // affixes for negative amounts ("(" and ")" in the US).
   QString currencyPrefix;
   QString currencySuffix;
-  // Short dates: the order of the numeric fields, and the characters between them.
+  QString negativePrefix;
+  QString negativeSuffix;
+  // Short dates: the order of the numeric fields, and the characters between
+  // and around them (literal words such as a year mark included).
   bool numericShortDate = false;
   DateField dateOrder[3] = {DateField::Month, DateField::Day, DateField::Year};
   QString dateSeparators;
@@ -51,8 +55,13 @@ void readShortDateFormat(LocaleSymbols& s) {
   bool seen[3] = {false, false, false};
   for (qsizetype i = 0; i < format.size();) {
     const QChar c = format[i];
-    if (c == u'\'') {  // quoted literal text: not a plain numeric date
-      return;
+    if (c == u'\'') {  // quoted literal text ("d.MM.yy 'г'."): read past it like a separator
+      const qsizetype end = format.indexOf(u'\'', i + 1);
+      if (end < 0) return;
+      for (QChar literal : QStringView(format).sliced(i + 1, end - i - 1))
+        if (!literal.isDigit() && !s.dateSeparators.contains(literal)) s.dateSeparators.append(literal);
+      i = end + 1;
+      continue;
     }
     if (!c.isLetter()) {
       if (!s.dateSeparators.contains(c)) s.dateSeparators.append(c);
@@ -86,22 +95,30 @@ LocaleSymbols makeSymbols(const QLocale& locale) {
   s.symbol = withoutDirectionMarks(locale.currencySymbol()).trimmed();
   s.isoCode = locale.currencySymbol(QLocale::CurrencyIsoCode);
 
-  const QString sample = locale.toCurrencyString(1.0, QString(), 2);
   const QString number = locale.toString(1.0, 'f', 2);
-  const qsizetype at = sample.indexOf(number);
-  if (at >= 0) {
-    s.currencyPrefix = sample.left(at);
-    s.currencySuffix = sample.mid(at + number.size());
+  const QString positive = locale.toCurrencyString(1.0, QString(), 2);
+  if (const qsizetype at = positive.indexOf(number); at >= 0) {
+    s.currencyPrefix = positive.left(at);
+    s.currencySuffix = positive.mid(at + number.size());
   } else {
     s.currencyPrefix = locale.currencySymbol();
+  }
+  const QString negative = locale.toCurrencyString(-1.0, QString(), 2);
+  if (const qsizetype at = negative.indexOf(number); at >= 0) {
+    s.negativePrefix = negative.left(at);
+    s.negativeSuffix = negative.mid(at + number.size());
+  } else {
+    s.negativePrefix = locale.negativeSign() + s.currencyPrefix;
+    s.negativeSuffix = s.currencySuffix;
   }
   readShortDateFormat(s);
   return s;
 }
 
 // Lists of thousands of cells are read with the same locale, call after call.
-const LocaleSymbols& symbolsFor(const QLocale& locale) {
-  thread_local LocaleSymbols cached = makeSymbols(QLocale::c());
+const LocaleSymbols& symbolsFor(const QLocale& chosen) {
+  const QLocale locale = regionalLocale(chosen);
+  thread_local LocaleSymbols cached = makeSymbols(locale);
   if (!(cached.locale == locale)) cached = makeSymbols(locale);
   return cached;
 }
@@ -260,22 +277,26 @@ std::string groupThousands(const std::string& whole) {
   return out;
 }
 
-// Negative amounts are the locale's minus sign before the positive text
-// ("-$5.00", "-1.234,50 €"), not the accounting parentheses some locale
-// tables carry. A sum that rounds to zero shows no sign.
+// The digits are written here from the exact amount; only the affixes come
+// from the locale's currency format. A sum that rounds to zero shows no sign.
 QString currencyText(bool negative, uint64_t units, unsigned cents, const LocaleSymbols& sym) {
-  QString text;
-  if (negative && (units != 0 || cents != 0)) text = sym.locale.negativeSign();
-  text += sym.currencyPrefix;
+  const bool showNegative = negative && (units != 0 || cents != 0);
+  QString text = showNegative ? sym.negativePrefix : sym.currencyPrefix;
   text += sym.locale.toString(static_cast<qulonglong>(units));
   text += sym.locale.decimalPoint();
   text += sym.locale.toString(static_cast<qulonglong>(cents / 10));
   text += sym.locale.toString(static_cast<qulonglong>(cents % 10));
-  text += sym.currencySuffix;
+  text += showNegative ? sym.negativeSuffix : sym.currencySuffix;
   return text;
 }
 
 }  // namespace
+
+QLocale regionalLocale(const QLocale& chosen) {
+  if (chosen.language() != QLocale::C) return chosen;
+  static const QLocale home(QLocale::English, QLocale::UnitedStates);
+  return home;
+}
 
 QString formatCurrency(Money amount, const QLocale& locale) {
   // Cents, halves away from zero, straight from the ten-thousandths.
@@ -289,10 +310,8 @@ QString formatCurrency(double amount, const QLocale& locale) {
   if (!std::isfinite(amount)) return numberToText(amount);
   const LocaleSymbols& sym = symbolsFor(locale);
   const Decimal d = roundDecimal(amount, 2);
-  if (d.whole.size() > 18) {  // beyond 64-bit units; only Qt's double text is left
-    QString text = locale.toCurrencyString(std::fabs(amount), QString(), 2);
-    return amount < 0 ? locale.negativeSign() + text : text;
-  }
+  if (d.whole.size() > 18)  // beyond 64-bit units; only Qt's double text is left
+    return sym.locale.toCurrencyString(amount, QString(), 2);
   uint64_t units = 0;
   std::from_chars(d.whole.data(), d.whole.data() + d.whole.size(), units);
   const unsigned cents = static_cast<unsigned>((d.fraction[0] - '0') * 10 + (d.fraction[1] - '0'));
@@ -417,8 +436,10 @@ QDate readLocaleDate(const QString& text, const QLocale& locale) {
   int lengths[3] = {0, 0, 0};
   int field = -1;
   bool inDigits = false;
-  for (QChar c : s) {
-    const int digit = c.digitValue();
+  // By code point: some scripts' digits lie beyond 16 bits.
+  for (const uint code : s.toUcs4()) {
+    const int digit = QChar::digitValue(char32_t(code));
+    const QChar c = QChar::requiresSurrogates(code) ? QChar(QChar::ReplacementCharacter) : QChar(char16_t(code));
     if (digit >= 0) {
       if (!inDigits) {
         if (++field > 2) return {};

@@ -1,6 +1,6 @@
 #pragma once
 // Conversions and formats that follow the user's regional settings (a
-// QLocale; QLocale::system() unless a caller passes another), and the fixed
+// QLocale; regionalLocale() unless a caller passes another), and the fixed
 // patterns the windows and printouts use.
 #include <QDate>
 #include <QLocale>
@@ -11,13 +11,18 @@
 
 namespace core {
 
-// The locale's currency format with two decimals ("$1,234.56", "-$5.00").
-// Negative amounts are the locale's minus sign before the positive text,
-// whatever negative form the locale table carries; an amount that rounds to
-// zero shows no sign. Money rounds its cents halves away from zero exactly;
-// a double rounds its exact binary value the same way (2.675 -> "$2.67").
-QString formatCurrency(Money amount, const QLocale& locale = QLocale::system());
-QString formatCurrency(double amount, const QLocale& locale = QLocale::system());
+// The user's regional settings: the default locale (the system's unless the
+// host chose another). C or POSIX means no region was chosen, as on many
+// servers and containers; then the host's home conventions hold, en_US.
+QLocale regionalLocale(const QLocale& chosen = QLocale());
+
+// The locale's currency format with two decimals: its symbol placement,
+// grouping and negative style ("$1,234.56", "($5.00)"; "-5,00 €" in Germany).
+// An amount that rounds to zero shows no sign. Money rounds its cents halves
+// away from zero exactly; a double rounds its exact binary value the same way
+// (2.675 -> "$2.67").
+QString formatCurrency(Money amount, const QLocale& locale = regionalLocale());
+QString formatCurrency(double amount, const QLocale& locale = regionalLocale());
 
 // Fixed patterns, independent of the locale: "." decimal point, "," grouping.
 // "#0.00": at least one integer digit, two decimals (18.75 -> "18.75", 0 -> "0.00").
@@ -31,19 +36,20 @@ QString formatPattern(double value, const QString& pattern);
 // "mm/dd/yy" of a date.
 QString formatShortDate(const QDate& date);
 
-// Reads money the way the locale writes it: currency symbol, grouping and the
-// locale's decimal separator accepted, as well as a plain number; a minus
-// sign before or after, or parentheses, make it negative. More than four
+// Reads money the way the locale writes it, so formatCurrency's texts read
+// back: currency symbol, grouping and the locale's decimal separator
+// accepted, as well as a plain number; a minus sign before or after, or
+// parentheses, make it negative. More than four
 // decimals round halves to even. Nothing when the text is not money or the
 // amount does not fit.
-std::optional<Money> readMoney(const QString& text, const QLocale& locale = QLocale::system());
+std::optional<Money> readMoney(const QString& text, const QLocale& locale = regionalLocale());
 // Reads a number the way the locale writes it (grouping accepted, a currency
 // symbol tolerated, no exponent).
-std::optional<double> readLocaleNumber(const QString& text, const QLocale& locale = QLocale::system());
+std::optional<double> readLocaleNumber(const QString& text, const QLocale& locale = regionalLocale());
 // Reads a date the way the locale writes short dates (or ISO); invalid when it
 // is none. Numeric short formats take one- or two-digit days and months and
 // two- or four-digit years in the locale's field order; two-digit years are
 // 1930 to 2029.
-QDate readLocaleDate(const QString& text, const QLocale& locale = QLocale::system());
+QDate readLocaleDate(const QString& text, const QLocale& locale = regionalLocale());
 
 }  // namespace core

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include "core/fault.h"
 
 namespace core {
@@ -20,8 +22,8 @@ QList<QLocale> variedLocales() {
 
 TEST(FormatCurrency, MoneyInUsAndGermanFormats) {
   const std::pair<double, const char*> us[] = {
-      {1234.56, "$1,234.56"}, {0, "$0.00"},          {-5, "-$5.00"},   {0.005, "$0.01"},
-      {-0.005, "-$0.01"},     {0.0049, "$0.00"},     {-0.0001, "$0.00"}, {1234567.891, "$1,234,567.89"},
+      {1234.56, "$1,234.56"}, {0, "$0.00"},          {-5, "($5.00)"},   {0.005, "$0.01"},
+      {-0.005, "($0.01)"},    {0.0049, "$0.00"},     {-0.0001, "$0.00"}, {1234567.891, "$1,234,567.89"},
   };
   for (const auto& [amount, text] : us)
     EXPECT_EQ(formatCurrency(Money::fromDouble(amount), kUs).toStdString(), text) << amount;
@@ -29,22 +31,22 @@ TEST(FormatCurrency, MoneyInUsAndGermanFormats) {
   EXPECT_EQ(formatCurrency(Money::fromDouble(-5), kGerman), u"-5,00\u00A0€");
   // Exact at the top of the range, where a double would lose the cents.
   EXPECT_EQ(formatCurrency(Money::fromRaw(INT64_MAX), kUs), u"$922,337,203,685,477.58");
-  EXPECT_EQ(formatCurrency(Money::fromRaw(INT64_MIN), kUs), u"-$922,337,203,685,477.58");
+  EXPECT_EQ(formatCurrency(Money::fromRaw(INT64_MIN), kUs), u"($922,337,203,685,477.58)");
 }
 
 TEST(FormatCurrency, DoubleRoundsItsExactValueHalvesAwayFromZero) {
   EXPECT_EQ(formatCurrency(1234.56, kUs), u"$1,234.56");
   EXPECT_EQ(formatCurrency(0.125, kUs), u"$0.13");    // exactly a half
-  EXPECT_EQ(formatCurrency(-0.125, kUs), u"-$0.13");
+  EXPECT_EQ(formatCurrency(-0.125, kUs), u"($0.13)");
   EXPECT_EQ(formatCurrency(2.675, kUs), u"$2.67");    // really 2.67499999...
   EXPECT_EQ(formatCurrency(999.995, kUs), u"$1,000.00");  // really 999.99500000000000454...
   EXPECT_EQ(formatCurrency(9.995, kUs), u"$9.99");         // really 9.99499999999999921...
   EXPECT_EQ(formatCurrency(-5.0, kGerman), u"-5,00\u00A0€");
 }
 
-TEST(FormatCurrency, PositiveAmountsMatchTheLocaleOwnCurrencyText) {
+TEST(FormatCurrency, AmountsMatchTheLocaleOwnCurrencyTextNegativeStyleIncluded) {
   for (const QLocale& locale : variedLocales())
-    for (double amount : {0.0, 7.5, 1234.56, 1234567.01})
+    for (double amount : {0.0, 7.5, 1234.56, 1234567.01, -7.5, -1234567.01})
       EXPECT_EQ(formatCurrency(Money::fromDouble(amount), locale), locale.toCurrencyString(amount, QString(), 2))
           << locale.name().toStdString() << " " << amount;
 }
@@ -118,6 +120,19 @@ TEST(ReadMoney, GermanAndFrenchTexts) {
   EXPECT_EQ(readMoney(u"1 234,50"_qs, french), Money::fromDouble(1234.5));
 }
 
+TEST(ReadMoney, LocaleMoneyTextsSurviveTheRoundTrip) {
+  const std::pair<QLocale, const char16_t*> texts[] = {
+      {kUs, u"($1,234.50)"},  {kUs, u"$1,234.50"},  {kUs, u"($0.01)"},  {kUs, u"$0.00"},
+      {kGerman, u"-1.234,50\u00A0€"}, {kGerman, u"1.234,50\u00A0€"}, {kGerman, u"-0,01\u00A0€"},
+  };
+  for (const auto& [locale, text] : texts) {
+    const QString written = QString::fromUtf16(text);
+    const std::optional<Money> money = readMoney(written, locale);
+    ASSERT_TRUE(money.has_value()) << written.toStdString();
+    EXPECT_EQ(formatCurrency(*money, locale), written);
+  }
+}
+
 TEST(ReadMoney, ReadsBackWhatFormatCurrencyWrites) {
   for (const QLocale& locale : variedLocales())
     for (double amount : {0.0, 0.01, 7.5, -7.5, 1234.56, -1234567.89}) {
@@ -155,12 +170,39 @@ TEST(ReadLocaleDate, ShortFormsAndIso) {
     EXPECT_FALSE(readLocaleDate(QString::fromUtf16(text), kUs).isValid()) << QString::fromUtf16(text).toStdString();
 }
 
-TEST(ReadLocaleDate, ReadsBackTheLocaleShortDates) {
-  for (const QLocale& locale : variedLocales())
-    for (QDate date : {QDate(2026, 3, 7), QDate(1999, 12, 31), QDate(2000, 2, 29)}) {
-      const QString text = locale.toString(date, QLocale::ShortFormat);
-      EXPECT_EQ(readLocaleDate(text, locale), date) << locale.name().toStdString() << " " << text.toStdString();
-    }
+// The locale's short date format with every field at the given length.
+QString withFieldLengths(const QString& shortFormat, int dayAndMonth, int year) {
+  static const QRegularExpression day(QStringLiteral("d+")), month(QStringLiteral("M+")), years(QStringLiteral("y+"));
+  QString format = shortFormat;
+  format.replace(day, QString(dayAndMonth, u'd'));
+  format.replace(month, QString(dayAndMonth, u'M'));
+  format.replace(years, QString(year, u'y'));
+  return format;
+}
+
+TEST(ReadLocaleDate, EveryLocaleTakesOneOrTwoDigitDaysAndMonthsAndTwoOrFourDigitYears) {
+  for (const QLocale& locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+    if (locale.language() == QLocale::C) continue;
+    const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
+    for (QDate date : {QDate(2026, 3, 7), QDate(1999, 12, 31), QDate(2000, 2, 29)})
+      for (auto [dayAndMonth, year] : {std::pair{1, 4}, std::pair{2, 2}, std::pair{1, 2}, std::pair{2, 4}}) {
+        const QString text = locale.toString(date, withFieldLengths(shortFormat, dayAndMonth, year));
+        EXPECT_EQ(readLocaleDate(text, locale), date) << locale.name().toStdString() << " " << text.toStdString();
+      }
+  }
+}
+
+TEST(RegionalLocale, CAndPosixFollowUsConventions) {
+  EXPECT_EQ(regionalLocale(QLocale::c()), kUs);
+  EXPECT_EQ(regionalLocale(kGerman), kGerman);
+  EXPECT_EQ(formatCurrency(Money::fromWhole(-5), QLocale::c()), u"($5.00)");
+  EXPECT_EQ(readMoney(u"($1,234.50)"_qs, QLocale::c()), Money::fromDouble(-1234.5));
+  EXPECT_EQ(readLocaleDate(u"12/31/1999"_qs, QLocale::c()), QDate(1999, 12, 31));
+  // The default arguments take the user's locale the same way.
+  const QLocale before;
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(formatCurrency(Money::fromDouble(1234.5)), u"$1,234.50");
+  QLocale::setDefault(before);
 }
 
 }  // namespace

@@ -208,12 +208,18 @@ void Declares::declareMembers() {
   auto ref = [](const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; };
   const ValueType t = ValueType::Text, n = ValueType::Int32;
 
-  // The path is the caller's variable: the shortened path is written back.
+  // The path is the caller's variable: the shortened path is written back,
+  // also when the member faults after shortening it.
   auto path = [](Args& a, auto member) {
     QString p = a[0].text();
-    Value result = member(p);
-    a[0] = p;
-    return result;
+    try {
+      Value result = member(p);
+      a[0] = p;
+      return result;
+    } catch (...) {
+      a[0] = p;
+      throw;
+    }
   };
   addMethod(QStringLiteral("SetDWORDValue"), {ref("subkey", t), ref("entry", t), ref("Value", n)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return SetDWORDValue(p, a[1].text(), a[2].int32()); }); });

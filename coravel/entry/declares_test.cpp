@@ -149,17 +149,18 @@ TEST_F(DeclaresTest, BinaryValuesStoreLineFeedsAsZeroBytes) {
   EXPECT_EQ(declares.GetBinaryValue(path, "bin"), Value(QString::fromLatin1(QByteArray("a\0b\xe9", 4))));
 }
 
-TEST_F(DeclaresTest, BinaryValueLengthFaultsStoreNothing) {
+TEST_F(DeclaresTest, BinaryValueLengthFaultsStoreNothingAndStillShortenThePath) {
   QString path = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
   declares.CreateKey(path);
+  // Through the dispatch interface, as a host calls: the caller's path comes
+  // back shortened whether the member returns or faults.
   auto faultOf = [&](const QString& value) {
-    QString p = QStringLiteral("HKEY_CURRENT_USER\\Software\\B");
-    try {
-      declares.SetBinaryValue(p, "bin", value);
-    } catch (const core::FaultError& e) {
-      return e.fault().number;
-    }
-    return 0;
+    std::vector<Value> args{Value(QStringLiteral("HKEY_CURRENT_USER\\Software\\B")), Value(QStringLiteral("bin")),
+                            Value(value)};
+    Value result;
+    const core::Fault f = declares.invoke(declares.slotOf("SetBinaryValue", platform::CallKind::Method), args, result);
+    EXPECT_EQ(args[0], Value(QStringLiteral("Software\\B"))) << "value of " << value.size() << " characters";
+    return f.number;
   };
   EXPECT_EQ(faultOf(QString(32768, QLatin1Char('x'))), core::kOverflow);
   EXPECT_EQ(faultOf(QString()), core::kSubscriptOutOfRange);

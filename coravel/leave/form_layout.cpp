@@ -1,5 +1,6 @@
 #include "coravel/leave/form_layout.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -14,6 +15,24 @@ namespace {
 // size; at 10 pixels (7.5 points at 96 dpi) every prompt ends before the
 // text box that follows it, as in the design.
 constexpr int kFontPixels = 10;
+
+// Enter on the focused button clicks it, as Space does. The button is no
+// default button (see addOkButton), which Qt's buttons would need for that.
+class OkButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      if (!event->isAutoRepeat()) click();
+      event->accept();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
 }  // namespace
 
 QRect toPixels(const TwipRect& rect) {
@@ -58,7 +77,7 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, co
 }
 
 QPushButton* addOkButton(QWidget* parent, const TwipRect& rect) {
-  auto* button = new QPushButton(QStringLiteral("Ok"), parent);
+  auto* button = new OkButton(QStringLiteral("Ok"), parent);
   button->setAutoDefault(false);
   place(button, "GoldButton1", rect);
   return button;

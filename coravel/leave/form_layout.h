@@ -36,7 +36,7 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const T
 QLabel* addPicture(QWidget* parent, const QPixmap& picture, const TwipRect& rect);
 QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, const TwipRect& rect);
 // "Ok" saves and closes; it is not the dialog's default button, so Enter in a
-// text box does not save.
+// text box does not save. Enter or Space on the focused button clicks it.
 QPushButton* addOkButton(QWidget* parent, const TwipRect& rect);
 
 // Makes the focus move through `controls` in this order with Tab, and gives

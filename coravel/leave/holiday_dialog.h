@@ -33,6 +33,10 @@ class HolidayDialog : public QDialog {
   // core::FaultError(13); the window must then not be shown.
   void load();
 
+ protected:
+  // The window closes only through Ok or its close box: Escape does nothing.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private slots:
   void showAmountFor(int option);
   void showUnmultipliedRate();

@@ -201,15 +201,28 @@ TEST_F(HolidayDialogTest, OnlyOkSavesNotEnterNorTheCloseBox) {
   open();
   typeRate("99");
   click("optTimeDouble");
-  QTest::keyClick(box("txtHolidaysTemp"), Qt::Key_Return);
-  QTest::keyClick(box("txtHrs"), Qt::Key_Enter);
+  // Enter and Escape: the rate box beeps them away, and neither saves nor
+  // closes the window from any text box.
+  for (const char* name : {"txtHolidaysTemp", "txtHrs"})
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(box(name), key);
   EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(s.ui.beeps, 3);
+  EXPECT_EQ(box("txtHolidaysTemp")->text(), "99");
   dialog->close();
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_EQ(s.stored("HolidaysPay"), "9");
   EXPECT_EQ(s.stored("HolidaysPayTimeNone"), "True");
   EXPECT_EQ(s.stored("HolidaysPayTimeDouble"), "<missing>");
   EXPECT_EQ(s.stored("HolidaysHrs"), "<missing>");
+
+  // Enter or Space on the focused Ok clicks it, as on any push button.
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+    open();
+    typeRate(key == Qt::Key_Space ? "5" : "6");
+    QTest::keyClick(dialog->findChild<QPushButton*>("GoldButton1"), key);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << key;
+    EXPECT_EQ(s.stored("HolidaysPay"), key == Qt::Key_Space ? "5" : "6");
+  }
 }
 
 TEST_F(HolidayDialogTest, AStoredFlagThatIsNoTruthValueFailsTheOpening) {

@@ -1,5 +1,6 @@
 #include "coravel/leave/pay_rate_dialog.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,14 @@ void PayRateDialog::createControls() {
     }
   }
   chainTabOrder(tabOrder);
+}
+
+void PayRateDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void PayRateDialog::load() {

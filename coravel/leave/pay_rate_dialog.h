@@ -28,6 +28,10 @@ class PayRateDialog : public QDialog {
   // The opening code: fills both boxes from the stored values.
   void load();
 
+ protected:
+  // The window closes only through Ok or its close box: Escape does nothing.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private slots:
   void saveAndClose();
 

@@ -52,7 +52,7 @@ TEST_P(PayRateDialogTest, FirstOpeningShowsEmptyBoxesAndOkStoresZeros) {
   EXPECT_EQ(dialog->windowTitle(), GetParam().caption);
   EXPECT_EQ(rateBox()->text(), "");
   EXPECT_EQ(hoursBox()->text(), "");
-  clickOk();
+  QTest::keyClick(dialog->findChild<QPushButton*>("GoldButton1"), Qt::Key_Enter);  // on the focused Ok
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(storedRate(), "0");
   EXPECT_EQ(storedHours(), "0");
@@ -99,6 +99,11 @@ TEST_P(PayRateDialogTest, TheCloseBoxLeavesTheStoredValues) {
   EXPECT_EQ(hoursBox()->text(), "abc");
   type(rateBox(), "3");
   type(hoursBox(), "4");
+  // Neither Enter nor Escape saves or closes; the rate box beeps them away.
+  for (QLineEdit* box : {rateBox(), hoursBox()})
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(box, key);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(s.ui.beeps, 2);
   dialog->close();
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_EQ(storedRate(), "11.25");

@@ -9,9 +9,12 @@ namespace coravel {
 
 namespace {
 
-// A key that puts a character into the text, as opposed to editing keys and
-// shortcuts (Backspace, Delete, arrows, Tab, Enter, Ctrl+C...).
+// A key that types a character, as opposed to editing keys and shortcuts
+// (Backspace, Delete, arrows, Home, End, Tab, Ctrl+C...). Enter and Escape
+// type one too (carriage return, escape), so the filter discards them rather
+// than letting them reach the window.
 bool typesCharacter(const QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) return true;
   const QString text = event->text();
   return !text.isEmpty() && text.front().isPrint() && !(event->modifiers() & Qt::ControlModifier);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The rate box of the leave-pay windows: it takes only the characters a rate
-// is typed with, "0" to "9" and ".". A typed key outside them is discarded; a
+// is typed with, "0" to "9" and ".". A typed key outside them (Enter and
+// Escape included) is discarded; editing keys keep working; a
 // paste or drop that holds one is refused whole. Either way inputRefused()
 // tells the window to beep. So the box never holds what the keys could not
 // type, except the text the window itself puts there.

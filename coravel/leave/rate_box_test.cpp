@@ -27,14 +27,24 @@ TEST_F(RateBoxTest, TypedKeysOutsideTheRateCharactersAreDiscarded) {
   QTest::keyClicks(&box, "1a2-3 .4.5");
   EXPECT_EQ(box.text(), "123.4.5");  // a second point may be typed
   EXPECT_EQ(refused.count(), 3);
+  // Enter and Escape type characters too; neither may reach the window.
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Escape ? "\x1b" : "\r");
+    QApplication::sendEvent(&box, &press);
+    EXPECT_TRUE(press.isAccepted()) << key;
+  }
+  EXPECT_EQ(refused.count(), 6);
 
   QTest::keyClick(&box, Qt::Key_Backspace);
   QTest::keyClick(&box, Qt::Key_Home);
   QTest::keyClick(&box, Qt::Key_Delete);
+  QTest::keyClick(&box, Qt::Key_End);
+  QTest::keyClick(&box, Qt::Key_Left);
+  QTest::keyClicks(&box, "9");
   QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);  // select all
   QTest::keyClick(&box, Qt::Key_Tab);
-  EXPECT_EQ(box.text(), "23.4.");
-  EXPECT_EQ(refused.count(), 3) << "editing keys are not typed characters";
+  EXPECT_EQ(box.text(), "23.49.");
+  EXPECT_EQ(refused.count(), 6) << "editing keys are not typed characters";
 }
 
 TEST_F(RateBoxTest, APasteHoldingAnythingElseIsRefusedWhole) {

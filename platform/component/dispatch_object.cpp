@@ -51,14 +51,21 @@ Value DispatchObject::coerce(const Value& v, ValueType type) const {
 }
 
 Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
+  // The member works on its own copies; by-reference ones are the caller's
+  // variables, so they are written back whether the member returns or faults.
+  Args working;
+  const std::vector<Param>* ranWith = nullptr;
+  auto writeBack = [&] {
+    if (!ranWith) return;
+    for (size_t i = 0; i < args.size(); ++i)
+      if ((*ranWith)[i].byRef) args[i] = working[i];
+  };
   try {
     if (slot < 1 || slot > int(members_.size())) throw FaultError(core::kMemberNotSupported, source_);
     const MemberInfo& member = members_[size_t(slot - 1)];
     const std::vector<Param>& params = member.params;
     if (args.size() > params.size()) throw FaultError(core::kWrongNumberOfArguments, source_);
 
-    // The member works on its own copies; by-reference ones are written back.
-    Args working;
     working.reserve(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
       if (i < args.size()) {
@@ -69,19 +76,23 @@ Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
         throw FaultError(core::kArgumentNotOptional, source_);
       }
     }
+    ranWith = &params;
     result = bodies_[size_t(slot - 1)](working);
-    for (size_t i = 0; i < args.size(); ++i)
-      if (params[i].byRef) args[i] = working[i];
+    writeBack();
     return {};
   } catch (const FaultError& e) {
+    writeBack();
     Fault f = e.fault();
     if (f.source.isEmpty()) f.source = source_;
     return f;
   } catch (const std::bad_alloc&) {
+    writeBack();
     return Fault::fromNumber(core::kOutOfMemory, source_);
   } catch (const std::exception& e) {
+    writeBack();
     return Fault{core::kInternalError, QString::fromUtf8(e.what()), source_};
   } catch (...) {
+    writeBack();
     return Fault::fromNumber(core::kInternalError, source_);
   }
 }

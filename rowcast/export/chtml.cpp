@@ -80,7 +80,9 @@ void CHtml::writeItemRows(OutputFile& file) const {
   for (int item = 0; item < items; ++item) {
     line(file, "<tr>");
     cellLine(file, "<td>", rows.itemTextView(item, scratch), "</td>");
-    const int subItems = checkedColumnCount(1 + int64_t(rows.subItemCount(item))) - 1;
+    // The 16-bit counter runs over the header columns only; a data row is
+    // written whole, however long.
+    const int subItems = rows.subItemCount(item);
     for (int sub = 0; sub < subItems; ++sub)
       cellLine(file, "<td>", rows.subItemTextView(item, sub, scratch), "</td>");
     line(file, "</tr>");

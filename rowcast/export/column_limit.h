@@ -1,6 +1,6 @@
 #pragma once
-// Column counts and indices of a list are 16-bit: a writer stops with an
-// overflow fault at 32,767 columns, where its column counter would overflow.
+// Column counts of a list are 16-bit: the HTML writer stops with an overflow
+// fault at 32,767 columns, where its column counter would overflow.
 #include <cstdint>
 
 #include "core/fault.h"

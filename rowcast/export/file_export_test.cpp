@@ -20,6 +20,7 @@ struct Writer {
   const char* name;
   std::function<std::unique_ptr<CPrint>(const QString& logFolder)> create;
   const char* source;
+  bool countsColumns;  // writes a header row with a 16-bit column counter
 };
 
 class FileExportTest : public ::testing::TestWithParam<Writer> {
@@ -82,13 +83,24 @@ TEST_P(FileExportTest, AListFailingMidwayKeepsTheLinesBeforeIt) {
   EXPECT_TRUE(bytes.endsWith("\r\n")) << "no broken line at the end";
 }
 
-TEST_P(FileExportTest, ThirtyTwoThousandSevenHundredSixtySevenColumnsOverflow) {
+TEST_P(FileExportTest, TheColumnCounterLimitsColumnsNotTheCellsOfARow) {
   const QString path = dir.filePath(QStringLiteral("out.txt"));
-  for (int columns : {32766, 32767, 40000}) {
+  auto cellsUpTo = [](int count) {
     QStringList cells;
-    for (int i = 0; i < columns; ++i) cells << QString::number(i);
+    for (int i = 0; i < count; ++i) cells << QString::number(i);
+    return cells;
+  };
+  // One column, and a data row of 40,000 cells: written whole.
+  const QStringList longRow = cellsUpTo(40000);
+  EXPECT_TRUE(run(std::make_shared<MemoryList>(QStringLiteral("Long"), QStringList{QStringLiteral("A")},
+                                               std::vector<QStringList>{longRow}),
+                  path));
+  EXPECT_TRUE(readFile(path).contains("39999")) << "the row's last cell";
+
+  for (int columns : {32766, 32767, 40000}) {
+    const QStringList cells = cellsUpTo(columns);
     auto list = std::make_shared<MemoryList>(QStringLiteral("Wide"), cells, std::vector<QStringList>{cells});
-    if (columns < 32767) {
+    if (columns < 32767 || !GetParam().countsColumns) {
       EXPECT_TRUE(run(list, path)) << columns;
     } else {
       // The counter's fault names the writer that raised it.
@@ -107,8 +119,9 @@ TEST_P(FileExportTest, AFailingLogDoesNotChangeTheResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, FileExportTest,
-    ::testing::Values(Writer{"Csv", [](const QString& log) { return std::make_unique<CCsv>(log); }, "Rowcast.CCsv"},
-                      Writer{"Html", [](const QString& log) { return std::make_unique<CHtml>(log); }, "Rowcast.CHTML"}),
+    ::testing::Values(
+        Writer{"Csv", [](const QString& log) { return std::make_unique<CCsv>(log); }, "Rowcast.CCsv", false},
+        Writer{"Html", [](const QString& log) { return std::make_unique<CHtml>(log); }, "Rowcast.CHTML", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -59,12 +59,23 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
 
 bool ColumnFitter::fitToPage(int16_t points) {
   for (int16_t size = points; size >= kSmallestSize; --size) {
-    if (measureColumns(size) < printer_.width()) {
+    if (fitsAt(size)) {
       printer_.setFontSize(size);
       return true;
     }
   }
   return false;
+}
+
+// A table too wide for 16-bit twips is too wide for any page, so that size
+// does not fit and a smaller one may.
+bool ColumnFitter::fitsAt(int16_t points) {
+  try {
+    return measureColumns(points) < printer_.width();
+  } catch (const core::FaultError& e) {
+    if (e.fault().number != core::kOverflow) throw;
+    return false;
+  }
 }
 
 void ColumnFitter::spreadSpareWidth() {

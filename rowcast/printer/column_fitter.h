@@ -29,8 +29,9 @@ class ColumnFitter {
 
   // Tries `points`, then one point less down to 5, and leaves the printer at
   // the first size whose table is narrower than the page. False when none
-  // is; the printer then keeps the size of the last try. A measuring fault
-  // ends the search (the caller counts it as no fit).
+  // is; the printer then keeps the size of the last try. A table past 16-bit
+  // twips does not fit at that size; any other measuring fault ends the
+  // search (the caller counts it as no fit).
   bool fitToPage(int16_t points);
 
   // Adds (page width - 1068 - table width) / column count, truncated toward
@@ -45,6 +46,7 @@ class ColumnFitter {
 
  private:
   const ColumnTexts& texts(int columns);
+  bool fitsAt(int16_t points);
 
   const ListModel& list_;
   platform::Printer& printer_;

@@ -94,18 +94,14 @@ TEST(ColumnFitter, SpareWidthIsSharedEvenlyTruncatedTowardZero) {
   EXPECT_EQ(close.columnWidths(), (std::vector<int32_t>{1862, 1862, 1862, 1362, 1362, 1362, 1362}));
 }
 
-TEST(ColumnFitter, WidthsPastSixteenBitsEndTheSearchWithoutWrapping) {
-  auto wide = listOfWidths({3300, 4});  // 396000 twips at 12 points
+TEST(ColumnFitter, WidthsPastSixteenBitsDoNotFitAndNeverWrap) {
+  auto wide = listOfWidths({3300, 4});  // 396000 twips at 12 points, 165000 at 5
   RecordingPrinter printer;
   ColumnFitter fitter(*wide, printer);
-  try {
-    fitter.fitToPage(12);
-    ADD_FAILURE() << "no overflow";
-  } catch (const core::FaultError& e) {
-    EXPECT_EQ(e.fault().number, core::kOverflow);
-  }
-  EXPECT_FLOAT_EQ(printer.fontSize(), 12) << "no smaller size was tried";
-  EXPECT_EQ(fitter.columnWidths(), (std::vector<int32_t>{396000, 480}));
+  EXPECT_FALSE(fitter.fitToPage(12));
+  EXPECT_FLOAT_EQ(printer.fontSize(), 5) << "every size was tried";
+  EXPECT_EQ(fitter.columnWidths(), (std::vector<int32_t>{165000, 200}));
+  EXPECT_THROW(fitter.measureColumns(12), core::FaultError);
 
   // Two columns of 20400 each: every width fits 16 bits, their sum does not.
   auto pair = listOfWidths({170, 170});

@@ -8,6 +8,7 @@
 // orientation. The document is left open: the host ends it.
 #include <QLocale>
 
+#include "core/regional_format.h"
 #include "platform/printer/printer.h"
 #include "platform/ui/ui.h"
 #include "rowcast/front/cprint.h"
@@ -35,8 +36,9 @@ class CPrinter : public CPrint {
   void setOrientation(int16_t orientation) override { orientation_ = orientation; }
   bool Rowcast() override;
 
-  // Totals and dates follow this locale; the system's unless a test sets one.
-  void setLocale(const QLocale& locale) { locale_ = locale; }
+  // Totals and dates follow this locale; the user's unless a test sets one.
+  // C or POSIX stands for en_US (core::regionalLocale).
+  void setLocale(const QLocale& locale) { locale_ = core::regionalLocale(locale); }
 
  private:
   // The rotate question and what follows it; false when the table does not
@@ -53,7 +55,7 @@ class CPrinter : public CPrint {
   int16_t fontSize_ = 0;
   QString fileName_;
   QString lastErrorMsg_;
-  QLocale locale_ = QLocale::system();
+  QLocale locale_ = core::regionalLocale();
 };
 
 }  // namespace rowcast

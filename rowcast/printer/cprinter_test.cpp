@@ -122,11 +122,30 @@ TEST(CPrinter, ASizeBelowFiveAsksAtOnceAndPrintsAtFiveWithEveryColumnPlaced) {
   EXPECT_EQ(cellLefts(landscape), (QList<float>{0, 500, 1500}));
 }
 
-TEST(CPrinter, AColumnWiderThanSixteenBitsStillGetsItsPlace) {
-  PrintJob job(listOfWidths({3300, 4}), 2);  // 396000 twips at 12 points
-  EXPECT_TRUE(job.output.Rowcast());
-  EXPECT_TRUE(job.ui.boxes.isEmpty());
-  EXPECT_EQ(cellLefts(job), (QList<float>{0, 396000}));
+TEST(CPrinter, ASizeWiderThanSixteenBitsIsTooWideAndTheSearchGoesOn) {
+  struct Case {
+    const char* what;
+    QList<int> lengths;
+    int16_t orientation, size;
+    QList<float> lefts;
+    float printedSize;
+  };
+  const Case cases[] = {
+      // 48000 twips at 12 points, 20000 at 5: fits nowhere, printed at 5.
+      {"landscape, too wide everywhere", {200, 200}, 2, 12, {0, 10000}, 5},
+      // Past 16 bits even at 5 points: every column still gets its place.
+      {"landscape, a column past 16 bits", {3300, 4}, 2, 12, {0, 165000}, 5},
+      // 36000 twips at 30 points, 12000 at 10: fits, spread by (12240 - 1068 - 12000) / 2.
+      {"portrait, asked at 30", {60, 60}, 1, 30, {0, 6000 - 414}, 10},
+  };
+  for (const Case& c : cases) {
+    PrintJob job(listOfWidths(c.lengths), c.orientation, c.size);
+    EXPECT_TRUE(job.output.Rowcast()) << c.what;
+    EXPECT_TRUE(job.ui.boxes.isEmpty()) << c.what;
+    EXPECT_EQ(cellLefts(job), c.lefts) << c.what;
+    ASSERT_FALSE(job.printer.printed.isEmpty()) << c.what;
+    EXPECT_FLOAT_EQ(job.printer.printed.last().size, c.printedSize) << c.what;
+  }
 }
 
 TEST(CPrinter, AnEmptyTitleBecomesTheListNameAndBlanksStay) {

@@ -74,7 +74,7 @@ TEST(PageLayout, TitleHeadersRowsTotalsAndProfileLineLandWhereTheyBelong) {
   EXPECT_EQ(job.one(QStringLiteral("Grand Total: ")).x, 0);
   EXPECT_FLOAT_EQ(job.one(QStringLiteral("Grand Total: ")).y, totalTop);
   const QList<std::pair<QString, int>> totals = {{"15.50", 3},     {"1,234.50", 4}, {"$1,334.50", 6},
-                                                 {"-$6.00", 7},    {"$0.00", 8},    {"$1,329.50", 9},
+                                                 {"($6.00)", 7},   {"$0.00", 8},    {"$1,329.50", 9},
                                                  {"$0.30", 10}};
   for (const auto& [text, column] : totals) {
     const auto total = job.one(text);
@@ -161,6 +161,46 @@ TEST(PageLayout, FirstColumnDatesTakeTheShortPatternAboveElevenPoints) {
   germanJob.output.setLocale(QLocale(QLocale::German, QLocale::Germany));
   ASSERT_TRUE(germanJob.output.Rowcast());
   EXPECT_EQ(germanJob.find(QStringLiteral("03.05.24")).size(), 1);
+
+  // No regional settings chosen: US dates, with long or short fields.
+  auto us = std::make_shared<MemoryList>(QStringLiteral("Dates"), QStringList{"When"},
+                                         std::vector<QStringList>{{"12/31/1999"}, {"1/2/99"}, {"01/02/2000"}});
+  PrintJob cJob(us, 1, 12);
+  cJob.output.setLocale(QLocale::c());
+  ASSERT_TRUE(cJob.output.Rowcast());
+  for (const char* text : {"12/31/99", "01/02/99", "01/02/00"})
+    EXPECT_EQ(cJob.find(QLatin1String(text)).size(), 1) << text;
+}
+
+TEST(PageLayout, NegativeTotalsTakeTheLocalesMoneyStyle) {
+  struct Case {
+    QLocale locale;
+    QStringList taxes;  // column 7
+    QString tips;       // column 8
+    const char16_t *taxTotal, *tipsTotal, *hoursTotal;
+  };
+  const Case cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), {"($5.00)", "-$1.25"}, "(2.5)", u"($6.25)", u"($2.50)",
+       u"-1,234.50"},
+      {QLocale(QLocale::German, QLocale::Germany), {"-5,00 €", "-1,25"}, "-2,5", u"-6,25\u00A0€", u"-2,50\u00A0€",
+       u"-1.234,50"},
+      // No regional settings chosen: the US conventions.
+      {QLocale::c(), {"($5.00)", "-$1.25"}, "(2.5)", u"($6.25)", u"($2.50)", u"-1,234.50"},
+  };
+  for (const Case& c : cases) {
+    const QString hours = c.locale.language() == QLocale::German ? "-1234,5" : "-1234.5";
+    auto list = std::make_shared<MemoryList>(
+        QStringLiteral("Money"), QStringList{"A", "B", "C", "Hours", "E", "F", "Tax", "Tips"},
+        std::vector<QStringList>{{"a", "b", "c", hours, "", "", c.taxes[0], c.tips}, {"a", "b", "c", "", "", "", c.taxes[1]}});
+    PrintJob job(list, 1, 10);
+    job.output.setLocale(c.locale);
+    ASSERT_TRUE(job.output.Rowcast());
+    const float totalTop = job.one(QStringLiteral("Grand Total: ")).y;
+    for (const char16_t* total : {c.taxTotal, c.tipsTotal, c.hoursTotal}) {
+      const QString text = QString::fromUtf16(total);
+      EXPECT_FLOAT_EQ(job.one(text).y, totalTop) << c.locale.name().toStdString() << " " << text.toStdString();
+    }
+  }
 }
 
 TEST(PageLayout, OnALandscapePageTheHeaderLineTakesTenPointsAboveEight) {

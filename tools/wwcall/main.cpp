@@ -178,10 +178,14 @@ int main(int argc, char** argv) {
   core::Value result;
   core::Fault fault = platform::callByName(*created.object, member, platform::CallKind::Method, values, result);
   endPrintedDocument(created.library);
-  if (fault.isFault()) return reportFault(fault);
-  std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
+  // By-reference arguments come back after a fault too.
+  if (fault.isFault())
+    reportFault(fault);
+  else
+    std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
   for (size_t i = 0; i < values.size(); ++i)
     std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(values[i])));
+  if (fault.isFault()) return 1;
   for (const QString& name : readAfterwards) {
     std::vector<core::Value> none;
     core::Value value;

@@ -82,6 +82,12 @@ has "$out" 'window: frmSick "Sick"'
 expect 0 Coravel.ZuzirarRegistry getstringp s: s:HolidaysPayTimeNone
 has "$out" 'result: empty'
 
+# By-reference arguments are written back and printed after a fault too.
+expect 0 Coravel.Declares CreateKey 's:HKEY_CURRENT_USER\Software\X'
+expect 1 Coravel.Declares SetBinaryValue 's:HKEY_CURRENT_USER\Software\X' s:v s:
+has "$err" 'fault: 9 Subscript out of range'
+has "$out" 'arg 1: s:"Software\\X"'
+
 # A message box is printed and answered; the path stays as passed.
 expect 0 Coravel.Declares CreateKey 's:hkey_current_user\Software'
 has "$err" 'msgbox: Coravel: Incorrect Format:\n\nhkey_current_user\\Software'

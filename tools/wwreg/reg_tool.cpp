@@ -84,7 +84,7 @@ constexpr char kAddUsage[] = R"(WWREG ADD KeyName [/v ValueName | /ve] [/t Type]
   /t       REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD,
            REG_BINARY, REG_NONE.
   /s       Separator between the strings of REG_MULTI_SZ data (default "\0").
-  /d       The data: text for string types (stored without a final NUL),
+  /d       The data: text for string types (stored with a final NUL),
            a decimal or 0x hex number for REG_DWORD and REG_QWORD,
            hex digits for REG_BINARY and REG_NONE.
   /f       Overwrites an existing value without asking.
@@ -294,7 +294,8 @@ std::optional<std::string> encodeData(uint32_t type, const QString& data, const 
   switch (type) {
     case reg::kString:
     case reg::kExpandString:
-      return toBytes(data);
+      // As the platform's tool stores strings: with their terminating NUL.
+      return toBytes(data) + '\0';
     case reg::kMultiString: {
       std::string out;
       if (!data.isEmpty()) {

@@ -115,10 +115,10 @@ TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
     uint32_t type;
     std::string bytes;
   } cases[] = {
-      {{"/v", "Text", "/d", "caf\u00e9"}, reg::kString, "caf\xe9"},
-      {{"/v", "Text2", "/t", "reg_sz", "/d", "\u20ac"}, reg::kString, "?"},
-      {{"/v", "Empty"}, reg::kString, ""},
-      {{"/ve", "/d", "dflt"}, reg::kString, "dflt"},
+      {{"/v", "Text", "/d", "caf\u00e9"}, reg::kString, "caf\xe9\0"s},
+      {{"/v", "Text2", "/t", "reg_sz", "/d", "\u20ac"}, reg::kString, "?\0"s},
+      {{"/v", "Empty"}, reg::kString, "\0"s},
+      {{"/ve", "/d", "dflt"}, reg::kString, "dflt\0"s},
       {{"/v", "Dec", "/t", "REG_DWORD", "/d", "4294967295"}, reg::kDword, "\xff\xff\xff\xff"},
       {{"/v", "Hex", "/t", "REG_DWORD", "/d", "0x2A"}, reg::kDword, "\x2a\0\0\0"s},
       {{"/v", "Q", "/t", "REG_QWORD", "/d", "0x100000000"}, reg::kQword, "\0\0\0\0\x01\0\0\0"s},
@@ -127,7 +127,7 @@ TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
       {{"/v", "None", "/t", "REG_NONE", "/d", "ab"}, reg::kNone, "\xab"},
       {{"/v", "Multi", "/t", "REG_MULTI_SZ", "/d", "a\\0bc"}, reg::kMultiString, "a\0bc\0\0"s},
       {{"/v", "Multi2", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "x#y"}, reg::kMultiString, "x\0y\0\0"s},
-      {{"/v", "Exp", "/t", "REG_EXPAND_SZ", "/d", "%HOME%"}, reg::kExpandString, "%HOME%"},
+      {{"/v", "Exp", "/t", "REG_EXPAND_SZ", "/d", "%HOME%"}, reg::kExpandString, "%HOME%\0"s},
   };
   for (const auto& c : cases) {
     Result r = wwreg(QStringList{"add", "HKCU\\Software\\Add"} + c.args);
@@ -138,6 +138,9 @@ TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
     EXPECT_EQ(stored("Software\\Add", name.toLatin1().constData(), &type), c.bytes) << name.toStdString();
     EXPECT_EQ(type, c.type) << name.toStdString();
   }
+  // The NUL is stored, never shown.
+  EXPECT_EQ(wwreg({"query", "HKCU\\Software\\Add", "/v", "Text"}).out,
+            "\nHKEY_CURRENT_USER\\Software\\Add\n    Text    REG_SZ    caf\u00e9\n\n");
   // A key alone, with its parents.
   EXPECT_EQ(wwreg({"add", "HKLM\\Software\\A\\B\\C"}).code, 0);
   HKEY k = 0;
@@ -177,10 +180,10 @@ TEST_F(RegToolTest, AddAsksBeforeOverwriting) {
   Result r = wwreg(add, "perhaps\nyes\n");  // asks again until yes or no
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "Value v exists, overwrite(Yes/No)? Value v exists, overwrite(Yes/No)? " + kDone);
-  EXPECT_EQ(stored("Software\\Ask", "v"), "new");
+  EXPECT_EQ(stored("Software\\Ask", "v"), "new\0"s);
   r = wwreg({"add", "HKCU\\Software\\Ask", "/v", "V", "/d", "forced", "/f"});
   EXPECT_EQ(r.out, kDone);
-  EXPECT_EQ(stored("Software\\Ask", "v"), "forced");
+  EXPECT_EQ(stored("Software\\Ask", "v"), "forced\0"s);
 }
 
 TEST_F(RegToolTest, DeleteRemovesValuesOrWholeTrees) {
