@@ -1,5 +1,6 @@
 #include "coravel/util/field_split.h"
 
+#include <array>
 #include <new>
 
 #include "core/fault.h"
@@ -14,17 +15,42 @@ void holdIndices(QStringList& fields, qsizetype index) {
   while (fields.size() < index + 1) fields.append(QString());  // amortised growth, one at a time
 }
 
+// Whether a character is one of the delimiters: by table for the
+// single-byte codes, which is all that a host's delimiters are in practice.
+class DelimiterSet {
+ public:
+  explicit DelimiterSet(const QString& delimiters) {
+    for (QChar c : delimiters) {
+      if (c.unicode() < byCode_.size()) {
+        byCode_[c.unicode()] = true;
+      } else {
+        others_ += c;
+      }
+    }
+  }
+  bool operator()(QChar c) const { return c.unicode() < byCode_.size() ? byCode_[c.unicode()] : others_.contains(c); }
+
+ private:
+  std::array<bool, 256> byCode_{};
+  QString others_;
+};
+
 }  // namespace
 
 int16_t splitAtSeparator(QString& text, const QString& separator, QStringList& fields, int16_t& next) {
   if (separator.isEmpty()) return core::kInvalidProcedureCall;  // would find an empty field for ever
   try {
     if (!text.endsWith(separator)) text += separator;
+    const QChar* chars = text.constData();
     qsizetype start = 0;
     for (qsizetype found = text.indexOf(separator, start); found >= 0; found = text.indexOf(separator, start)) {
       if (next < 0) return core::kSubscriptOutOfRange;
-      holdIndices(fields, next);
-      fields[next] = text.mid(start, found - start);
+      if (fields.size() == next) {
+        fields.emplaceBack(chars + start, found - start);
+      } else {
+        holdIndices(fields, next);
+        fields[next] = QString(chars + start, found - start);
+      }
       if (next == INT16_MAX) return core::kOverflow;
       ++next;
       start = found + separator.size();
@@ -37,15 +63,18 @@ int16_t splitAtSeparator(QString& text, const QString& separator, QStringList& f
 
 QString defaultDelimiters() { return QStringView(u" ;\0\t\n\r", 6).toString(); }
 
-int32_t splitAtDelimiters(QString text, QString& delimiters, QStringList& fields) {
+int32_t splitAtDelimiters(const QString& text, QString& delimiters, QStringList& fields) {
   if (delimiters.isEmpty()) delimiters = defaultDelimiters();
-  if (text.isEmpty() || !delimiters.contains(text.back())) text += delimiters.front();
+  const DelimiterSet isDelimiter(delimiters);
+  // A text that does not end in a delimiter is cut as if the first one followed it.
+  const qsizetype length = text.isEmpty() || !isDelimiter(text.back()) ? text.size() + 1 : text.size();
 
   QStringList result;
+  const QChar* chars = text.constData();
   qsizetype fieldStart = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (!delimiters.contains(text[i])) continue;
-    result.append(text.mid(fieldStart, i - fieldStart));
+  for (qsizetype i = 0; i < length; ++i) {
+    if (i < text.size() && !isDelimiter(chars[i])) continue;
+    result.emplaceBack(chars + fieldStart, i - fieldStart);
     fieldStart = i + 1;
   }
   fields = std::move(result);

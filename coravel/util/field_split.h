@@ -25,6 +25,6 @@ QString defaultDelimiters();
 // into it when empty) into `fields`, which end up holding exactly the fields.
 // A text not ending in a delimiter is treated as if it did. Returns the
 // highest index filled, or -1 when the text was empty or one delimiter.
-int32_t splitAtDelimiters(QString text, QString& delimiters, QStringList& fields);
+int32_t splitAtDelimiters(const QString& text, QString& delimiters, QStringList& fields);
 
 }  // namespace coravel
