@@ -14,6 +14,10 @@ using platform::ValueType;
 
 namespace {
 
+// Only the arguments that a member changes are written back. The host passes
+// the others by reference too, but they are declared by value here so that a
+// caller's variable keeps its own type (a number handed to NoRound stays a
+// number, not the text it was read as).
 Param byRef(const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; }
 Param byVal(const char* name, ValueType type) { return Param{QLatin1String(name), type, false, std::nullopt}; }
 
@@ -33,12 +37,12 @@ Ravelin::Ravelin() : DispatchObject(QStringLiteral("Coravel.Ravelin")) { declare
 
 void Ravelin::declareMembers() {
   const ValueType text = ValueType::Text;
-  addMethod(QStringLiteral("TimedPause"), {byRef("secs", ValueType::Int32)}, [](Args& a) {
+  addMethod(QStringLiteral("TimedPause"), {byVal("secs", ValueType::Int32)}, [](Args& a) {
     timedPause(a[0].int32());
     return Value();
   });
   addMethod(QStringLiteral("Splits"),
-            {byRef("chaine", text), byRef("separ", text), byRef("tableau", ValueType::Variant),
+            {byRef("chaine", text), byVal("separ", text), byRef("tableau", ValueType::Variant),
              byRef("nb_elem", ValueType::Int16)},
             [](Args& a) {
               QString chaine = a[0].text();
@@ -59,10 +63,10 @@ void Ravelin::declareMembers() {
               a[2] = std::move(fields);
               return Value(highest);
             });
-  addMethod(QStringLiteral("scramb"), {byRef("strString", text)}, [](Args& a) { return Value(scramble(a[0].text())); });
-  addMethod(QStringLiteral("Encrypt"), {byRef("texti", text), byRef("salasana", text)},
+  addMethod(QStringLiteral("scramb"), {byVal("strString", text)}, [](Args& a) { return Value(scramble(a[0].text())); });
+  addMethod(QStringLiteral("Encrypt"), {byVal("texti", text), byRef("salasana", text)},
             [](Args& a) { return keyed(a, &encryptWithKey); });
-  addMethod(QStringLiteral("Decrypt"), {byRef("texti", text), byRef("salasana", text)},
+  addMethod(QStringLiteral("Decrypt"), {byVal("texti", text), byRef("salasana", text)},
             [](Args& a) { return keyed(a, &decryptWithKey); });
   addMethod(QStringLiteral("Exists"), {byRef("CheckFile", text)}, [](Args& a) {
     QString path = a[0].text();
@@ -75,15 +79,15 @@ void Ravelin::declareMembers() {
       throw;
     }
   });
-  addMethod(QStringLiteral("GetFileName"), {byRef("nStr", text)},
+  addMethod(QStringLiteral("GetFileName"), {byVal("nStr", text)},
             [](Args& a) { return Value(fileNameAfterBackslash(a[0].text())); });
-  addMethod(QStringLiteral("CleanFileName"), {byRef("filename", text)},
+  addMethod(QStringLiteral("CleanFileName"), {byVal("filename", text)},
             [](Args& a) { return Value(withoutExtension(a[0].text())); });
-  addMethod(QStringLiteral("NoRound"), {byRef("InputValue", text)}, [](Args& a) { return Value(core::noRound(a[0].text())); });
+  addMethod(QStringLiteral("NoRound"), {byVal("InputValue", text)}, [](Args& a) { return Value(core::noRound(a[0].text())); });
   addMethod(QStringLiteral("txtDcrypt"),
-            {byRef("txt", text), byRef("txtoutput", text), byRef("Strgth", ValueType::Int32)},
+            {byVal("txt", text), byVal("txtoutput", text), byVal("Strgth", ValueType::Int32)},
             [](Args& a) { return Value(decodeDoubledCodes(a[0].text(), a[2].int32())); });
-  addMethod(QStringLiteral("FileExists"), {byRef("FullPathAndFile", text)},
+  addMethod(QStringLiteral("FileExists"), {byVal("FullPathAndFile", text)},
             [](Args& a) { return Value(int32_t(fileExistsFlag(a[0].text()))); });
 }
 

@@ -236,6 +236,10 @@ TEST(Ravelin, NoRoundCutsTheTypedValue) {
     double value;
   } cases[] = {{"12.349", 12.34}, {"letters", 0}, {"-1.234", -1.24}, {"1.15", 1.15}, {"4.35", 4.35}};
   for (const auto& c : cases) EXPECT_EQ(call("NoRound", {Value(c.text)}).result, Value(c.value)) << c.text;
+  // The argument is read as text, and the caller's number stays a number.
+  Call number = call("NoRound", {Value(4.359)});
+  EXPECT_EQ(number.result, Value(4.35));
+  EXPECT_EQ(number.args[0], Value(4.359));
 }
 
 // Codes halve with halves to even: 65 gives 32, 67 gives 34, 69 gives 34.
