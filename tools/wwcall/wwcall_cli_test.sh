@@ -81,6 +81,10 @@ has "$out" 'window: frmSick "Sick"'
 [ -s "$WORK/shots/frmSick.png" ] || fail "no picture of frmSick"
 expect 0 Coravel.ZuzirarRegistry getstringp s: s:HolidaysPayTimeNone
 has "$out" 'result: empty'
+expect 0 --snapshot "$WORK/shots" Rowcast.CRowcast about
+has "$out" 'window: frmAbout "About Rowcast"'
+has "$out" 'control: lblVersion "Version 2.1.0"'
+[ -s "$WORK/shots/frmAbout.png" ] || fail "no picture of frmAbout"
 
 # By-reference arguments are written back and printed after a fault too.
 expect 0 Coravel.Declares CreateKey 's:HKEY_CURRENT_USER\Software\X'
