@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -86,7 +87,22 @@ const QtPrinter::FontMetrics& QtPrinter::metrics() const {
   return *metrics_;
 }
 
-float QtPrinter::textWidth(const QString& text) { return toTwips(metrics().metrics.horizontalAdvance(text)); }
+// Qt adds up advances in 32-bit fixed point, which wraps past about 33
+// million dots (a text of half a million characters at 600 dots an inch) and
+// would make a huge text look narrow. Long texts are measured in pieces and
+// summed here instead.
+float QtPrinter::textWidth(const QString& text) {
+  constexpr qsizetype kPiece = 256;  // under the limit even at 2160 points and 1200 dots an inch
+  const QFontMetricsF& measure = metrics().metrics;
+  double dots = 0;
+  for (qsizetype from = 0; from < text.size();) {
+    qsizetype length = std::min(kPiece, text.size() - from);
+    if (from + length < text.size() && text.at(from + length - 1).isHighSurrogate()) --length;  // keep pairs whole
+    dots += measure.horizontalAdvance(QStringView(text).mid(from, length).toString());
+    from += length;
+  }
+  return toTwips(dots);
+}
 
 float QtPrinter::textHeight(const QString&) { return metrics().lineHeight; }
 

@@ -58,6 +58,20 @@ TEST_F(QtPrinterTest, MeasuresWithTheFontsMetricsAtThePrintersResolution) {
   EXPECT_FALSE(QFile::exists(pdf())) << "measuring opens no document";
 }
 
+// Far past any page, a long text must still measure as long as it is.
+TEST_F(QtPrinterTest, AVeryLongTextMeasuresItsWholeWidth) {
+  QtPrinter printer(pdf());
+  for (float size : {8.0f, 12.0f, 48.0f}) {
+    printer.setFontSize(size);
+    printer.setFontBold(true);
+    const double one = printer.textWidth(QStringLiteral("0"));
+    for (int length : {1000, 600000}) {
+      const double width = printer.textWidth(QString(length, QLatin1Char('0')));
+      EXPECT_NEAR(width / (one * length), 1.0, 0.01) << size << " points, " << length << " characters";
+    }
+  }
+}
+
 TEST_F(QtPrinterTest, BreaksAPageWhenTheLineWouldRunBelowThePrintableArea) {
   QtPrinter printer(pdf());
   printer.setFontSize(12);

@@ -61,6 +61,15 @@ has "$err" 'msgbox: Output Overflow: Unable to fit output to the page even after
 has "$out" 'result: i:1'
 has "$out" 'LastErrorMsg: s:""'
 
+# A cell far wider than any page is too wide at every size, however long.
+python3 - "$WORK/huge.json" <<'PY'
+import json, sys
+json.dump({"name": "lvwHuge", "columns": ["Note"], "rows": [["W" * 600000]]}, open(sys.argv[1], "w"))
+PY
+expect 0 --answer yes Rowcast.CRowcast --set "lvwToPrint=list:$WORK/huge.json" Tabulon i:1
+has "$err" 'msgbox: Output Overflow: Unable to fit output to the page even after rotating.  Please Adjust'
+has "$out" 'result: i:1'
+
 # Without a list: the message of the method.
 expect 0 Rowcast.CRowcast --then LastErrorMsg ExportListView i:7
 has "$out" 'LastErrorMsg: s:"List View Not Defined"'
