@@ -183,8 +183,9 @@ void GraphDialog::runOpeningCode() {
   if (closed_) return;
   ResetGraph();
   data_.setGraphYear(0);
-  if (!searchAppPath() || closed_) return;
-  RefreshData();
+  // A click while the search let events through has loaded and drawn anew.
+  if (searchAppPath()) RefreshData();
+  if (closed_) return;
   AttachEdge(frame1_, kFrameEdge);
   AttachEdge(frame2_, kFrameEdge);
 }

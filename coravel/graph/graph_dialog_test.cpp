@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "coravel/graph/graph_plot.h"
@@ -112,6 +113,28 @@ TEST_F(GraphDialogTest, ChosenFilesReplaceTheListUntilAClickReloadsAppPath) {
   QTest::mouseClick(box("ckVertical"), Qt::LeftButton, {}, QPoint(6, box("ckVertical")->height() / 2));
   EXPECT_EQ(ts.stored("ShowVertical"), "0");
   EXPECT_LT(gridPixelsInColumn(287), 50);
+}
+
+TEST_F(GraphDialogTest, TheCountGrowsDuringALongLoadAndClosingEndsIt) {
+  for (int folder = 0; folder < 100; ++folder)
+    writeProfile(appPath() + QStringLiteral("/jobs/%1/p.dat").arg(folder, 3, 10, QChar('0')), {{"04/01/2001", "1"}});
+  graph = std::make_unique<GraphDialog>(ts.registry, ts.ui);
+  QStringList countsSeen;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    countsSeen.append(text("lblcount"));
+    if (text("lblcount").toInt() >= 10) window().close();
+  });
+  watch.start(0);
+  graph->load();
+  watch.stop();
+  EXPECT_TRUE(countsSeen.contains("1")) << "the window ran its events while it loaded";
+  const int read = text("lblcount").toInt();
+  EXPECT_GE(read, 10);
+  EXPECT_LT(read, 101) << "the load ended when the window closed";
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_EQ(window().exec(), QDialog::Rejected) << "not shown again";
+  EXPECT_FALSE(window().findChild<QGroupBox*>("Frame1")->property("SED_OLDPROC").isValid());
 }
 
 }  // namespace
