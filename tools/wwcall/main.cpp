@@ -184,8 +184,7 @@ int main(int argc, char** argv) {
   if (fault.isFault())
     reportFault(fault);
   else
-    std::printf("result: %s
-", qUtf8Printable(tools::formatValue(result)));
+    std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
   for (size_t i = 0; i < values.size(); ++i)
     std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(values[i])));
   if (fault.isFault()) return 1;
