@@ -6,7 +6,15 @@
 // compared without regard to the case of ASCII and Latin-1 letters and kept in
 // the case they were created with. Paths separate keys with backslashes; empty
 // components (doubled, leading or trailing backslashes) are skipped.
+//
+// Names have the platform's limits; past them a call fails with
+// kInvalidParameter and changes nothing: a key name (one path component) of
+// at most kMaxKeyNameLength bytes, a path at most kMaxKeyDepth keys deep
+// below its root, a value name of at most kMaxValueNameLength bytes, and no
+// NUL in any name (the platform's names are NUL-terminated).
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -31,9 +39,15 @@ constexpr char foldCase(char c) {
   return ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) ? static_cast<char>(u + 0x20) : c;
 }
 
+// Name limits.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxValueNameLength = 16383;
+
 // Result codes.
 constexpr int32_t kSuccess = 0;
 constexpr int32_t kFileNotFound = 2;      // key or value missing
+constexpr int32_t kPathNotFound = 3;      // the store's folder is missing and cannot be made
 constexpr int32_t kAccessDenied = 5;      // access not granted; key with subkeys; read-only store
 constexpr int32_t kInvalidHandle = 6;     // handle not open
 constexpr int32_t kOutOfMemory = 14;
@@ -117,6 +131,16 @@ class Registry {
   virtual int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
                                 uint32_t* reserved, uint32_t* type, uint8_t* data,
                                 uint32_t* dataSize);
+
+  // For tools: runs `body`, whose calls on this registry then land together
+  // when it returns kSuccess and not at all otherwise (its result is
+  // returned). The base version just runs it.
+  virtual int32_t runAtomically(const std::function<int32_t()>& body) { return body(); }
+  // For messages: why the last call failed when the store itself could not
+  // be used (it names the store's file), else empty.
+  virtual std::string storeError() const { return {}; }
+  // The file that holds the store, or empty.
+  virtual std::string storeFile() const { return {}; }
 };
 
 inline int32_t Registry::RegEnumKeyExA(HKEY, uint32_t, char*, uint32_t*, uint32_t*, char*, uint32_t*,

@@ -47,6 +47,10 @@ class SqliteRegistry : public Registry {
   int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved,
                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override;
 
+  int32_t runAtomically(const std::function<int32_t()>& body) override;
+  std::string storeError() const override;
+  std::string storeFile() const override;
+
   // Reads are answered from an in-process cache while no process has
   // committed to the store since the cache was filled. On by default; tests
   // and benchmarks switch it off to reach the database on every call.
