@@ -74,6 +74,34 @@ expect 1
 expect 0 /?
 [[ "$out" == *"WWREG Operation"* ]] || fail "no usage for /?"
 
+# Names a .reg file cannot carry: the export is refused and writes nothing.
+expect 0 add 'HKCU\Software\Inject\Backup]'$'\n''[-HKEY_CURRENT_USER\Software\Vandr' /v v /d x
+expect 1 export 'HKCU\Software\Inject' "$WORK/inject.reg"
+[[ "$err" == "ERROR: Cannot export: the key name"* ]] || fail "export of a name with a line feed: $err"
+[ ! -e "$WORK/inject.reg" ] || fail "a refused export wrote a file"
+expect 0 query "$KEY"
+
+# The store and its journal files are never export targets.
+expect 1 export 'HKCU\Software' "$WAGEWISE_REGISTRY" /y
+[[ "$err" == *"it is a file of the registry store itself."* ]] || fail "export onto the store: $err"
+expect 0 query "$KEY"
+
+# Import: bounded lines, strict numbers, and all or nothing.
+expect 1 import /dev/zero
+[[ "$err" == *"line 1: the line is longer than 1048576 bytes."* ]] || fail "import /dev/zero: $err"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vandr\\Registry]\r\n"Count"=dword:+1\r\n' > "$WORK/sign.reg"
+expect 1 import "$WORK/sign.reg"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Vandr]\r\n\r\n[HKEY_CURRENT_USER\\Software\\%0300d]\r\n' 0 > "$WORK/partial.reg"
+expect 1 import "$WORK/partial.reg"
+[[ "$err" == *"nothing was imported)" ]] || fail "failed import: $err"
+expect 0 query "$KEY" /v AppPath
+
+# Names outside ISO 8859-1 never reach another key as "?".
+expect 0 add 'HKCU\Software\??' /v v /d unrelated
+expect 1 delete 'HKCU\Software\Ω€' /f
+[[ "$err" == *"has characters outside ISO 8859-1"* ]] || fail "non-Latin-1 name: $err"
+expect 0 query 'HKCU\Software\??' /v v
+
 # A store that is not a database is reported, never replaced.
 printf 'garbage that is not a store' > "$WORK/garbage.sqlite3"
 WAGEWISE_REGISTRY="$WORK/garbage.sqlite3" "$WWREG" add 'HKCU\x' /v a /d b >/dev/null 2>"$WORK/err"
