@@ -136,6 +136,9 @@ class Registry {
   // when it returns kSuccess and not at all otherwise (its result is
   // returned). The base version just runs it.
   virtual int32_t runAtomically(const std::function<int32_t()>& body) { return body(); }
+  // For tools: runs `body`, whose reads then all see the registry as it was
+  // at one moment (no other writer's commit in between). Not for writes.
+  virtual int32_t readAtomically(const std::function<int32_t()>& body) { return body(); }
   // For messages: why the last call failed when the store itself could not
   // be used (it names the store's file), else empty.
   virtual std::string storeError() const { return {}; }

@@ -240,6 +240,7 @@ struct SqliteRegistry::Impl {
   std::chrono::steady_clock::time_point busySince;
   bool noWait = false;  // the busy handler gives up at once
   bool inTransaction = false;  // inside runAtomically(): each call is a savepoint of it
+  bool readingOnly = false;    // inside readAtomically(): writes are refused
   std::string storeError;      // why the store could not be used on the last call
   Statement lookupKey, keyExists, queryValue, setValue, deleteValue, insertKey, hasSubkey,
       deleteKeyValues, deleteKey, enumKey, enumKeyAfter, enumValue, enumValueAfter, begin, commit, rollback,
@@ -623,6 +624,7 @@ struct SqliteRegistry::Impl {
 
   // Opens the store for a write and refuses when it cannot be written.
   int32_t beginWrite() {
+    if (readingOnly) return kAccessDenied;
     if (int32_t rc = ensureOpen(true); rc != kSuccess) return rc;
     if (!readOnly) return kSuccess;
     storeError = "the registry store \"" + file.toStdString() + "\" can only be read";
@@ -1039,6 +1041,32 @@ int32_t SqliteRegistry::runAtomically(const std::function<int32_t()>& body) {
   d_->inTransaction = false;
   rc = d_->finish(rc);
   if (rc == kSuccess) d_->reclaimSpace();
+  return rc;
+}
+
+int32_t SqliteRegistry::readAtomically(const std::function<int32_t()>& body) {
+  Impl::Call call(*d_);
+  if (d_->inTransaction) return body();
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();  // drops SQLite's pages if the header was rebuilt
+  if (int rc = d_->exec("BEGIN"); rc != SQLITE_OK) return errorFromSqlite(rc);
+  bool exists = false;
+  if (int32_t rc = d_->keyExistsInDb(1, exists); rc != kSuccess) {  // takes the snapshot
+    d_->exec("ROLLBACK");
+    return rc;
+  }
+  d_->dropCache();
+  d_->inTransaction = d_->readingOnly = true;
+  int32_t rc = kInvalidParameter;
+  try {
+    rc = body();
+  } catch (...) {
+    d_->inTransaction = d_->readingOnly = false;
+    d_->exec("ROLLBACK");
+    throw;
+  }
+  d_->inTransaction = d_->readingOnly = false;
+  d_->exec("ROLLBACK");  // nothing was written
   return rc;
 }
 

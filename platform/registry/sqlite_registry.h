@@ -48,6 +48,7 @@ class SqliteRegistry : public Registry {
                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override;
 
   int32_t runAtomically(const std::function<int32_t()>& body) override;
+  int32_t readAtomically(const std::function<int32_t()>& body) override;
   std::string storeError() const override;
   std::string storeFile() const override;
 

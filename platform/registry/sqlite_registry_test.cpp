@@ -736,6 +736,29 @@ TEST_F(RegistryTest, AnAtomicRunLandsWhollyOrNotAtAll) {
   registry.RegCloseKey(k);
 }
 
+TEST_F(RegistryTest, AnAtomicReadSeesOneMomentAndRefusesWrites) {
+  SqliteRegistry registry(path), other(path);
+  HKEY k = create(registry, kHKCU, "Software\\Snap");
+  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "before"), reg::kSuccess);
+  HKEY o = create(other, kHKCU, "Software\\Snap");
+  std::string first, second;
+  int32_t write = -1;
+  EXPECT_EQ(registry.readAtomically([&] {
+    first = readBytes(registry, k, "v");
+    EXPECT_EQ(setBytes(other, o, "v", reg::kString, "after"), reg::kSuccess);
+    second = readBytes(registry, k, "v");
+    write = setBytes(registry, k, "w", reg::kString, "x");
+    return reg::kSuccess;
+  }), reg::kSuccess);
+  EXPECT_EQ(first, "before");
+  EXPECT_EQ(second, "before");
+  EXPECT_EQ(write, reg::kAccessDenied);
+  EXPECT_EQ(readBytes(registry, k, "v"), "after");
+  EXPECT_EQ(readBytes(registry, k, "w"), "<rc 2>");
+  registry.RegCloseKey(k);
+  other.RegCloseKey(o);
+}
+
 // ---- several users of one store ------------------------------------------------------------
 
 TEST_F(RegistryTest, TwoInstancesInOneProcessSeeEachOthersWrites) {

@@ -501,7 +501,8 @@ class Tool {
     } else if (o->has("s")) {
       int matches = 0;
       c_.out << '\n';
-      if (int32_t rc = listTree(r, k, key->display(), matches, true); rc != reg::kSuccess) {
+      if (int32_t rc = r.readAtomically([&] { return listTree(r, k, key->display(), matches, true); });
+          rc != reg::kSuccess) {
         result = fail(rc);
       } else {
         say(c_.out, QStringLiteral("End of search: %1 match(es) found.").arg(matches));
@@ -516,8 +517,10 @@ class Tool {
   int listKey(Registry& r, HKEY k, const QString& display) {
     std::vector<Value> values;
     std::vector<std::string> subkeys;
-    int32_t rc = readValues(r, k, values);
-    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
+    const int32_t rc = r.readAtomically([&] {
+      const int32_t result = readValues(r, k, values);
+      return result == reg::kSuccess ? readSubkeys(r, k, subkeys) : result;
+    });
     if (rc != reg::kSuccess) return fail(rc);
     c_.out << '\n';
     say(c_.out, display);
@@ -674,7 +677,7 @@ class Tool {
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
       return fail(rc);
     std::vector<RegFileSection> sections;
-    const int32_t rc = collect(r, k, key->display(), sections);
+    const int32_t rc = r.readAtomically([&] { return collect(r, k, key->display(), sections); });
     r.RegCloseKey(k);
     if (rc != reg::kSuccess) return fail(rc);
     if (const QString name = unwritableName(sections); !name.isEmpty())
