@@ -134,6 +134,12 @@ bool fitsCodePage(const QString& name) {
 
 QString fromBytes(std::string_view b) { return QString::fromLatin1(b.data(), qsizetype(b.size())); }
 
+// A name short enough for a message.
+QString elided(const QString& name) {
+  constexpr qsizetype kShown = 100;
+  return name.size() <= kShown ? name : name.left(kShown) + QStringLiteral("...");
+}
+
 void say(std::ostream& o, const QString& s) {
   const QByteArray utf8 = s.toUtf8();
   o.write(utf8.constData(), utf8.size());
@@ -144,7 +150,9 @@ QString errorText(int32_t rc) {
   switch (rc) {
     case reg::kFileNotFound: return QString::fromLatin1(kNotFound);
     case reg::kAccessDenied: return QStringLiteral("ERROR: Access is denied.");
-    case reg::kInvalidParameter: return QStringLiteral("ERROR: The parameter is incorrect.");
+    case reg::kInvalidParameter:
+      return QStringLiteral("ERROR: The parameter is incorrect: a name is past the registry's limits (key names "
+                            "of 255 characters, 512 keys deep, value names of 16,383 characters).");
     case reg::kDiskFull: return QStringLiteral("ERROR: There is not enough space on the disk.");
     case reg::kBusy: return QStringLiteral("ERROR: The registry store is in use by another process.");
     case reg::kBadDb: return QStringLiteral("ERROR: The configuration registry database is corrupt.");
@@ -727,7 +735,7 @@ class Tool {
     });
     if (rc == reg::kSuccess) return done();
     if (!failedKey.isEmpty() && registry_().storeError().empty())
-      return fail(QStringLiteral("%1 (key [%2]; nothing was imported)").arg(errorText(rc), failedKey));
+      return fail(QStringLiteral("%1 Key [%2]; nothing was imported.").arg(errorText(rc), elided(failedKey)));
     return fail(rc);
   }
 
