@@ -120,6 +120,9 @@ class Registry {
 
   // Enumeration, for tools. Subkeys come in order of their case-folded names,
   // values in the order they were first set. Index past the end: kNoMoreItems.
+  // A handle keeps its position: the index after the last one returned gives
+  // the next item after that one (so listing a key is linear, and items
+  // removed meanwhile shift nothing); any other index counts from the first.
   // *nameSize holds the buffer size on entry (NUL included) and the name
   // length on success (NUL excluded); on kMoreData it holds the buffer size
   // needed (NUL included) and *dataSize the data size needed. The class name

@@ -4,10 +4,13 @@
 // a process that waits for another's lock waits up to 5 s (then kBusy).
 //
 // The store opens on first use, creating the file (mode 0600) and its schema
-// when missing. A file that is not a registry store (garbage, another
-// program's database) is never written: calls give kBadDb. A store that
-// cannot be written (read-only file, no permission) gives kAccessDenied for
-// writes; reads work when the file can be read, else kBadDb.
+// when missing; a store file of ours that others could read is narrowed to
+// 0600. A file that is not a registry store (garbage, another program's
+// database) is never written: calls give kBadDb. A store that cannot be
+// written (read-only file, no permission) gives kAccessDenied for writes;
+// reads work when the file can be read, else kAccessDenied. A path that is
+// not a regular file gives kAccessDenied, a folder that cannot be made
+// kPathNotFound; storeError() then says why, naming the file.
 //
 // Thread-safe. Do not carry an instance across fork(): a child opens its own.
 #include <QString>
