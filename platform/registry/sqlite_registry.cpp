@@ -488,7 +488,7 @@ struct SqliteRegistry::Impl {
   // Every public call holds one of these for its length.
   class Call {
    public:
-    explicit Call(Impl& d) : d_(d), lock_(d.mutex) {}
+    explicit Call(Impl& d) : d_(d), lock_(d.mutex) { d.storeError.clear(); }
     ~Call() {
       if (d_.cache.mayBeRecovered()) d_.recoveredSinceLastCall = true;
     }
