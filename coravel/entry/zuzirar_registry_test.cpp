@@ -95,6 +95,19 @@ TEST_F(ZuzirarRegistryTest, GetstringpAndGetstringxPrefixTheCallersPath) {
   EXPECT_EQ(sub[0], Value("Software\\Ravelin\\Registry\\Sub"));
 }
 
+// As "?" these names would reach the unrelated key and value named "??" and "?".
+TEST_F(ZuzirarRegistryTest, NamesOutsideTheCodePageReachNoOtherKey) {
+  setRaw("Software\\??", "?", reg::kString, "unrelated");
+  const QString key = QStringLiteral("Software\\\u03a9\u20ac"), name = QStringLiteral("\u03a9");
+  EXPECT_TRUE(settings.getstring(reg::kCurrentUser, key, "?").isEmpty());
+  EXPECT_TRUE(settings.getstring(reg::kCurrentUser, "Software\\??", name).isEmpty());
+  settings.savestring(reg::kCurrentUser, key, "?", "overwritten");
+  settings.savestring(reg::kCurrentUser, "Software\\??", name, "overwritten");
+  settings.DeleteValue(reg::kCurrentUser, "Software\\??", name);
+  settings.DeleteKey(reg::kCurrentUser, key);
+  EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\??", "?"), Value("unrelated"));
+}
+
 TEST_F(ZuzirarRegistryTest, DwordsDeletesAndKeys) {
   std::vector<Value> save{Value(kUser), Value("Software\\N"), Value("n"), Value(int32_t(-5))};
   EXPECT_TRUE(call("SaveDword", save).isEmpty());

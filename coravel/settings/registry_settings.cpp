@@ -1,5 +1,7 @@
 #include "coravel/settings/registry_settings.h"
 
+#include "platform/registry/name_text.h"
+
 namespace coravel {
 
 using platform::HKEY;
@@ -28,15 +30,15 @@ class KeyCloser {
 
 void RegistrySettings::savekey(HKEY hKey, const QString& strPath) {
   HKEY key = 0;
-  if (registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key) == reg::kSuccess) registry_.RegCloseKey(key);
+  if (registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key) == reg::kSuccess) registry_.RegCloseKey(key);
 }
 
 core::Value RegistrySettings::getstring(HKEY hKey, const QString& strPath, const QString& strValue) {
   HKEY key = 0;
   // The open is not checked: when it fails, the reads below fail on handle 0.
-  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
   KeyCloser closer(registry_, key);
-  const std::string name = toCodePage(strValue);
+  const std::string name = reg::nameFromText(strValue);
 
   uint32_t type = 0, size = 0;
   registry_.RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
@@ -63,20 +65,20 @@ core::Value RegistrySettings::getstringp(QString& strPath, const QString& strVal
 void RegistrySettings::savestring(HKEY hKey, const QString& strPath, const QString& strValue,
                                   const QString& strdata) {
   HKEY key = 0;
-  registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key);
+  registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
   KeyCloser closer(registry_, key);
   const std::string data = toCodePage(strdata);
-  registry_.RegSetValueExA(key, toCodePage(strValue), 0, reg::kString,
+  registry_.RegSetValueExA(key, reg::nameFromText(strValue), 0, reg::kString,
                            reinterpret_cast<const uint8_t*>(data.data()), uint32_t(data.size()));
 }
 
 int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QString& strValueName) {
   HKEY key = 0;
-  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
   KeyCloser closer(registry_, key);
   uint8_t bytes[4] = {0, 0, 0, 0};
   uint32_t type = 0, size = 4;
-  if (registry_.RegQueryValueExA(key, toCodePage(strValueName), nullptr, &type, bytes, &size) != reg::kSuccess ||
+  if (registry_.RegQueryValueExA(key, reg::nameFromText(strValueName), nullptr, &type, bytes, &size) != reg::kSuccess ||
       type != reg::kDword)
     return 0;
   return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
@@ -84,22 +86,22 @@ int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QStr
 
 void RegistrySettings::SaveDword(HKEY hKey, const QString& strPath, const QString& strValueName, int32_t lData) {
   HKEY key = 0;
-  registry_.RegCreateKeyA(hKey, toCodePage(strPath), &key);
+  registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
   KeyCloser closer(registry_, key);
   const uint32_t u = uint32_t(lData);
   const uint8_t bytes[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
-  registry_.RegSetValueExA(key, toCodePage(strValueName), 0, reg::kDword, bytes, 4);
+  registry_.RegSetValueExA(key, reg::nameFromText(strValueName), 0, reg::kDword, bytes, 4);
 }
 
 void RegistrySettings::DeleteKey(HKEY hKey, const QString& strKey) {
-  registry_.RegDeleteKeyA(hKey, toCodePage(strKey));
+  registry_.RegDeleteKeyA(hKey, reg::nameFromText(strKey));
 }
 
 void RegistrySettings::DeleteValue(HKEY hKey, const QString& strPath, const QString& strValue) {
   HKEY key = 0;
-  registry_.RegOpenKeyA(hKey, toCodePage(strPath), &key);
+  registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
   KeyCloser closer(registry_, key);
-  registry_.RegDeleteValueA(key, toCodePage(strValue));
+  registry_.RegDeleteValueA(key, reg::nameFromText(strValue));
 }
 
 }  // namespace coravel

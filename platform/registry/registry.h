@@ -6,7 +6,15 @@
 // compared without regard to the case of ASCII and Latin-1 letters and kept in
 // the case they were created with. Paths separate keys with backslashes; empty
 // components (doubled, leading or trailing backslashes) are skipped.
+//
+// Names have the platform's limits; past them a call fails with
+// kInvalidParameter and changes nothing: a key name (one path component) of
+// at most kMaxKeyNameLength bytes, a path at most kMaxKeyDepth keys deep
+// below its root, a value name of at most kMaxValueNameLength bytes, and no
+// NUL in any name (the platform's names are NUL-terminated).
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -31,9 +39,15 @@ constexpr char foldCase(char c) {
   return ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) ? static_cast<char>(u + 0x20) : c;
 }
 
+// Name limits.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxValueNameLength = 16383;
+
 // Result codes.
 constexpr int32_t kSuccess = 0;
 constexpr int32_t kFileNotFound = 2;      // key or value missing
+constexpr int32_t kPathNotFound = 3;      // the store's folder is missing and cannot be made
 constexpr int32_t kAccessDenied = 5;      // access not granted; key with subkeys; read-only store
 constexpr int32_t kInvalidHandle = 6;     // handle not open
 constexpr int32_t kOutOfMemory = 14;
@@ -106,6 +120,9 @@ class Registry {
 
   // Enumeration, for tools. Subkeys come in order of their case-folded names,
   // values in the order they were first set. Index past the end: kNoMoreItems.
+  // A handle keeps its position: the index after the last one returned gives
+  // the next item after that one (so listing a key is linear, and items
+  // removed meanwhile shift nothing); any other index counts from the first.
   // *nameSize holds the buffer size on entry (NUL included) and the name
   // length on success (NUL excluded); on kMoreData it holds the buffer size
   // needed (NUL included) and *dataSize the data size needed. The class name
@@ -117,6 +134,19 @@ class Registry {
   virtual int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
                                 uint32_t* reserved, uint32_t* type, uint8_t* data,
                                 uint32_t* dataSize);
+
+  // For tools: runs `body`, whose calls on this registry then land together
+  // when it returns kSuccess and not at all otherwise (its result is
+  // returned). The base version just runs it.
+  virtual int32_t runAtomically(const std::function<int32_t()>& body) { return body(); }
+  // For tools: runs `body`, whose reads then all see the registry as it was
+  // at one moment (no other writer's commit in between). Not for writes.
+  virtual int32_t readAtomically(const std::function<int32_t()>& body) { return body(); }
+  // For messages: why the last call failed when the store itself could not
+  // be used (it names the store's file), else empty.
+  virtual std::string storeError() const { return {}; }
+  // The file that holds the store, or empty.
+  virtual std::string storeFile() const { return {}; }
 };
 
 inline int32_t Registry::RegEnumKeyExA(HKEY, uint32_t, char*, uint32_t*, uint32_t*, char*, uint32_t*,

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -19,6 +18,9 @@
 #include <thread>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/registry/read_cache.h"
+#include "platform/registry/store_file.h"
 
 // Store layout
 // ------------
@@ -32,28 +34,8 @@
 //   vals(id, key, lname, name, type, data)  lname is the folded value name;
 //       UNIQUE(key, lname). The rowid keeps the order values were first set.
 //
-// Read cache
-// ----------
-// A read transaction costs two fcntl() lock calls on the -shm file, which is
-// most of the price of a lookup, so an open + two queries would cost three of
-// them. Instead each connection keeps what it has read (path -> key id, value)
-// together with the WAL-index header that was current *before* those reads.
-// Every commit, by any process, rewrites that header in the shared memory
-// (-shm) before the commit returns: the frame count grows within one WAL
-// generation, and a WAL restart changes the salts. So if the header read at
-// the start of a call equals the one recorded before the cached reads, no
-// commit has completed since then, and the cached answers are exactly what a
-// fresh read would give. A commit still in flight while we look has not
-// returned to its caller, so answering without it is a valid order. When the
-// header differs, or the two copies SQLite keeps of it disagree (a writer is
-// mid-update), the cache is dropped and the call reads the database.
-// The -shm file is only reset when no connection has it open, and ours does
-// for as long as the cache lives.
-// The header is SQLite's own mapping of region 0 of the wal-index, obtained
-// through the VFS's xShmMap; its layout is SQLite's documented WAL-index
-// format (two 48-byte copies at offsets 0 and 48, version 3007000). When any
-// of that is not available (read-only store, no WAL) every call reads the
-// database.
+// Reads are answered from a ReadCache (read_cache.h says why that is sound)
+// while no process has committed since the cache was filled.
 
 namespace platform {
 namespace {
@@ -70,10 +52,7 @@ using reg::kSuccess;
 constexpr int kApplicationId = 0x57577267;
 constexpr int kSchemaVersion = 1;
 constexpr auto kBusyTimeout = std::chrono::seconds(5);
-constexpr uint32_t kWalIndexVersion = 3007000;
-constexpr int kWalIndexRegion = 32768;
-constexpr size_t kMaxCachedEntries = 4096;
-constexpr size_t kMaxCachedBytes = 4u << 20;
+constexpr int64_t kReclaimPages = 64;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE keys(
@@ -92,6 +71,7 @@ CREATE TABLE vals(
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
   UNIQUE(key, lname));
+CREATE INDEX vals_by_key ON vals(key);
 INSERT INTO keys(id, root, parent, name, lpath) VALUES
   (1, 0, NULL, x'', x''), (2, 1, NULL, x'', x''), (3, 2, NULL, x'', x''), (4, 3, NULL, x'', x''),
   (5, 4, NULL, x'', x''), (6, 5, NULL, x'', x''), (7, 6, NULL, x'', x'');
@@ -179,16 +159,6 @@ uint32_t grantedAccess(uint32_t asked) {
   return access;
 }
 
-// Creates the missing folders of `dir` with mode 0700.
-void makeFolders(const QByteArray& dir) {
-  if (dir.isEmpty()) return;
-  struct stat st{};
-  if (::stat(dir.constData(), &st) == 0) return;
-  const int slash = dir.lastIndexOf('/');
-  if (slash > 0) makeFolders(dir.left(slash));
-  ::mkdir(dir.constData(), 0700);
-}
-
 std::atomic<uint32_t> g_nextHandle{0x100};
 
 // A prepared statement kept for the connection's life.
@@ -225,8 +195,6 @@ class Run {
   sqlite3_stmt* stmt_;
 };
 
-using WalHeader = std::array<uint32_t, 12>;
-
 struct OpenKey {
   int64_t id = 0;
   uint8_t root = 0;      // 0..6
@@ -234,12 +202,30 @@ struct OpenKey {
   uint32_t access = 0;
 };
 
-// What a cached value read found.
-struct CachedValue {
-  enum State : uint8_t { kPresent, kMissing, kKeyGone } state = kMissing;
-  uint32_t type = 0;
-  std::string data;
+// Where the last enumeration call on a handle stopped, so that the next
+// index continues from there instead of counting from the first item.
+struct EnumPosition {
+  int64_t keyId = 0;  // 0: none
+  uint32_t index = 0;
+  std::string lpath;  // subkeys: the folded path last returned
+  int64_t valueId = 0;  // values: the row last returned
 };
+
+// The limits of names (registry.h), checked before anything is read or written.
+bool validKeyNames(const std::string& baseLpath, const std::vector<std::string_view>& parts) {
+  size_t depth = baseLpath.empty() ? 0 : size_t(std::count(baseLpath.begin(), baseLpath.end(), '\\')) + 1;
+  for (std::string_view part : parts) {
+    if (part.size() > reg::kMaxKeyNameLength || part.find('\0') != std::string_view::npos) return false;
+    if (++depth > reg::kMaxKeyDepth) return false;
+  }
+  return true;
+}
+
+bool validValueName(std::string_view name) {
+  return name.size() <= reg::kMaxValueNameLength && name.find('\0') == std::string_view::npos;
+}
+
+using CachedValue = ReadCache::Value;
 
 }  // namespace
 
@@ -247,78 +233,75 @@ struct SqliteRegistry::Impl {
   QString path;
   QByteArray file;
   Mode mode;
-  std::mutex mutex;
+  std::recursive_mutex mutex;  // recursive: calls made by a runAtomically() body
 
   sqlite3* db = nullptr;
   bool readOnly = false;
   std::chrono::steady_clock::time_point busySince;
+  bool noWait = false;  // the busy handler gives up at once
+  bool inTransaction = false;  // inside runAtomically(): each call is a savepoint of it
+  bool readingOnly = false;    // inside readAtomically(): writes are refused
+  std::string storeError;      // why the store could not be used on the last call
   Statement lookupKey, keyExists, queryValue, setValue, deleteValue, insertKey, hasSubkey,
-      deleteKeyValues, deleteKey, enumKey, enumValue, begin, commit, rollback;
+      deleteKeyValues, deleteKey, enumKey, enumKeyAfter, enumValue, enumValueAfter, begin, commit, rollback,
+      savepoint, release, rollbackToSavepoint;
 
   std::unordered_map<HKEY, OpenKey> handles;
+  std::unordered_map<HKEY, EnumPosition> subkeyPositions, valuePositions;
 
-  // Read cache (see the comment at the top of the file).
-  uint32_t* walIndex = nullptr;  // SQLite's mapping of wal-index region 0; null: no cache
+  ReadCache cache;
   bool cacheEnabled = true;
-  bool cacheUsable = false;      // the entries below match `cacheHeader`
-  WalHeader cacheHeader{};
-  std::unordered_map<std::string, int64_t> keyCache;        // root byte + lpath -> id (0: none)
-  std::unordered_map<std::string, CachedValue> valueCache;  // key id bytes + lname
-  size_t cachedBytes = 0;
-  CachedValue scratch;  // holds a value read when the cache is off
+  bool touchTried = false;  // a commit to leave a counter-0 header was tried since the last one
+  bool recoveredSinceLastCall = false;  // the header may have been rebuilt during the last call
+  CachedValue scratch;      // holds a value read when the cache is off
 
   Impl(const QString& p, Mode m) : path(p), file(QFile::encodeName(p)), mode(m) {}
   ~Impl() { close(); }
 
   void close() {
-    for (Statement* s : {&lookupKey, &keyExists, &queryValue, &setValue, &deleteValue, &insertKey,
-                         &hasSubkey, &deleteKeyValues, &deleteKey, &enumKey, &enumValue, &begin, &commit,
-                         &rollback}) {
+    for (Statement* s : {&lookupKey, &keyExists, &queryValue, &setValue, &deleteValue, &insertKey, &hasSubkey,
+                         &deleteKeyValues, &deleteKey, &enumKey, &enumKeyAfter, &enumValue, &enumValueAfter, &begin,
+                         &commit, &rollback, &savepoint, &release, &rollbackToSavepoint}) {
       sqlite3_finalize(s->stmt);
       s->stmt = nullptr;
     }
     sqlite3_close(db);
     db = nullptr;
-    walIndex = nullptr;
-    dropCache();
+    cache.detach();
   }
 
   // ---- opening -------------------------------------------------------------
 
-  // Why the store cannot be opened, as the caller's result code: a write
-  // refused by file permissions is kAccessDenied, anything else kBadDb.
-  int32_t openFailure(bool forWrite) const {
-    if (!forWrite) return kBadDb;
-    if (mode == Mode::ReadOnly) return kAccessDenied;
-    const QByteArray target = ::access(file.constData(), F_OK) == 0
-                                  ? file
-                                  : QFile::encodeName(QFileInfo(path).absolutePath());
-    if (::access(target.constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
-      return kAccessDenied;
-    return kBadDb;
-  }
-
   int32_t ensureOpen(bool forWrite) {
+    storeError.clear();
     if (db != nullptr) return kSuccess;
     const int32_t rc = open(forWrite);
-    if (rc != kSuccess) close();
+    if (rc != kSuccess) {
+      if (storeError.empty()) storeError = describe(rc);
+      close();
+    }
     return rc;
   }
 
-  int32_t open(bool forWrite) {
-    if (mode == Mode::ReadWrite) {
-      makeFolders(QFile::encodeName(QFileInfo(path).absolutePath()));
-      // Create the file ourselves so that it starts with mode 0600 whatever
-      // the umask; SQLite gives its -wal and -shm files the same mode.
-      const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-      if (fd >= 0) {
-        ::fchmod(fd, 0600);
-        ::close(fd);
-      }
+  std::string describe(int32_t rc) const {
+    const std::string name = "\"" + file.toStdString() + "\"";
+    switch (rc) {
+      case kBadDb: return "the file " + name + " is not a registry store, or it is damaged";
+      case kAccessDenied: return "the registry store " + name + " cannot be written";
+      case reg::kBusy: return "the registry store " + name + " is kept locked by another process";
+      case reg::kDiskFull: return "the disk of the registry store " + name + " is full";
+      default:
+        return "the registry store " + name + " cannot be used (" + (db ? sqlite3_errmsg(db) : "error " + std::to_string(rc)) + ")";
     }
+  }
+
+  int32_t open(bool forWrite) {
+    // The file is made here, with mode 0600 whatever the umask; SQLite gives
+    // its -wal and -shm files the same mode.
+    if (int32_t rc = prepareStoreFile(file, mode == Mode::ReadWrite, storeError); rc != kSuccess) return rc;
     const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-    if (sqlite3_open_v2(file.constData(), &db, flags, nullptr) != SQLITE_OK) return openFailure(forWrite);
+    if (int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr); rc != SQLITE_OK) return errorFromSqlite(rc);
     sqlite3_busy_handler(db, &Impl::waitWhileBusy, this);
     readOnly = sqlite3_db_readonly(db, "main") == 1;
 
@@ -333,6 +316,9 @@ struct SqliteRegistry::Impl {
     if (!ours && !blank) return kBadDb;
     if (blank && readOnly) return forWrite ? kAccessDenied : kBadDb;
 
+    // Deleted keys give their pages back (see reclaimSpace); this takes
+    // effect only before the first table is made, so it comes first.
+    if (blank && !readOnly) exec("PRAGMA auto_vacuum=INCREMENTAL");
     if (!readOnly) {
       std::string journal;
       if (int rc = queryText("PRAGMA journal_mode", journal); rc != SQLITE_OK) return errorFromSqlite(rc);
@@ -344,9 +330,25 @@ struct SqliteRegistry::Impl {
     if (blank) {
       if (int32_t rc = createSchema(); rc != kSuccess) return rc;
     }
+    if (!readOnly) upgradeSchema();
     if (int32_t rc = prepareAll(); rc != kSuccess) return rc;
-    attachWalIndex();
+    attachCache();
     return kSuccess;
+  }
+
+  // Brings a store made by an earlier version up to the current layout. Best
+  // effort, without waiting for other writers: a store that cannot be
+  // changed now works as it is and is upgraded on a later open.
+  void upgradeSchema() {
+    noWait = true;
+    int64_t hasIndex = 0;
+    if (queryInt("SELECT count(*) FROM sqlite_schema WHERE name='vals_by_key'", hasIndex) == SQLITE_OK && !hasIndex)
+      exec("CREATE INDEX vals_by_key ON vals(key)");
+    int64_t autoVacuum = 0;
+    if (queryInt("PRAGMA auto_vacuum", autoVacuum) == SQLITE_OK && autoVacuum != 2) {
+      if (exec("PRAGMA auto_vacuum=INCREMENTAL") == SQLITE_OK) exec("VACUUM");
+    }
+    noWait = false;
   }
 
   // Two processes may create the store at once: the second finds it made.
@@ -386,11 +388,16 @@ struct SqliteRegistry::Impl {
         {&hasSubkey, "SELECT 1 FROM keys WHERE parent=?1 LIMIT 1"},
         {&deleteKeyValues, "DELETE FROM vals WHERE key=?1"},
         {&deleteKey, "DELETE FROM keys WHERE id=?1"},
-        {&enumKey, "SELECT name FROM keys WHERE parent=?1 ORDER BY lpath LIMIT 1 OFFSET ?2"},
-        {&enumValue, "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2"},
+        {&enumKey, "SELECT name, lpath FROM keys WHERE parent=?1 ORDER BY lpath LIMIT 1 OFFSET ?2"},
+        {&enumKeyAfter, "SELECT name, lpath FROM keys WHERE parent=?1 AND lpath>?2 ORDER BY lpath LIMIT 1"},
+        {&enumValue, "SELECT name, type, data, id FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2"},
+        {&enumValueAfter, "SELECT name, type, data, id FROM vals WHERE key=?1 AND id>?2 ORDER BY id LIMIT 1"},
         {&begin, "BEGIN IMMEDIATE"},
         {&commit, "COMMIT"},
         {&rollback, "ROLLBACK"},
+        {&savepoint, "SAVEPOINT call"},
+        {&release, "RELEASE call"},
+        {&rollbackToSavepoint, "ROLLBACK TO call"},
     };
     for (const auto& [s, sql] : all) {
       const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s->stmt, nullptr);
@@ -399,35 +406,13 @@ struct SqliteRegistry::Impl {
     return kSuccess;
   }
 
-  void attachWalIndex() {
-    walIndex = nullptr;
-    if (readOnly) return;
+  void attachCache() {
+    cache.detach();
     std::string journal;
     if (queryText("PRAGMA journal_mode", journal) != SQLITE_OK || journal != "wal") return;
-    // A read opens the WAL and its shared memory, so xShmMap below only
-    // hands back SQLite's existing mapping.
-    int64_t n = 0;
+    int64_t n = 0;  // a read maps the WAL-index
     if (queryInt("SELECT count(*) FROM keys", n) != SQLITE_OK) return;
-    sqlite3_file* f = nullptr;
-    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || f == nullptr ||
-        f->pMethods == nullptr || f->pMethods->iVersion < 2 || f->pMethods->xShmMap == nullptr)
-      return;
-    void volatile* region = nullptr;
-    if (f->pMethods->xShmMap(f, 0, kWalIndexRegion, 0, &region) != SQLITE_OK || region == nullptr) return;
-    auto* words = const_cast<uint32_t*>(static_cast<volatile uint32_t*>(region));
-    if (words[0] != kWalIndexVersion && words[12] != kWalIndexVersion) return;
-    walIndex = words;
-  }
-
-  static bool readHeader(uint32_t* words, WalHeader& out) {
-    // SQLite's writers fill the second copy, then the first; read in the
-    // opposite order and accept only two equal copies.
-    WalHeader second;
-    for (size_t i = 0; i < out.size(); ++i) out[i] = __atomic_load_n(&words[i], __ATOMIC_RELAXED);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    for (size_t i = 0; i < second.size(); ++i) second[i] = __atomic_load_n(&words[12 + i], __ATOMIC_RELAXED);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    return out == second && out[0] == kWalIndexVersion;
+    cache.attach(db);
   }
 
   // Waits for another connection's lock in growing steps from 20 us to 2 ms,
@@ -437,7 +422,7 @@ struct SqliteRegistry::Impl {
     auto* d = static_cast<Impl*>(self);
     const auto now = std::chrono::steady_clock::now();
     if (count == 0) d->busySince = now;
-    if (now - d->busySince >= kBusyTimeout) return 0;
+    if (d->noWait || now - d->busySince >= kBusyTimeout) return 0;
     std::this_thread::sleep_for(std::chrono::microseconds(std::min(20 << std::min(count, 7), 2000)));
     return 1;
   }
@@ -473,34 +458,60 @@ struct SqliteRegistry::Impl {
 
   // ---- cache -----------------------------------------------------------------
 
-  void dropCache() {
-    cacheUsable = false;
-    keyCache.clear();
-    valueCache.clear();
-    cachedBytes = 0;
-  }
+  void dropCache() { cache.drop(); }
 
   // Called at the start of every reading call: afterwards the cache holds
   // only answers that are still current (or nothing).
+  //
+  // SQLite keeps pages of its own and trusts them by the same header
+  // compare, so a connection that last read under a counter-0 header would
+  // be served its old pages after a recovery rebuilt that header. When the
+  // header has counter 0 now, or had at the end of the last call, SQLite's
+  // cached pages are dropped before reading.
   void syncCache() {
-    WalHeader now;
-    if (!cacheEnabled || walIndex == nullptr || !readHeader(walIndex, now)) {
-      if (cacheUsable || !keyCache.empty() || !valueCache.empty()) dropCache();
+    const ReadCache::Header header = cache.sync();
+    if (header == ReadCache::Header::kCounterZero || recoveredSinceLastCall) sqlite3_db_release_memory(db);
+    recoveredSinceLastCall = false;
+    if (!cacheEnabled || inTransaction) cache.drop();
+    if (header != ReadCache::Header::kCounterZero) {
+      touchTried = false;
       return;
     }
-    if (cacheUsable && now == cacheHeader) return;
-    dropCache();
-    cacheHeader = now;  // read before any of the reads that will fill the cache
-    cacheUsable = true;
+    // A header nobody has committed under since it was (re)built can repeat,
+    // so it is never cached under. Commit once to move past it: otherwise an
+    // idle store would be read from the database on every call.
+    if (touchTried || inTransaction) return;
+    touchTried = true;
+    if (touch() == kSuccess && cacheEnabled) cache.sync();
   }
 
-  void makeRoom(size_t bytes) {
-    if (keyCache.size() + valueCache.size() >= kMaxCachedEntries || cachedBytes + bytes > kMaxCachedBytes) {
-      keyCache.clear();
-      valueCache.clear();
-      cachedBytes = 0;
+  // Every public call holds one of these for its length.
+  class Call {
+   public:
+    explicit Call(Impl& d) : d_(d), lock_(d.mutex) { d.storeError.clear(); }
+    ~Call() {
+      if (d_.cache.mayBeRecovered()) d_.recoveredSinceLastCall = true;
     }
-    cachedBytes += bytes;
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+   private:
+    Impl& d_;
+    std::lock_guard<std::recursive_mutex> lock_;
+  };
+
+  // A commit that changes nothing but the WAL-index header's change counter.
+  // It does not wait for another writer: that writer's commit does the same.
+  int32_t touch() {
+    noWait = true;
+    int rc = exec("BEGIN IMMEDIATE");
+    if (rc == SQLITE_OK) {
+      rc = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+      rc = rc == SQLITE_OK ? exec("COMMIT") : rc;
+      if (rc != SQLITE_OK) exec("ROLLBACK");
+    }
+    noWait = false;
+    return rc == SQLITE_OK ? kSuccess : errorFromSqlite(rc);
   }
 
   // ---- keys ------------------------------------------------------------------
@@ -508,21 +519,12 @@ struct SqliteRegistry::Impl {
   // The id of the key at `lpath` below `root` (0: none), from the cache or
   // the database.
   int32_t findKey(uint8_t root, const std::string& lpath, int64_t& id) {
-    std::string cacheKey;
-    if (cacheUsable) {
-      cacheKey.reserve(lpath.size() + 1);
-      cacheKey.push_back(static_cast<char>(root));
-      cacheKey.append(lpath);
-      if (auto it = keyCache.find(cacheKey); it != keyCache.end()) {
-        id = it->second;
-        return kSuccess;
-      }
+    if (const int64_t* cached = cache.findKey(root, lpath)) {
+      id = *cached;
+      return kSuccess;
     }
     if (int32_t rc = findKeyInDb(root, lpath, id); rc != kSuccess) return rc;
-    if (cacheUsable) {
-      makeRoom(cacheKey.size());
-      keyCache.emplace(std::move(cacheKey), id);
-    }
+    cache.putKey(root, lpath, id);
     return kSuccess;
   }
 
@@ -589,19 +591,10 @@ struct SqliteRegistry::Impl {
   // ---- values ----------------------------------------------------------------
 
   int32_t fetchValue(const OpenKey& k, std::string_view name, const CachedValue*& out) {
-    std::string cacheKey;
-    if (cacheUsable) {
-      cacheKey.resize(sizeof k.id);
-      std::memcpy(cacheKey.data(), &k.id, sizeof k.id);
-      appendFolded(cacheKey, name);
-      if (auto it = valueCache.find(cacheKey); it != valueCache.end()) {
-        out = &it->second;
-        return kSuccess;
-      }
-    }
+    const std::string lname = folded(name);
+    if ((out = cache.findValue(k.id, lname)) != nullptr) return kSuccess;
     CachedValue v;
     {
-      const std::string lname = folded(name);
       Run r(queryValue.stmt);
       r.bind(1, k.id).bind(2, lname);
       const int rc = r.step();
@@ -618,9 +611,8 @@ struct SqliteRegistry::Impl {
       if (int32_t rc = keyAlive(k, alive); rc != kSuccess) return rc;
       v.state = alive ? CachedValue::kMissing : CachedValue::kKeyGone;
     }
-    if (cacheUsable) {
-      makeRoom(cacheKey.size() + v.data.size());
-      out = &valueCache.insert_or_assign(std::move(cacheKey), std::move(v)).first->second;
+    if (cache.usable()) {
+      out = cache.putValue(k.id, lname, std::move(v));
     } else {
       scratch = std::move(v);
       out = &scratch;
@@ -632,12 +624,16 @@ struct SqliteRegistry::Impl {
 
   // Opens the store for a write and refuses when it cannot be written.
   int32_t beginWrite() {
+    if (readingOnly) return kAccessDenied;
     if (int32_t rc = ensureOpen(true); rc != kSuccess) return rc;
-    return readOnly ? kAccessDenied : kSuccess;
+    if (!readOnly) return kSuccess;
+    storeError = "the registry store \"" + file.toStdString() + "\" can only be read";
+    return kAccessDenied;
   }
 
+  // A call's own transaction, or a savepoint inside runAtomically()'s.
   int32_t beginTransaction() {
-    Run r(begin.stmt);
+    Run r((inTransaction ? savepoint : begin).stmt);
     const int rc = r.step();
     return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc);
   }
@@ -659,14 +655,29 @@ struct SqliteRegistry::Impl {
     r.step();
   }
 
-  // Ends a write transaction: commits on success, else rolls back.
+  // Ends what beginTransaction() began: commits (releases) on success, else
+  // rolls back.
   int32_t finish(int32_t rc) {
     dropCache();
+    if (inTransaction) {
+      if (rc != kSuccess) Run(rollbackToSavepoint.stmt).step();
+      Run(release.stmt).step();
+      return rc;
+    }
     if (rc != kSuccess) {
       rollbackTransaction();
       return rc;
     }
     return commitTransaction();
+  }
+
+  // Gives the pages of deleted rows back to the file system once enough
+  // have gathered (the store keeps auto_vacuum=INCREMENTAL). Best effort.
+  void reclaimSpace() {
+    if (inTransaction) return;
+    int64_t freePages = 0;
+    if (queryInt("PRAGMA freelist_count", freePages) == SQLITE_OK && freePages >= kReclaimPages)
+      exec("PRAGMA incremental_vacuum");
   }
 
   int32_t createPath(const OpenKey& base, const std::vector<std::string_view>& parts, int64_t& id) {
@@ -746,23 +757,24 @@ void SqliteRegistry::setReadCacheEnabled(bool enabled) {
 
 bool SqliteRegistry::readCacheAvailable() {
   std::lock_guard lock(d_->mutex);
-  return d_->ensureOpen(false) == kSuccess && d_->walIndex != nullptr;
+  return d_->ensureOpen(false) == kSuccess && d_->cache.attached();
 }
 
 int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t /*options*/, uint32_t access,
                                       HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
   *result = 0;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* base = nullptr;
   if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  const auto parts = components(path);
+  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
   if (!alive) return kKeyDeleted;
-  const auto parts = components(path);
   int64_t id = base->id;
   std::string lpath = joinFolded(base->lpath, parts);
   if (!parts.empty()) {
@@ -776,7 +788,7 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
 int32_t SqliteRegistry::RegOpenKeyA(HKEY key, std::string_view path, HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
   if (components(path).empty()) {
-    std::lock_guard lock(d_->mutex);
+    Impl::Call call(*d_);
     OpenKey rootKey;
     const OpenKey* base = nullptr;
     if (!d_->resolve(key, rootKey, base)) {
@@ -794,10 +806,11 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   const auto parts = components(path);
   if (parts.empty()) return RegOpenKeyA(key, path, result);
   *result = 0;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* base = nullptr;
   if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
   if (int32_t rc = d_->ensureOpen(true); rc != kSuccess) return rc;
   d_->syncCache();
   bool alive = false;
@@ -807,8 +820,8 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   int64_t id = 0;
   if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
   if (id == 0) {
-    if (d_->readOnly) return kAccessDenied;
     if ((base->access & reg::kKeyCreateSubKey) == 0) return kAccessDenied;
+    if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
     if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
     if (int32_t rc = d_->finish(d_->createPath(*base, parts, id)); rc != kSuccess) return rc;
   }
@@ -819,11 +832,12 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
 int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32_t* reserved, uint32_t* type,
                                          uint8_t* data, uint32_t* size) {
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return kInvalidParameter;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* k = nullptr;
   if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
   if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
+  if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
   const CachedValue* v = nullptr;
@@ -837,11 +851,12 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
 int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t /*reserved*/, uint32_t type,
                                        const uint8_t* data, uint32_t size) {
   if (data == nullptr && size != 0) return kInvalidParameter;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* k = nullptr;
   if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
   if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
+  if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
   const std::string lname = folded(name);
   int rc;
@@ -857,23 +872,27 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
 }
 
 int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* base = nullptr;
   if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
   const auto parts = components(path);
   if (parts.empty() && base->lpath.empty()) return kAccessDenied;  // a root
+  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
   if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-  return d_->finish(d_->deletePath(*base, parts));
+  const int32_t rc = d_->finish(d_->deletePath(*base, parts));
+  if (rc == kSuccess) d_->reclaimSpace();
+  return rc;
 }
 
 int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* k = nullptr;
   if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
   if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
+  if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
   const std::string lname = folded(name);
   int rc;
@@ -884,7 +903,10 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   }
   d_->dropCache();
   if (rc != SQLITE_DONE) return errorFromSqlite(rc);
-  if (sqlite3_changes(d_->db) > 0) return kSuccess;
+  if (sqlite3_changes(d_->db) > 0) {
+    d_->reclaimSpace();
+    return kSuccess;
+  }
   bool alive = false;
   if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
   return alive ? kFileNotFound : kKeyDeleted;
@@ -892,7 +914,9 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
 
 int32_t SqliteRegistry::RegCloseKey(HKEY key) {
   if (reg::isRoot(key)) return kSuccess;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
+  d_->subkeyPositions.erase(key);
+  d_->valuePositions.erase(key);
   return d_->handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
 }
 
@@ -900,20 +924,28 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
                                       uint32_t* reserved, char* className, uint32_t* classSize,
                                       uint64_t* lastWriteTime) {
   if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* k = nullptr;
   if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
   if ((k->access & reg::kKeyEnumerateSubKeys) == 0) return kAccessDenied;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
+  EnumPosition& at = d_->subkeyPositions[key];
+  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
   std::string found;
   int rc;
   {
-    Run r(d_->enumKey.stmt);
-    r.bind(1, k->id).bind(2, int64_t(index));
+    Run r(next ? d_->enumKeyAfter.stmt : d_->enumKey.stmt);
+    if (next)
+      r.bind(1, k->id).bind(2, at.lpath);
+    else
+      r.bind(1, k->id).bind(2, int64_t(index));
     rc = r.step();
-    if (rc == SQLITE_ROW) found.assign(r.blob(0));
+    if (rc == SQLITE_ROW) {
+      found.assign(r.blob(0));
+      at.lpath.assign(r.blob(1));
+    }
   }
   if (rc == SQLITE_DONE) {
     bool alive = false;
@@ -924,8 +956,11 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   const auto n = static_cast<uint32_t>(found.size());
   if (*nameSize <= n) {
     *nameSize = n + 1;
+    at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
+  at.keyId = k->id;
+  at.index = index;
   std::memcpy(name, found.data(), n);
   name[n] = '\0';
   *nameSize = n;
@@ -941,24 +976,28 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
                                       uint32_t* reserved, uint32_t* type, uint8_t* data, uint32_t* dataSize) {
   if (name == nullptr || nameSize == nullptr || reserved != nullptr || (data != nullptr && dataSize == nullptr))
     return kInvalidParameter;
-  std::lock_guard lock(d_->mutex);
+  Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* k = nullptr;
   if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
   if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
+  EnumPosition& at = d_->valuePositions[key];
+  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
   std::string foundName, foundData;
   uint32_t foundType = 0;
+  int64_t foundId = 0;
   int rc;
   {
-    Run r(d_->enumValue.stmt);
-    r.bind(1, k->id).bind(2, int64_t(index));
+    Run r(next ? d_->enumValueAfter.stmt : d_->enumValue.stmt);
+    r.bind(1, k->id).bind(2, next ? at.valueId : int64_t(index));
     rc = r.step();
     if (rc == SQLITE_ROW) {
       foundName.assign(r.blob(0));
       foundType = static_cast<uint32_t>(r.int64(1));
       foundData.assign(r.blob(2));
+      foundId = r.int64(3);
     }
   }
   if (rc == SQLITE_DONE) {
@@ -973,14 +1012,70 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   if (!nameFits || !dataFits) {
     *nameSize = n + 1;
     if (dataSize != nullptr) *dataSize = static_cast<uint32_t>(foundData.size());
+    at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
+  at = EnumPosition{k->id, index, {}, foundId};
   std::memcpy(name, foundName.data(), n);
   name[n] = '\0';
   *nameSize = n;
   if (type != nullptr) *type = foundType;
   return copyValue(foundType, foundData, data, dataSize);
 }
+
+int32_t SqliteRegistry::runAtomically(const std::function<int32_t()>& body) {
+  Impl::Call call(*d_);
+  if (d_->inTransaction) return body();
+  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
+  d_->dropCache();
+  d_->inTransaction = true;
+  int32_t rc = kInvalidParameter;
+  try {
+    rc = body();
+  } catch (...) {
+    d_->inTransaction = false;
+    d_->finish(kInvalidParameter);
+    throw;
+  }
+  d_->inTransaction = false;
+  rc = d_->finish(rc);
+  if (rc == kSuccess) d_->reclaimSpace();
+  return rc;
+}
+
+int32_t SqliteRegistry::readAtomically(const std::function<int32_t()>& body) {
+  Impl::Call call(*d_);
+  if (d_->inTransaction) return body();
+  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  d_->syncCache();  // drops SQLite's pages if the header was rebuilt
+  if (int rc = d_->exec("BEGIN"); rc != SQLITE_OK) return errorFromSqlite(rc);
+  bool exists = false;
+  if (int32_t rc = d_->keyExistsInDb(1, exists); rc != kSuccess) {  // takes the snapshot
+    d_->exec("ROLLBACK");
+    return rc;
+  }
+  d_->dropCache();
+  d_->inTransaction = d_->readingOnly = true;
+  int32_t rc = kInvalidParameter;
+  try {
+    rc = body();
+  } catch (...) {
+    d_->inTransaction = d_->readingOnly = false;
+    d_->exec("ROLLBACK");
+    throw;
+  }
+  d_->inTransaction = d_->readingOnly = false;
+  d_->exec("ROLLBACK");  // nothing was written
+  return rc;
+}
+
+std::string SqliteRegistry::storeError() const {
+  std::lock_guard lock(d_->mutex);
+  return d_->storeError;
+}
+
+std::string SqliteRegistry::storeFile() const { return d_->file.toStdString(); }
 
 Registry& defaultRegistry() {
   static SqliteRegistry registry(SqliteRegistry::defaultPath());

@@ -4,10 +4,13 @@
 // a process that waits for another's lock waits up to 5 s (then kBusy).
 //
 // The store opens on first use, creating the file (mode 0600) and its schema
-// when missing. A file that is not a registry store (garbage, another
-// program's database) is never written: calls give kBadDb. A store that
-// cannot be written (read-only file, no permission) gives kAccessDenied for
-// writes; reads work when the file can be read, else kBadDb.
+// when missing; a store file of ours that others could read is narrowed to
+// 0600. A file that is not a registry store (garbage, another program's
+// database) is never written: calls give kBadDb. A store that cannot be
+// written (read-only file, no permission) gives kAccessDenied for writes;
+// reads work when the file can be read, else kAccessDenied. A path that is
+// not a regular file gives kAccessDenied, a folder that cannot be made
+// kPathNotFound; storeError() then says why, naming the file.
 //
 // Thread-safe. Do not carry an instance across fork(): a child opens its own.
 #include <QString>
@@ -46,6 +49,11 @@ class SqliteRegistry : public Registry {
                         char* className, uint32_t* classSize, uint64_t* lastWriteTime) override;
   int32_t RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize, uint32_t* reserved,
                         uint32_t* type, uint8_t* data, uint32_t* dataSize) override;
+
+  int32_t runAtomically(const std::function<int32_t()>& body) override;
+  int32_t readAtomically(const std::function<int32_t()>& body) override;
+  std::string storeError() const override;
+  std::string storeFile() const override;
 
   // Reads are answered from an in-process cache while no process has
   // committed to the store since the cache was filled. On by default; tests

@@ -583,6 +583,182 @@ TEST_P(RegistryCallsTest, EnumerationOrderAndBufferSizes) {
   registry.RegCloseKey(k);
 }
 
+// ---- limits, enumeration positions, atomic runs -------------------------------------------
+
+// A whole path below a root, `depth` keys deep.
+std::string pathOfDepth(size_t depth, const std::string& name = "k") {
+  std::string path;
+  for (size_t i = 0; i < depth; ++i) path += (i ? "\\" : "") + name;
+  return path;
+}
+
+int64_t pageCount(const QString& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &s, nullptr);
+  const int64_t n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return n;
+}
+
+TEST_F(RegistryTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
+  SqliteRegistry registry(path);
+  HKEY deep = create(registry, kHKCU, pathOfDepth(500));
+  ASSERT_NE(deep, 0u);
+  HKEY k = create(registry, kHKCU, "Software");
+  const std::string longName(256, 'n'), longValue(16384, 'v');
+  const struct {
+    const char* what;
+    std::function<int32_t(HKEY&)> call;
+  } refused[] = {
+      {"key name of 256", [&](HKEY& out) { return registry.RegCreateKeyA(k, longName, &out); }},
+      {"513 keys deep", [&](HKEY& out) { return registry.RegCreateKeyA(kHKCU, pathOfDepth(513), &out); }},
+      {"513 keys deep below a handle", [&](HKEY& out) { return registry.RegCreateKeyA(deep, pathOfDepth(13), &out); }},
+      {"10,000 keys deep", [&](HKEY& out) { return registry.RegCreateKeyA(kHKCU, pathOfDepth(10000, "x"), &out); }},
+      {"NUL in a key name", [&](HKEY& out) { return registry.RegCreateKeyA(k, "a\0b"s, &out); }},
+      {"open a key name of 256", [&](HKEY& out) { return registry.RegOpenKeyA(k, longName, &out); }},
+      {"delete a key name of 256", [&](HKEY&) { return registry.RegDeleteKeyA(k, longName); }},
+      {"value name of 16384", [&](HKEY&) { return setBytes(registry, k, longValue, reg::kString, "x"); }},
+      {"query a value name of 16384",
+       [&](HKEY&) { return registry.RegQueryValueExA(k, longValue, nullptr, nullptr, nullptr, nullptr); }},
+      {"delete a value name of 16384", [&](HKEY&) { return registry.RegDeleteValueA(k, longValue); }},
+      {"NUL in a value name", [&](HKEY&) { return setBytes(registry, k, "a\0b"s, reg::kString, "x"); }},
+  };
+  const int64_t pagesBefore = pageCount(path);
+  for (const auto& c : refused) {
+    HKEY out = 0;
+    EXPECT_EQ(c.call(out), reg::kInvalidParameter) << c.what;
+    EXPECT_EQ(out, 0u) << c.what;
+  }
+  EXPECT_EQ(subkeys(registry, k), std::vector<std::string>{});
+  EXPECT_EQ(valueNames(registry, k), std::vector<std::string>{});
+  EXPECT_EQ(subkeys(registry, kHKCU), (std::vector<std::string>{"k", "Software"}));
+  EXPECT_EQ(pageCount(path), pagesBefore);
+
+  // At the limits themselves, all is well.
+  HKEY out = 0;
+  EXPECT_EQ(registry.RegCreateKeyA(k, std::string(255, 'n'), &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+  EXPECT_EQ(registry.RegCreateKeyA(deep, pathOfDepth(12), &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+  EXPECT_EQ(setBytes(registry, k, std::string(16383, 'v'), reg::kString, "x"), reg::kSuccess);
+  registry.RegCloseKey(k);
+  registry.RegCloseKey(deep);
+}
+
+TEST_F(RegistryTest, DeletedKeysGiveTheirSpaceBack) {
+  SqliteRegistry registry(path);
+  const int64_t empty = pageCount(path);
+  for (int i = 0; i < 100; ++i) {
+    HKEY k = create(registry, kHKCU, "Software\\Big\\k" + std::to_string(i));
+    ASSERT_EQ(setBytes(registry, k, "v", reg::kBinary, std::string(20000, char(i))), reg::kSuccess);
+    registry.RegCloseKey(k);
+  }
+  const int64_t full = pageCount(path);
+  ASSERT_GT(full, empty + 400);
+  for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Big\\k" + std::to_string(i)), reg::kSuccess);
+  EXPECT_LT(pageCount(path), empty + 100);
+}
+
+TEST_F(RegistryTest, ConsecutiveIndexesContinueAfterTheLastItemReturned) {
+  SqliteRegistry registry(path), other(path);
+  HKEY k = create(registry, kHKCU, "Software\\List");
+  for (const char* name : {"a", "b", "c", "d"}) {
+    HKEY sub = create(registry, k, name);
+    registry.RegCloseKey(sub);
+    ASSERT_EQ(setBytes(registry, k, name, reg::kString, name), reg::kSuccess);
+  }
+  auto subkeyAt = [&](uint32_t index) {
+    char name[16];
+    uint32_t size = sizeof name;
+    const int32_t rc = registry.RegEnumKeyExA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
+  };
+  auto valueAt = [&](uint32_t index) {
+    char name[16];
+    uint32_t size = sizeof name;
+    const int32_t rc = registry.RegEnumValueA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
+  };
+  EXPECT_EQ(subkeyAt(0), "a");
+  EXPECT_EQ(valueAt(0), "a");
+  // Another user removes the first items: the next index still gives the next item.
+  HKEY list = 0;
+  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\List", &list), reg::kSuccess);
+  ASSERT_EQ(other.RegDeleteKeyA(list, "a"), reg::kSuccess);
+  ASSERT_EQ(other.RegDeleteValueA(list, "a"), reg::kSuccess);
+  other.RegCloseKey(list);
+  EXPECT_EQ(subkeyAt(1), "b");
+  EXPECT_EQ(valueAt(1), "b");
+  EXPECT_EQ(subkeyAt(2), "c");
+  EXPECT_EQ(valueAt(2), "c");
+  // Any other index counts from the first item as the store is now.
+  EXPECT_EQ(subkeyAt(0), "b");
+  EXPECT_EQ(valueAt(2), "d");
+  EXPECT_EQ(subkeyAt(3), "<rc 259>");
+  registry.RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, AnAtomicRunLandsWhollyOrNotAtAll) {
+  SqliteRegistry registry(path), other(path);
+  HKEY k = create(registry, kHKCU, "Software\\Atomic");
+  HKEY sub = create(registry, k, "Sub\\Child");
+  registry.RegCloseKey(sub);
+  auto writeAll = [&](int32_t result) {
+    return registry.runAtomically([&] {
+      HKEY created = 0;
+      if (registry.RegCreateKeyA(k, "New", &created) != reg::kSuccess) return int32_t(-1);
+      registry.RegCloseKey(created);
+      if (setBytes(registry, k, "one", reg::kString, "1") != reg::kSuccess) return int32_t(-1);
+      // A call that fails inside the run undoes only itself.
+      if (registry.RegDeleteKeyA(k, "Sub") != reg::kAccessDenied) return int32_t(-1);
+      if (registry.RegDeleteKeyA(k, "Sub\\Child") != reg::kSuccess) return int32_t(-1);
+      return result;
+    });
+  };
+  HKEY seen = 0;
+  EXPECT_EQ(writeAll(reg::kDiskFull), reg::kDiskFull);
+  EXPECT_EQ(readBytes(other, kHKCU, "one"), "<rc 2>");
+  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\Atomic", &seen), reg::kSuccess);
+  EXPECT_EQ(subkeys(other, seen), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(readBytes(other, seen, "one"), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, k, "one"), "<rc 2>");
+
+  EXPECT_EQ(writeAll(reg::kSuccess), reg::kSuccess);
+  EXPECT_EQ(subkeys(other, seen), (std::vector<std::string>{"New", "Sub"}));
+  EXPECT_EQ(readBytes(other, seen, "one"), "1");
+  HKEY child = 0;
+  EXPECT_EQ(other.RegOpenKeyA(seen, "Sub\\Child", &child), reg::kFileNotFound);
+  other.RegCloseKey(seen);
+  registry.RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, AnAtomicReadSeesOneMomentAndRefusesWrites) {
+  SqliteRegistry registry(path), other(path);
+  HKEY k = create(registry, kHKCU, "Software\\Snap");
+  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "before"), reg::kSuccess);
+  HKEY o = create(other, kHKCU, "Software\\Snap");
+  std::string first, second;
+  int32_t write = -1;
+  EXPECT_EQ(registry.readAtomically([&] {
+    first = readBytes(registry, k, "v");
+    EXPECT_EQ(setBytes(other, o, "v", reg::kString, "after"), reg::kSuccess);
+    second = readBytes(registry, k, "v");
+    write = setBytes(registry, k, "w", reg::kString, "x");
+    return reg::kSuccess;
+  }), reg::kSuccess);
+  EXPECT_EQ(first, "before");
+  EXPECT_EQ(second, "before");
+  EXPECT_EQ(write, reg::kAccessDenied);
+  EXPECT_EQ(readBytes(registry, k, "v"), "after");
+  EXPECT_EQ(readBytes(registry, k, "w"), "<rc 2>");
+  registry.RegCloseKey(k);
+  other.RegCloseKey(o);
+}
+
 // ---- several users of one store ------------------------------------------------------------
 
 TEST_F(RegistryTest, TwoInstancesInOneProcessSeeEachOthersWrites) {
@@ -666,6 +842,56 @@ TEST_F(RegistryTest, ReadsNeverMissAnotherProcessesCommittedWrite) {
   ASSERT_EQ(peer.run(kDeleteKey), reg::kSuccess);
   EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kFileNotFound);
   registry.RegCloseKey(k);
+}
+
+// Runs SQL on a connection of its own, as another program using the store would.
+int foreignExec(const QString& path, const char* sql) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return rc;
+}
+
+// A checkpointer killed between writing the WAL-index header's second copy
+// and its first leaves two copies that differ; the next reader rebuilds the
+// header from the WAL, and from an empty WAL that is always the same header.
+// A reader must not take that header for the one it read under before.
+TEST_F(RegistryTest, ReadsAfterARecoveredWalIndexSeeCommitsMadeBeforeIt) {
+  for (const bool cacheOn : {true, false}) {
+    SCOPED_TRACE(cacheOn ? "cache on" : "cache off");
+    QFile::remove(path);
+    {
+      SqliteRegistry writer(path);
+      HKEY k = create(writer, kHKCU, "Software\\Torn");
+      ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "one"), reg::kSuccess);
+      writer.RegCloseKey(k);
+    }  // the last connection to close removes the WAL and its index
+    ASSERT_FALSE(QFile::exists(path + "-shm"));
+
+    SqliteRegistry reader(path);
+    reader.setReadCacheEnabled(cacheOn);
+    HKEY k = 0;
+    ASSERT_EQ(reader.RegOpenKeyA(kHKCU, "Software\\Torn", &k), reg::kSuccess);
+    EXPECT_EQ(readBytes(reader, k, "v"), "one");
+    EXPECT_EQ(readBytes(reader, k, "v"), "one");
+
+    ASSERT_EQ(foreignExec(path, "UPDATE vals SET data=CAST('two' AS BLOB) WHERE lname=CAST('v' AS BLOB);"
+                                "PRAGMA wal_checkpoint(TRUNCATE);"),
+              SQLITE_OK);
+    QFile shm(path + "-shm");
+    ASSERT_TRUE(shm.open(QIODevice::ReadWrite));
+    QByteArray header = shm.read(96);
+    ASSERT_EQ(header.size(), 96);
+    header[8] = char(header[8] ^ 0x01);  // the first copy's change counter, as the killed writer left it
+    ASSERT_TRUE(shm.seek(0));
+    ASSERT_EQ(shm.write(header.left(48)), 48);
+    shm.close();
+    ASSERT_EQ(foreignExec(path, "SELECT count(*) FROM keys;"), SQLITE_OK);  // recovers the index
+
+    EXPECT_EQ(readBytes(reader, k, "v"), "two");
+    reader.RegCloseKey(k);
+  }
 }
 
 TEST_F(RegistryTest, ConcurrentWritersLoseNoWrite) {
@@ -803,6 +1029,54 @@ TEST_F(RegistryTest, StoreIsCreatedPrivateWithItsFolders) {
   sqlite3_close(db);
 }
 
+TEST_F(RegistryTest, AStoreThatCannotBeUsedSaysWhyAndNamesItsFile) {
+  QFile blocker(dir.filePath(QStringLiteral("plain-file")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const QString fifo = dir.filePath(QStringLiteral("fifo"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const struct {
+    QString store;
+    int32_t rc;
+    std::string error;  // with %s for the store's path
+  } cases[] = {
+      {dir.path(), reg::kAccessDenied, "the registry store \"%s\" is not a regular file"},
+      {fifo, reg::kAccessDenied, "the registry store \"%s\" is not a regular file"},
+      {dir.filePath(QStringLiteral("plain-file/sub/registry.sqlite3")), reg::kPathNotFound,
+       "cannot make the folder \"" + QFile::encodeName(dir.filePath(QStringLiteral("plain-file/sub"))).toStdString() +
+           "\" of the registry store \"%s\": Not a directory"},
+  };
+  for (const auto& c : cases) {
+    SqliteRegistry registry(c.store);
+    std::string want = c.error;
+    want.replace(want.find("%s"), 2, QFile::encodeName(c.store).toStdString());
+    HKEY k = 0;
+    EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), c.rc) << want;
+    EXPECT_EQ(registry.storeError(), want);
+    EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc " + std::to_string(c.rc) + ">") << want;
+  }
+  // A store that works has no store error.
+  SqliteRegistry registry(path);
+  HKEY k = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kFileNotFound);
+  EXPECT_EQ(registry.storeError(), "");
+}
+
+TEST_F(RegistryTest, AStoreFileOthersCouldReadIsNarrowedToItsOwner) {
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software");
+    ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+    registry.RegCloseKey(k);
+  }
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+  SqliteRegistry registry(path);
+  EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc 2>");
+  EXPECT_EQ(fileMode(path), 0600u);
+  EXPECT_EQ(fileMode(path + "-wal"), 0600u);
+  EXPECT_EQ(fileMode(path + "-shm"), 0600u);
+}
+
 TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {
   const QByteArray savedStore = qgetenv("WAGEWISE_REGISTRY");
   const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
@@ -918,13 +1192,15 @@ TEST_F(RegistryTest, FilePermissionsDecideWhatWorks) {
   const QByteArray before = fileBytes(path);
   const QString p = path;
 
-  // A file that cannot be read: reads 1009, writes 5, file untouched.
+  // A file that cannot be read: every call 5, with the reason naming the
+  // file (not a damaged store); the file is untouched.
   ASSERT_EQ(::chmod(file.constData(), 0), 0);
   int code = runUnprivileged([p] {
     SqliteRegistry r(p);
     HKEY k = 0;
-    if (r.RegOpenKeyA(kHKCU, "Software\\Perm", &k) != reg::kBadDb) return 1;
-    if (readBytes(r, kHKCU, "v") != "<rc 1009>") return 2;
+    if (r.RegOpenKeyA(kHKCU, "Software\\Perm", &k) != reg::kAccessDenied) return 1;
+    if (r.storeError() != "cannot read the registry store \"" + p.toStdString() + "\": Permission denied") return 5;
+    if (readBytes(r, kHKCU, "v") != "<rc 5>") return 2;
     if (setBytes(r, kHKCU, "v", reg::kString, "y") != reg::kAccessDenied) return 3;
     if (r.RegCreateKeyA(kHKCU, "Software\\Other", &k) != reg::kAccessDenied) return 4;
     return 0;

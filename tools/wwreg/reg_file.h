@@ -8,6 +8,7 @@
 // written as hex(1): with its exact bytes, so a file read back gives the same
 // bytes. hex(n): always carries the stored bytes as they are.
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@
 namespace wwreg {
 
 inline constexpr char kRegFileHeader[] = "Windows Registry Editor Version 5.00";
+// The longest line a file may have (a key path at the registry's limits is
+// about 130 KB; longer string data is written as hex lines).
+inline constexpr qsizetype kMaxLineBytes = 1 << 20;
 
 struct RegFileValue {
   std::string name;     // empty: the default value, written @
@@ -34,6 +38,10 @@ struct RegFileSection {
 // further lines ("\" at the end, two blanks at the start of the next).
 QString formatValue(const RegFileValue& value);
 
+// Why the sections cannot be written so that reading gives them back (empty
+// when they can): a key or value name holding a CR, LF or NUL.
+QString unwritableName(const std::vector<RegFileSection>& sections);
+
 // The whole file: UTF-8 without byte-order mark, CRLF line ends.
 QByteArray writeRegFile(const std::vector<RegFileSection>& sections);
 
@@ -44,7 +52,10 @@ struct RegFileContent {
 };
 
 // Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark;
-// line ends CRLF, LF or CR. The first line must be the header.
+// line ends CRLF, LF or CR, lines at most kMaxLineBytes long. The first line
+// must be the header. Names holding a NUL or characters outside ISO 8859-1
+// are refused; in string data such characters become "?".
+RegFileContent readRegFile(QIODevice& in);
 RegFileContent readRegFile(const QByteArray& bytes);
 
 }  // namespace wwreg

@@ -8,6 +8,7 @@ namespace wwreg {
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 RegFileValue value(std::string name, uint32_t type, std::string data) {
   return RegFileValue{std::move(name), false, type, std::move(data)};
@@ -126,7 +127,7 @@ TEST(RegFileRead, AcceptsOtherEncodingsLineEndsAndDeletions) {
 
 TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
   const struct {
-    const char* text;
+    std::string_view text;
     int line;
   } cases[] = {
       {"", 1},
@@ -145,13 +146,33 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex(z):00\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\", 3},  // ends inside the value
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=text\n", 3},
+      // Numbers are bare hex digits: no sign, no 0x.
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:+1\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:0x10\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:+1\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex(+1):00\n", 3},
+      // Names that no registry name can be: a NUL, characters outside ISO 8859-1.
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\0b\"=\"v\"\n"sv, 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x\0y]\n"sv, 2},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"\xce\xa9\"=\"v\"\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\\xe2\x82\xac]\n", 2},
   };
   for (const auto& c : cases) {
-    const RegFileContent r = readRegFile(QByteArray(c.text));
+    const RegFileContent r = readRegFile(QByteArray(c.text.data(), qsizetype(c.text.size())));
     EXPECT_FALSE(r.error.isEmpty()) << c.text;
     EXPECT_EQ(r.line, c.line) << c.text;
     EXPECT_TRUE(r.sections.empty()) << c.text;
   }
+}
+
+TEST(RegFileRead, RefusesALineLongerThanTheBound) {
+  QByteArray text = QByteArray(kRegFileHeader) + "\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"";
+  const QByteArray longData(kMaxLineBytes, 'x');
+  const RegFileContent fits = readRegFile(text + longData.left(kMaxLineBytes - 8) + "\"\n");
+  EXPECT_TRUE(fits.error.isEmpty()) << fits.error.toStdString();
+  const RegFileContent tooLong = readRegFile(text + longData + "\"\n");
+  EXPECT_EQ(tooLong.error, QStringLiteral("the line is longer than %1 bytes").arg(kMaxLineBytes));
+  EXPECT_EQ(tooLong.line, 3);
 }
 
 }  // namespace

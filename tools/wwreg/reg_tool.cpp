@@ -1,5 +1,7 @@
 #include "tools/wwreg/reg_tool.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -25,6 +27,8 @@ constexpr char kCanceled[] = "The operation was canceled by the user.";
 constexpr char kBadSyntax[] = "ERROR: Invalid syntax.";
 constexpr char kBadKey[] = "ERROR: Invalid key name.";
 constexpr char kFileError[] = "ERROR: Error opening the file. There may be a disk or file system error.";
+constexpr char kOutsideCodePage[] =
+    "ERROR: The name \"%1\" has characters outside ISO 8859-1, which registry names cannot hold.";
 
 struct Root {
   const char* name;
@@ -122,7 +126,19 @@ std::string toBytes(const QString& s) {
   return std::string(b.constData(), size_t(b.size()));
 }
 
+// Names must not hold characters past 0xFF: as "?" they would name another
+// key or value.
+bool fitsCodePage(const QString& name) {
+  return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
 QString fromBytes(std::string_view b) { return QString::fromLatin1(b.data(), qsizetype(b.size())); }
+
+// A name short enough for a message.
+QString elided(const QString& name) {
+  constexpr qsizetype kShown = 100;
+  return name.size() <= kShown ? name : name.left(kShown) + QStringLiteral("...");
+}
 
 void say(std::ostream& o, const QString& s) {
   const QByteArray utf8 = s.toUtf8();
@@ -134,7 +150,9 @@ QString errorText(int32_t rc) {
   switch (rc) {
     case reg::kFileNotFound: return QString::fromLatin1(kNotFound);
     case reg::kAccessDenied: return QStringLiteral("ERROR: Access is denied.");
-    case reg::kInvalidParameter: return QStringLiteral("ERROR: The parameter is incorrect.");
+    case reg::kInvalidParameter:
+      return QStringLiteral("ERROR: The parameter is incorrect: a name is past the registry's limits (key names "
+                            "of 255 characters, 512 keys deep, value names of 16,383 characters).");
     case reg::kDiskFull: return QStringLiteral("ERROR: There is not enough space on the disk.");
     case reg::kBusy: return QStringLiteral("ERROR: The registry store is in use by another process.");
     case reg::kBadDb: return QStringLiteral("ERROR: The configuration registry database is corrupt.");
@@ -400,7 +418,18 @@ class Tool {
     say(c_.err, message);
     return 1;
   }
-  int fail(int32_t rc) { return fail(errorText(rc)); }
+  // The store's own reason (naming its file) when it could not be used.
+  int fail(int32_t rc) {
+    const std::string why = registry_().storeError();
+    return fail(why.empty() ? errorText(rc) : QStringLiteral("ERROR: ") + QString::fromStdString(why) + '.');
+  }
+  int outsideCodePage(const QString& name) { return fail(QString::fromLatin1(kOutsideCodePage).arg(name)); }
+  // A key or value name given on the command line that cannot be a name.
+  std::optional<int> badName(const Options& o) {
+    if (!fitsCodePage(o.positional[0])) return outsideCodePage(o.positional[0]);
+    if (o.has("v") && !fitsCodePage(o.get("v"))) return outsideCodePage(o.get("v"));
+    return std::nullopt;
+  }
   int done() {
     say(c_.out, QString::fromLatin1(kDone));
     return 0;
@@ -455,6 +484,7 @@ class Tool {
     const auto o = options(args, {{"v", true}, {"ve", false}, {"s", false}}, 1, kQueryUsage, exitCode);
     if (!o) return exitCode;
     if (o->has("v") && o->has("ve")) return syntaxError(QStringLiteral("QUERY"));
+    if (auto code = badName(*o)) return *code;
     const auto key = parseKey(o->positional[0]);
     if (!key) return fail(QString::fromLatin1(kBadKey));
     Registry& r = registry_();
@@ -480,7 +510,8 @@ class Tool {
     } else if (o->has("s")) {
       int matches = 0;
       c_.out << '\n';
-      if (int32_t rc = listTree(r, k, key->display(), matches, true); rc != reg::kSuccess) {
+      if (int32_t rc = r.readAtomically([&] { return listTree(r, k, key->display(), matches, true); });
+          rc != reg::kSuccess) {
         result = fail(rc);
       } else {
         say(c_.out, QStringLiteral("End of search: %1 match(es) found.").arg(matches));
@@ -495,8 +526,10 @@ class Tool {
   int listKey(Registry& r, HKEY k, const QString& display) {
     std::vector<Value> values;
     std::vector<std::string> subkeys;
-    int32_t rc = readValues(r, k, values);
-    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
+    const int32_t rc = r.readAtomically([&] {
+      const int32_t result = readValues(r, k, values);
+      return result == reg::kSuccess ? readSubkeys(r, k, subkeys) : result;
+    });
     if (rc != reg::kSuccess) return fail(rc);
     c_.out << '\n';
     say(c_.out, display);
@@ -533,6 +566,7 @@ class Tool {
                            1, kAddUsage, exitCode);
     if (!o) return exitCode;
     if (o->has("v") && o->has("ve")) return syntaxError(QStringLiteral("ADD"));
+    if (auto code = badName(*o)) return *code;
     const auto key = parseKey(o->positional[0]);
     if (!key) return fail(QString::fromLatin1(kBadKey));
 
@@ -578,6 +612,7 @@ class Tool {
         options(args, {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}, 1, kDeleteUsage, exitCode);
     if (!o) return exitCode;
     if (int(o->has("v")) + int(o->has("ve")) + int(o->has("va")) > 1) return syntaxError(QStringLiteral("DELETE"));
+    if (auto code = badName(*o)) return *code;
     const auto key = parseKey(o->positional[0]);
     if (!key) return fail(QString::fromLatin1(kBadKey));
     const bool force = o->has("f");
@@ -595,17 +630,22 @@ class Tool {
       }
     } else if (o->has("va")) {
       asked = force || confirm(QStringLiteral("Delete all values under the registry key %1 (Yes/No)?").arg(key->display()));
-      std::vector<Value> values;
-      if (asked) rc = readValues(r, k, values);
-      for (const Value& v : values) {
-        if (rc != reg::kSuccess) break;
-        rc = r.RegDeleteValueA(k, v.name);
+      if (asked) {
+        rc = r.runAtomically([&] {
+          std::vector<Value> values;
+          int32_t result = readValues(r, k, values);
+          for (const Value& v : values) {
+            if (result != reg::kSuccess) break;
+            result = r.RegDeleteValueA(k, v.name);
+          }
+          return result;
+        });
       }
     } else if (key->path.empty()) {
       rc = reg::kAccessDenied;  // a root is not deleted, nor emptied
     } else {
       asked = force || confirm(QStringLiteral("Delete the registry key %1 (Yes/No)?").arg(key->display()));
-      if (asked) rc = deleteTree(r, key->root, key->path);
+      if (asked) rc = r.runAtomically([&] { return deleteTree(r, key->root, key->path); });
     }
     r.RegCloseKey(k);
     if (!asked) return canceled();
@@ -640,13 +680,19 @@ class Tool {
     if (!key) return fail(QString::fromLatin1(kBadKey));
     const QString file = o->positional[1];
     Registry& r = registry_();
+    if (isStoreFile(r, file))
+      return fail(QStringLiteral("ERROR: Cannot export to %1: it is a file of the registry store itself.").arg(file));
     HKEY k = 0;
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
       return fail(rc);
     std::vector<RegFileSection> sections;
-    const int32_t rc = collect(r, k, key->display(), sections);
+    const int32_t rc = r.readAtomically([&] { return collect(r, k, key->display(), sections); });
     r.RegCloseKey(k);
     if (rc != reg::kSuccess) return fail(rc);
+    if (const QString name = unwritableName(sections); !name.isEmpty())
+      return fail(QStringLiteral("ERROR: Cannot export: %1 holds a line break or NUL, which a registry file "
+                                 "cannot carry. No file was written.")
+                      .arg(name));
     if (QFileInfo::exists(file) && !o->has("y") &&
         !confirm(QStringLiteral("File %1 already exists. Overwrite (Yes/No)?").arg(file)))
       return canceled();
@@ -663,7 +709,7 @@ class Tool {
     if (!o) return exitCode;
     QFile in(o->positional[0]);
     if (!in.open(QIODevice::ReadOnly)) return fail(QString::fromLatin1(kFileError));
-    const RegFileContent content = readRegFile(in.readAll());
+    const RegFileContent content = readRegFile(in);
     if (!content.error.isEmpty())
       return fail(QStringLiteral("ERROR: %1 is not a valid registry file: line %2: %3.")
                       .arg(o->positional[0])
@@ -676,32 +722,66 @@ class Tool {
       if (!key) return fail(QStringLiteral("ERROR: Invalid key name [%1].").arg(s.key));
       keys.push_back(*key);
     }
+    // All or nothing: a file that fails at its last section changes nothing.
     Registry& r = registry_();
-    for (size_t i = 0; i < keys.size(); ++i) {
-      const RegFileSection& s = content.sections[i];
-      const KeyPath& key = keys[i];
-      if (s.remove) {
-        const int32_t rc = key.path.empty() ? reg::kAccessDenied : deleteTree(r, key.root, key.path);
-        if (rc != reg::kSuccess && rc != reg::kFileNotFound) return fail(rc);
-        continue;
-      }
-      HKEY k = 0;
-      if (int32_t rc = r.RegCreateKeyA(key.root, key.path, &k); rc != reg::kSuccess) return fail(rc);
-      int32_t rc = reg::kSuccess;
-      for (const RegFileValue& v : s.values) {
-        if (v.remove) {
-          rc = r.RegDeleteValueA(k, v.name);
-          if (rc == reg::kFileNotFound) rc = reg::kSuccess;
-        } else {
-          rc = r.RegSetValueExA(k, v.name, 0, v.type, reinterpret_cast<const uint8_t*>(v.data.data()),
-                                static_cast<uint32_t>(v.data.size()));
+    QString failedKey;
+    const int32_t rc = r.runAtomically([&] {
+      for (size_t i = 0; i < keys.size(); ++i) {
+        if (int32_t result = applySection(r, content.sections[i], keys[i]); result != reg::kSuccess) {
+          failedKey = content.sections[i].key;
+          return result;
         }
-        if (rc != reg::kSuccess) break;
       }
-      r.RegCloseKey(k);
-      if (rc != reg::kSuccess) return fail(rc);
+      return reg::kSuccess;
+    });
+    if (rc == reg::kSuccess) return done();
+    if (!failedKey.isEmpty() && registry_().storeError().empty())
+      return fail(QStringLiteral("%1 Key [%2]; nothing was imported.").arg(errorText(rc), elided(failedKey)));
+    return fail(rc);
+  }
+
+  static int32_t applySection(Registry& r, const RegFileSection& s, const KeyPath& key) {
+    if (s.remove) {
+      const int32_t rc = key.path.empty() ? reg::kAccessDenied : deleteTree(r, key.root, key.path);
+      return rc == reg::kFileNotFound ? reg::kSuccess : rc;
     }
-    return done();
+    HKEY k = 0;
+    if (int32_t rc = r.RegCreateKeyA(key.root, key.path, &k); rc != reg::kSuccess) return rc;
+    int32_t rc = reg::kSuccess;
+    for (const RegFileValue& v : s.values) {
+      if (v.remove) {
+        rc = r.RegDeleteValueA(k, v.name);
+        if (rc == reg::kFileNotFound) rc = reg::kSuccess;
+      } else {
+        rc = r.RegSetValueExA(k, v.name, 0, v.type, reinterpret_cast<const uint8_t*>(v.data.data()),
+                              static_cast<uint32_t>(v.data.size()));
+      }
+      if (rc != reg::kSuccess) break;
+    }
+    r.RegCloseKey(k);
+    return rc;
+  }
+
+  // Whether `file` is the store's database or its -wal or -shm file, by
+  // identity when it exists and by name otherwise.
+  static bool isStoreFile(Registry& r, const QString& file) {
+    const std::string store = r.storeFile();
+    if (store.empty()) return false;
+    const QByteArray target = QFile::encodeName(file);
+    const QString targetPath = QFileInfo(QFileInfo(file).absolutePath()).canonicalFilePath() + QLatin1Char('/') +
+                               QFileInfo(file).fileName();
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+      const QByteArray part = QByteArray::fromStdString(store) + suffix;
+      struct stat a{}, b{};
+      if (::stat(target.constData(), &a) == 0 && ::stat(part.constData(), &b) == 0 && a.st_dev == b.st_dev &&
+          a.st_ino == b.st_ino)
+        return true;
+      const QString partName = QFile::decodeName(part);
+      const QString partPath = QFileInfo(QFileInfo(partName).absolutePath()).canonicalFilePath() + QLatin1Char('/') +
+                               QFileInfo(partName).fileName();
+      if (targetPath == partPath) return true;
+    }
+    return false;
   }
 
   const std::function<Registry&()>& registry_;

@@ -311,6 +311,70 @@ TEST_F(RegToolTest, ImportAppliesDeletions) {
   EXPECT_EQ(stored("Software\\Imp", "new"), "4");
 }
 
+TEST_F(RegToolTest, ExportRefusesNamesAFileCannotCarryAndWritesNothing) {
+  const struct {
+    const char* key;
+    const char* value;
+  } cases[] = {
+      // Imported, this key's section line would delete the settings key.
+      {"Software\\Case1\\Backup]\n[-HKEY_CURRENT_USER\\Software\\Vandr", "v"},
+      {"Software\\Case2\\Carriage\rReturn", "v"},
+      {"Software\\Case3", "line\nfeed"},
+      {"Software\\Case4", "carriage\rreturn"},
+  };
+  set("Software\\Vandr", "kept", reg::kString, "yes");
+  for (const auto& c : cases) {
+    set(c.key, c.value, reg::kString, "x");
+    const QString top = QStringLiteral("HKCU\\") + QString::fromLatin1(c.key).section(QLatin1Char('\\'), 0, 1);
+    const QString file = dir.filePath(QStringLiteral("refused.reg"));
+    Result r = wwreg({"export", top, file});
+    EXPECT_EQ(r.code, 1) << c.key;
+    EXPECT_EQ(r.err.rfind("ERROR: Cannot export: the ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("No file was written."), std::string::npos) << r.err;
+    EXPECT_FALSE(QFile::exists(file)) << c.key;
+  }
+  EXPECT_EQ(stored("Software\\Vandr", "kept"), "yes");
+}
+
+TEST_F(RegToolTest, ImportChangesNothingWhenAnySectionFails) {
+  set("Software\\Keep", "v", reg::kString, "old");
+  set("Software\\Doomed", "v", reg::kString, "here");
+  const std::string tooLong(256, 'k');
+  const QString file = dir.filePath(QStringLiteral("partial.reg"));
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Windows Registry Editor Version 5.00\r\n\r\n"
+          "[HKEY_CURRENT_USER\\Software\\Keep]\r\n\"v\"=\"new\"\r\n\r\n"
+          "[-HKEY_CURRENT_USER\\Software\\Doomed]\r\n\r\n"
+          "[HKEY_CURRENT_USER\\Software\\Fresh]\r\n\"x\"=dword:00000001\r\n\r\n");
+  f.write(("[HKEY_CURRENT_USER\\Software\\" + tooLong + "]\r\n").c_str());
+  f.close();
+  Result r = wwreg({"import", file});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("ERROR: The parameter is incorrect: a name is past the registry's limits", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(" Key [HKEY_CURRENT_USER\\Software\\kkkk"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("...]; nothing was imported.\n"), std::string::npos) << r.err;
+  EXPECT_EQ(stored("Software\\Keep", "v"), "old");
+  EXPECT_EQ(stored("Software\\Doomed", "v"), "here");
+  EXPECT_FALSE(keyExists("Software\\Fresh"));
+}
+
+TEST_F(RegToolTest, ExportRefusesTheStoreAndItsJournalFiles) {
+  set("Software\\Vandr", "kept", reg::kString, "yes");
+  const QString store = dir.filePath(QStringLiteral("registry.sqlite3"));
+  for (const QString& target : {store, store + "-wal", store + "-shm", dir.path() + "/./registry.sqlite3"}) {
+    Result r = wwreg({"export", "HKCU\\Software", target, "/y"});
+    EXPECT_EQ(r.code, 1) << target.toStdString();
+    EXPECT_EQ(r.err, "ERROR: Cannot export to " + target.toStdString() +
+                         ": it is a file of the registry store itself.\n");
+  }
+  platform::SqliteRegistry reopened(store);
+  HKEY k = 0;
+  ASSERT_EQ(reopened.RegOpenKeyA(reg::kCurrentUser, "Software\\Vandr", &k), reg::kSuccess);
+  reopened.RegCloseKey(k);
+  EXPECT_EQ(stored("Software\\Vandr", "kept"), "yes");
+}
+
 TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
   const QString bad = dir.filePath(QStringLiteral("bad.reg"));
   {
@@ -344,12 +408,20 @@ TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
       {{"import", dir.filePath(QStringLiteral("none.reg"))}, "ERROR: Error opening the file."},
       {{"import", bad}, "ERROR: Invalid key name [HKEY_NOWHERE\\x]."},
       {{"import", garbage}, "ERROR: " + garbage.toStdString() + " is not a valid registry file: line 1:"},
+      // As "?" these names would reach the unrelated key "??" set below.
+      {{"delete", "HKCU\\Software\\\u03a9\u20ac", "/f"},
+       "ERROR: The name \"HKCU\\Software\\\u03a9\u20ac\" has characters outside ISO 8859-1"},
+      {{"delete", "HKCU\\Software\\??", "/v", "\u20ac", "/f"}, "ERROR: The name \"\u20ac\" has characters outside"},
+      {{"add", "HKCU\\\u20ac", "/v", "a", "/d", "b"}, "ERROR: The name \"HKCU\\\u20ac\" has characters outside"},
+      {{"query", "HKCU\\Software\\??", "/v", "\u03a9"}, "ERROR: The name \"\u03a9\" has characters outside"},
   };
+  set("Software\\??", "?", reg::kString, "unrelated");
   for (const auto& c : cases) {
     Result r = wwreg(c.args);
     EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args.join(' ').toStdString();
   }
+  EXPECT_EQ(stored("Software\\??", "?"), "unrelated");
   // Export to a place that cannot be written.
   HKEY k = 0;
   ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, "Software", &k), reg::kSuccess);

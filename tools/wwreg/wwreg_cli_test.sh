@@ -74,6 +74,61 @@ expect 1
 expect 0 /?
 [[ "$out" == *"WWREG Operation"* ]] || fail "no usage for /?"
 
+# Names a .reg file cannot carry: the export is refused and writes nothing.
+expect 0 add 'HKCU\Software\Inject\Backup]'$'\n''[-HKEY_CURRENT_USER\Software\Vandr' /v v /d x
+expect 1 export 'HKCU\Software\Inject' "$WORK/inject.reg"
+[[ "$err" == "ERROR: Cannot export: the key name"* ]] || fail "export of a name with a line feed: $err"
+[ ! -e "$WORK/inject.reg" ] || fail "a refused export wrote a file"
+expect 0 query "$KEY"
+
+# The store and its journal files are never export targets.
+expect 1 export 'HKCU\Software' "$WAGEWISE_REGISTRY" /y
+[[ "$err" == *"it is a file of the registry store itself."* ]] || fail "export onto the store: $err"
+expect 0 query "$KEY"
+
+# Import: bounded lines, strict numbers, and all or nothing.
+expect 1 import /dev/zero
+[[ "$err" == *"line 1: the line is longer than 1048576 bytes."* ]] || fail "import /dev/zero: $err"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vandr\\Registry]\r\n"Count"=dword:+1\r\n' > "$WORK/sign.reg"
+expect 1 import "$WORK/sign.reg"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Vandr]\r\n\r\n[HKEY_CURRENT_USER\\Software\\%0300d]\r\n' 0 > "$WORK/partial.reg"
+expect 1 import "$WORK/partial.reg"
+[[ "$err" == *"nothing was imported." ]] || fail "failed import: $err"
+expect 0 query "$KEY" /v AppPath
+
+# Names outside ISO 8859-1 never reach another key as "?".
+expect 0 add 'HKCU\Software\??' /v v /d unrelated
+expect 1 delete 'HKCU\Software\Ω€' /f
+[[ "$err" == *"has characters outside ISO 8859-1"* ]] || fail "non-Latin-1 name: $err"
+expect 0 query 'HKCU\Software\??' /v v
+
+# Names past the platform's limits change nothing: a 10,000-key path leaves the store's size.
+size_before=$(stat -c %s "$WAGEWISE_REGISTRY")
+expect 1 add "HKCU$(printf '\\k%.0s' $(seq 10000))" /v v /d x
+[[ "$err" == *"past the registry's limits"* ]] || fail "a 10,000-key path: $err"
+[ "$(stat -c %s "$WAGEWISE_REGISTRY")" -le $((size_before + 8192)) ] || fail "the refused path grew the store"
+
+# A key of 20,000 values: listed and emptied in one pass each (the test's time limit holds them).
+{ printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Many]\r\n'
+  for i in $(seq 20000); do printf '"v%d"="%d"\r\n' "$i" "$i"; done; } > "$WORK/many.reg"
+expect 0 import "$WORK/many.reg"
+expect 0 query 'HKCU\Software\Many'
+[ "$(grep -c '^    v' <<< "$out")" -eq 20000 ] || fail "query of 20,000 values"
+expect 0 delete 'HKCU\Software\Many' /va /f
+expect 0 query 'HKCU\Software\Many'
+[ "$(grep -c '^    v' <<< "$out")" -eq 0 ] || fail "delete /va left values"
+
+# A store that cannot be used says why and names its file.
+touch "$WORK/plain"
+WAGEWISE_REGISTRY="$WORK/plain/sub/registry.sqlite3" "$WWREG" query 'HKCU\Software' >/dev/null 2>"$WORK/err"
+[ "$(cat "$WORK/err")" = "ERROR: cannot make the folder \"$WORK/plain/sub\" of the registry store \"$WORK/plain/sub/registry.sqlite3\": Not a directory." ] \
+  || fail "store in a folder that cannot be made: $(cat "$WORK/err")"
+WAGEWISE_REGISTRY=/dev/null "$WWREG" add 'HKCU\x' /v a /d b >/dev/null 2>"$WORK/err"
+[ "$(cat "$WORK/err")" = 'ERROR: the registry store "/dev/null" is not a regular file.' ] || fail "store on /dev/null: $(cat "$WORK/err")"
+chmod 644 "$WAGEWISE_REGISTRY"
+expect 0 query "$KEY"
+[ "$(stat -c %a "$WAGEWISE_REGISTRY")" = 600 ] || fail "a store others could read was not narrowed"
+
 # A store that is not a database is reported, never replaced.
 printf 'garbage that is not a store' > "$WORK/garbage.sqlite3"
 WAGEWISE_REGISTRY="$WORK/garbage.sqlite3" "$WWREG" add 'HKCU\x' /v a /d b >/dev/null 2>"$WORK/err"

@@ -1,0 +1,79 @@
+#include "platform/registry/store_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/registry/registry.h"
+
+namespace platform {
+namespace {
+
+std::string quoted(const QByteArray& path) { return "\"" + path.toStdString() + "\""; }
+
+bool lacksPermission(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+void narrowToOwner(const QByteArray& file) {
+  struct stat st{};
+  if (::stat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+      (st.st_mode & 077) != 0)
+    ::chmod(file.constData(), st.st_mode & 0700);
+}
+
+}  // namespace
+
+bool makeFolders(const QByteArray& dir) {
+  if (dir.isEmpty()) return true;
+  struct stat st{};
+  if (::stat(dir.constData(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  }
+  const int slash = dir.lastIndexOf('/');
+  if (slash > 0 && !makeFolders(dir.left(slash))) return false;
+  return ::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST;
+}
+
+int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error) {
+  if (create) {
+    const int slash = file.lastIndexOf('/');
+    const QByteArray dir = slash > 0 ? file.left(slash) : QByteArray();
+    if (!makeFolders(dir)) {
+      const int why = errno;
+      error = "cannot make the folder " + quoted(dir) + " of the registry store " + quoted(file) + ": " +
+              std::strerror(why);
+      return lacksPermission(why) ? reg::kAccessDenied : reg::kPathNotFound;
+    }
+    const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+      ::fchmod(fd, 0600);
+      ::close(fd);
+    } else if (errno != EEXIST) {
+      const int why = errno;
+      error = "cannot create the registry store " + quoted(file) + ": " + std::strerror(why);
+      return lacksPermission(why) ? reg::kAccessDenied : reg::kPathNotFound;
+    }
+  }
+  struct stat st{};
+  if (::stat(file.constData(), &st) != 0) {
+    const int why = errno;
+    error = "cannot open the registry store " + quoted(file) + ": " + std::strerror(why);
+    return lacksPermission(why) ? reg::kAccessDenied : why == ENOENT ? reg::kFileNotFound : reg::kPathNotFound;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = "the registry store " + quoted(file) + " is not a regular file";
+    return reg::kAccessDenied;
+  }
+  for (const char* suffix : {"", "-wal", "-shm"}) narrowToOwner(file + suffix);
+  if (::access(file.constData(), R_OK) != 0) {
+    error = "cannot read the registry store " + quoted(file) + ": " + std::strerror(errno);
+    return reg::kAccessDenied;
+  }
+  return reg::kSuccess;
+}
+
+}  // namespace platform
