@@ -123,7 +123,7 @@ TEST(GraphPlot, MonthPointsAndTheirTexts) {
   Graph g;
   g.figures.highest = 300;
   g.figures.months[5] = money(300);     // June
-  g.figures.months[11] = money(-12.5);  // December, below the bottom edge
+  g.figures.months[11] = money(-12.5);  // December, below the bottom edge, in the money style's brackets
   g.refresh({});
   ASSERT_EQ(g.plot.ScaleMax(), 325);
   const auto month = g.linesIn(graph::kMonthLineColor);
@@ -133,7 +133,7 @@ TEST(GraphPlot, MonthPointsAndTheirTexts) {
   const auto texts = g.area.of(Kind::Print);
   // "$300.00" is 42 units wide and 10 high: centred over the point, bottom on it.
   EXPECT_EQ(std::tuple(texts[5].text, texts[5].x1, texts[5].y1), std::tuple(QString("$300.00"), 225., 15.));
-  EXPECT_EQ(std::tuple(texts[11].text, texts[11].x1, texts[11].y1), std::tuple(QString("-$12.50"), 471., 328.));
+  EXPECT_EQ(std::tuple(texts[11].text, texts[11].x1, texts[11].y1), std::tuple(QString("($12.50)"), 468., 328.));
   EXPECT_EQ(g.plot.PenX(), 492);
   EXPECT_EQ(g.plot.PenY(), 338) << "337.5 to even";
 }
