@@ -2,6 +2,7 @@
 
 #include "core/fault.h"
 #include "coravel/settings/registry_settings.h"
+#include "platform/registry/name_text.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace coravel {
@@ -95,12 +96,12 @@ HKEY Declares::openKey(QString& path, uint32_t access, HKEY* root) {
   *root = ParseKey(path);
   if (*root == 0) return 0;
   HKEY key = 0;
-  lastResult_ = registry_.RegOpenKeyExA(*root, toCodePage(path), 0, access, &key);
+  lastResult_ = registry_.RegOpenKeyExA(*root, reg::nameFromText(path), 0, access, &key);
   return lastResult_ == reg::kSuccess ? key : 0;
 }
 
 void Declares::store(HKEY key, const QString& entry, uint32_t type, const QByteArray& data) {
-  lastResult_ = registry_.RegSetValueExA(key, toCodePage(entry), 0, type,
+  lastResult_ = registry_.RegSetValueExA(key, reg::nameFromText(entry), 0, type,
                                          reinterpret_cast<const uint8_t*>(data.constData()), uint32_t(data.size()));
 }
 
@@ -121,7 +122,7 @@ Value Declares::GetDWORDValue(QString& subkey, const QString& entry) {
   if (key.get() == 0) return kError;
   uint8_t b[4] = {0, 0, 0, 0};
   uint32_t type = 0, size = 4;
-  lastResult_ = registry_.RegQueryValueExA(key.get(), toCodePage(entry), nullptr, &type, b, &size);
+  lastResult_ = registry_.RegQueryValueExA(key.get(), reg::nameFromText(entry), nullptr, &type, b, &size);
   if (lastResult_ != reg::kSuccess) return kError;
   return Value(int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24));
 }
@@ -145,7 +146,7 @@ Value Declares::GetBinaryValue(QString& subkey, const QString& entry) {
   OpenKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
   if (root == 0) return {};
   if (key.get() == 0) return kError;
-  const std::string name = toCodePage(entry);
+  const std::string name = reg::nameFromText(entry);
   // First learn the size (this read's result does not matter), then read.
   uint8_t probe = 0;
   uint32_t type = 0, size = 1;
@@ -160,7 +161,7 @@ Value Declares::GetBinaryValue(QString& subkey, const QString& entry) {
 Value Declares::DeleteKey(QString& keyname) {
   HKEY root = ParseKey(keyname);
   if (root == 0) return {};
-  lastResult_ = registry_.RegDeleteKeyA(root, toCodePage(keyname));
+  lastResult_ = registry_.RegDeleteKeyA(root, reg::nameFromText(keyname));
   return {};
 }
 
@@ -171,7 +172,7 @@ Value Declares::GetStringValue(QString& subkey, const QString& entry) {
   if (key.get() == 0) return kError;
   std::string buffer(255, ' ');
   uint32_t type = 0, size = 255;
-  lastResult_ = registry_.RegQueryValueExA(key.get(), toCodePage(entry), nullptr, &type,
+  lastResult_ = registry_.RegQueryValueExA(key.get(), reg::nameFromText(entry), nullptr, &type,
                                            reinterpret_cast<uint8_t*>(buffer.data()), &size);
   if (lastResult_ != reg::kSuccess) return kError;
   // Blanks off both ends, then drop the last character: the NUL that ends
@@ -189,7 +190,7 @@ Value Declares::CreateKey(QString& subkey) {
   HKEY root = ParseKey(subkey);
   if (root == 0) return {};
   HKEY key = 0;
-  lastResult_ = registry_.RegCreateKeyA(root, toCodePage(subkey), &key);
+  lastResult_ = registry_.RegCreateKeyA(root, reg::nameFromText(subkey), &key);
   if (lastResult_ == reg::kSuccess) registry_.RegCloseKey(key);
   return {};
 }

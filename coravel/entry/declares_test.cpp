@@ -184,6 +184,20 @@ TEST_F(DeclaresTest, DeleteKeyFollowsTheStoreRuleForSubkeys) {
   EXPECT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\P", &key), reg::kFileNotFound);
 }
 
+// A name outside the code page names no key: as "?" it would reach another one.
+TEST_F(DeclaresTest, NamesOutsideTheCodePageReachNoOtherKey) {
+  QString lookalike = QStringLiteral("HKEY_CURRENT_USER\\Software\\??");
+  declares.CreateKey(lookalike);
+  setRaw("Software\\??", "V", reg::kString, "kept");
+  QString foreign = QString::fromUtf8("HKEY_CURRENT_USER\\Software\\\u03a9\u20ac");
+  declares.DeleteKey(foreign);
+  foreign = QString::fromUtf8("HKEY_CURRENT_USER\\Software\\\u03a9\u20ac");
+  declares.SetStringValue(foreign, "V", "lost");
+  foreign = QString::fromUtf8("HKEY_CURRENT_USER\\Software\\\u03a9\u20ac");
+  EXPECT_EQ(declares.GetStringValue(foreign, "V"), Value(QStringLiteral("Error")));
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\??", "V").second, QByteArray("kept"));
+}
+
 TEST(DeclaresErrorMsg, NamesTheKnownCodesAndNumbersTheRest) {
   EXPECT_EQ(Declares::ErrorMsg(2), QStringLiteral("Bad Key Name"));
   EXPECT_EQ(Declares::ErrorMsg(1010), QStringLiteral("Bad Key Name"));
