@@ -89,7 +89,7 @@ void RegistryModel::setValue(int key, const std::string& name, uint32_t type, co
       return;
     }
   }
-  keys_.at(key).values.push_back({lname, Value{name, type, data}});
+  keys_.at(key).values.emplace_back(lname, Value{name, type, data});
 }
 
 bool RegistryModel::deleteValue(int key, const std::string& name) {
