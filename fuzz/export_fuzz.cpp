@@ -54,6 +54,12 @@ void checkCsv(const std::string& bytes, const rowcast::ListModel& list) {
   }
 }
 
+std::string hex(const QString& text) {
+  std::string out;
+  for (QChar c : text) out += QStringLiteral("%1 ").arg(c.unicode(), 4, 16, QLatin1Char('0')).toStdString();
+  return out;
+}
+
 // Walks the page from the front; a text from the list may only hold
 // characters that cannot open or close markup, and entities of the four
 // escaped characters.
@@ -102,7 +108,9 @@ class PageReader {
   }
   void expectText(const QString& original, std::string_view lineEnd = {}) {
     const QString expected = fuzz::withoutLoneSurrogates(original) + QString::fromLatin1(lineEnd);
-    FUZZ_CHECK(text() == expected, "text differs before byte " + std::to_string(at_));
+    const QString got = text();
+    FUZZ_CHECK(got == expected, "text differs before byte " + std::to_string(at_) + ": read " + hex(got) +
+                                    ", expected " + hex(expected));
   }
   // The date line: any text without markup up to "->".
   void skipDate() {

@@ -5,7 +5,9 @@
 namespace fuzz {
 
 std::optional<QString> decodeUtf8(std::string_view bytes) {
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  // A text may begin with U+FEFF: it is a character here, not a mark to drop.
+  QStringDecoder decoder(QStringConverter::Utf8,
+                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
   QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
   if (decoder.hasError()) return std::nullopt;
   return text;
