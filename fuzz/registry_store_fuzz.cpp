@@ -62,6 +62,10 @@ Path path(fuzz::FuzzInput& in) {
   return p;
 }
 
+// Names holding a NUL are refused (87) once the handle is known good.
+bool hasNul(const std::string& name) { return name.find('\0') != std::string::npos; }
+bool hasNul(const Path& p) { return std::any_of(p.parts.begin(), p.parts.end(), [](const std::string& n) { return hasNul(n); }); }
+
 uint32_t grantedAccess(uint32_t asked) {
   uint32_t access = asked;
   if (access & (reg::kMaximumAllowed | reg::kGenericAll)) access |= reg::kKeyAllAccess;
@@ -146,6 +150,7 @@ class StoreFuzz {
     int32_t want = reg::kSuccess;
     int target = -1;
     if (base < 0) want = reg::kInvalidHandle;
+    else if (hasNul(p)) want = reg::kInvalidParameter;
     else if (!model_.exists(base)) want = reg::kKeyDeleted;
     else if ((target = model_.find(base, p.parts)) < 0) want = reg::kFileNotFound;
     expectResult(rc, want, "RegOpenKeyExA");
@@ -185,6 +190,7 @@ class StoreFuzz {
     int32_t want = reg::kSuccess;
     int target = -1;
     if (base < 0) want = reg::kInvalidHandle;
+    else if (hasNul(p)) want = reg::kInvalidParameter;
     else if (!model_.exists(base)) want = reg::kKeyDeleted;
     else if ((target = model_.find(base, p.parts)) < 0) {
       if (!create) want = reg::kFileNotFound;
@@ -210,6 +216,7 @@ class StoreFuzz {
                                                uint32_t(data.size()));
     int32_t want = handleResult(h, reg::kKeySetValue);
     const int key = model_.keyOf(conn_, h);
+    if (want == reg::kSuccess && hasNul(n)) want = reg::kInvalidParameter;
     if (want == reg::kSuccess && !model_.exists(key)) want = reg::kKeyDeleted;
     expectResult(rc, want, "RegSetValueExA");
     if (rc == reg::kSuccess) model_.setValue(key, n, type, data);
@@ -231,6 +238,7 @@ class StoreFuzz {
     int32_t want = handleResult(h, reg::kKeyQueryValue);
     const int key = model_.keyOf(conn_, h);
     const RegistryModel::Value* v = nullptr;
+    if (want == reg::kSuccess && hasNul(n)) want = reg::kInvalidParameter;
     if (want == reg::kSuccess) {
       v = model_.exists(key) ? model_.value(key, n) : nullptr;
       if (v == nullptr) want = model_.exists(key) ? reg::kFileNotFound : reg::kKeyDeleted;
@@ -259,6 +267,7 @@ class StoreFuzz {
     const int32_t rc = store()->RegDeleteValueA(h, n);
     int32_t want = handleResult(h, reg::kKeySetValue);
     const int key = model_.keyOf(conn_, h);
+    if (want == reg::kSuccess && hasNul(n)) want = reg::kInvalidParameter;
     if (want == reg::kSuccess) {
       if (!model_.exists(key)) want = reg::kKeyDeleted;
       else if (!model_.deleteValue(key, n)) want = reg::kFileNotFound;
@@ -278,6 +287,7 @@ class StoreFuzz {
     // of the checks: the order is the store's, so the branches stay apart.
     if (base < 0) want = reg::kInvalidHandle;
     else if (p.parts.empty() && base < RegistryModel::kRoots) want = reg::kAccessDenied;  // NOLINT(bugprone-branch-clone)
+    else if (hasNul(p)) want = reg::kInvalidParameter;
     else if (!model_.exists(base)) want = reg::kKeyDeleted;
     else if ((target = model_.find(base, p.parts)) < 0) want = reg::kFileNotFound;
     else if (!model_.key(target).children.empty()) want = reg::kAccessDenied;

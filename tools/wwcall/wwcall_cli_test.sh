@@ -86,6 +86,21 @@ has "$out" 'window: frmAbout "About Rowcast"'
 has "$out" 'control: lblVersion "Version 2.1.0"'
 [ -s "$WORK/shots/frmAbout.png" ] || fail "no picture of frmAbout"
 
+# The yearly graph over the bundled sample profiles: statistics, year and the
+# other-year warning as the window shows them.
+samples="$(cd "$(dirname "$0")/../../samples/profiles" && pwd)"
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:AppPath "s:$samples"
+expect 0 --snapshot "$WORK/shots" Coravel.ZuzirarRegistry ShowGraphfrm
+has "$out" 'window: frmGraph "Wagewise Yearly Graph"'
+has "$out" 'control: lblNetPayTotal2 "$43,558.54"'
+has "$out" 'control: lblHighestEarning2 "$4,412.43"'
+has "$out" 'control: lblLowEarning "$2,293.50"'
+has "$out" 'control: lblAverage2 "$3,629.00"'
+has "$out" 'control: lblYear "Year of: 2025"'
+has "$out" 'control: lblDetectedAnotherYear " Another Year detected in loaded Profiles - not graphed : 12/27/2024 : 12/31/2024"'
+has "$out" 'control: lblcount "3"'
+[ -s "$WORK/shots/frmGraph.png" ] || fail "no picture of frmGraph"
+
 # By-reference arguments are written back and printed after a fault too.
 expect 0 Coravel.Declares CreateKey 's:HKEY_CURRENT_USER\Software\X'
 expect 1 Coravel.Declares SetBinaryValue 's:HKEY_CURRENT_USER\Software\X' s:v s:
