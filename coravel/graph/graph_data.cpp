@@ -23,7 +23,8 @@ void GraphData::GetMonthDate(const ProfileTable& list) {
   const CellAmounts amounts(locale_);
   const int rows = list.itemCount();
   for (int item = 0; item < rows; ++item) {
-    const ProfileTable::Row row = list.row(item);
+    std::string_view row[ProfileTable::kTotalPayColumn + 1];
+    list.leadingCells(item, row, ProfileTable::kTotalPayColumn + 1);
     const std::string_view date = row[ProfileTable::kDateColumn];
     const int32_t year = dateYear(date);
     if (graphYear_ == 0) {

@@ -158,3 +158,32 @@ TEST(CellReading, YearAndMonthOfADate) {
 
 }  // namespace
 }  // namespace coravel
+
+namespace coravel {
+namespace {
+
+// The shipped sample tree, end to end: two jobs of 2025 and a few shifts of
+// December 2024 in an archive folder searched after the 2025 file.
+TEST(GraphData, SampleProfiles) {
+  ProfileTable list;
+  ProfileLoader loader(list);
+  loader.loadAppPath(QStringLiteral(SAMPLES_DIR "/profiles"));
+  EXPECT_EQ(loader.filesRead(), 3);
+  EXPECT_EQ(list.itemCount(), 320);
+  GraphData data(kUs);
+  data.GetMonthDate(list);
+  data.setHighestMonth(Money::fromDouble(data.GetHighestMonth()));
+  EXPECT_EQ(data.graphYear(), 2025);
+  EXPECT_EQ(data.anotherYearCaption(), QString::fromLatin1(kAnotherYearCaption) + " : 12/27/2024 : 12/31/2024");
+  EXPECT_EQ(data.monthTotal(1), money(2640.00));
+  EXPECT_EQ(data.monthTotal(8), money(3050.05));
+  EXPECT_EQ(data.GetHighestMonth(), 4412.43);
+  EXPECT_EQ(data.GetLowestMonth(), 2293.50);
+  const double ytd = data.GetColumnNetPay(list);
+  EXPECT_DOUBLE_EQ(ytd, 43558.54);
+  data.computeYearlyAverage(core::formatCurrency(ytd, kUs));
+  EXPECT_EQ(data.yearlyAverage(), Money::fromWhole(3629));
+}
+
+}  // namespace
+}  // namespace coravel

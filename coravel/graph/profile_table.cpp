@@ -41,21 +41,23 @@ std::string_view ProfileTable::recordText(int item, size_t* start) const {
 }
 
 ProfileTable::Row ProfileTable::row(int item) const {
+  Row cells;
+  leadingCells(item, cells.data(), kColumnCount);
+  return cells;
+}
+
+void ProfileTable::leadingCells(int item, std::string_view* cells, int count) const {
   size_t start = 0;
   const std::string_view text = recordText(item, &start);
   ProfileReader reader(text, start);
-  Row cells;
-  for (std::string_view& c : cells) c = reader.readField();
-  return cells;
+  for (int c = 0; c < count && c < kColumnCount; ++c) cells[c] = reader.readField();
 }
 
 std::string_view ProfileTable::cell(int item, int column) const {
   if (column < 0 || column >= kColumnCount) return {};
-  size_t start = 0;
-  const std::string_view text = recordText(item, &start);
-  ProfileReader reader(text, start);
-  for (int c = 0; c < column; ++c) reader.readField();
-  return reader.readField();
+  std::string_view cells[kColumnCount];
+  leadingCells(item, cells, column + 1);
+  return cells[column];
 }
 
 QString ProfileTable::cellText(int item, int column) const {

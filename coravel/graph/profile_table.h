@@ -35,6 +35,8 @@ class ProfileTable : public QAbstractTableModel {
   Row row(int item) const;
   // One cell; reads the record only as far as that cell.
   std::string_view cell(int item, int column) const;
+  // The first `count` cells of a row into `cells`, read in one pass.
+  void leadingCells(int item, std::string_view* cells, int count) const;
   QString cellText(int item, int column) const;
 
   // Appends one file's records, in order: `recordStarts` are where each
