@@ -126,6 +126,7 @@ class LayoutCapture : public platform::Printer {
     const float y = inner_.currentY() - inner_.textHeight(text);
     if (!text.isEmpty()) placed.push_back({text, x, y, inner_.page(), inner_.fontSize(), bold_, underline_});
   }
+  void beginDocument() override { inner_.beginDocument(); }
   void endDocument() override { inner_.endDocument(); }
 
   std::vector<Placed> placed;

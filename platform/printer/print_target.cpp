@@ -1,11 +1,22 @@
 #include "platform/printer/print_target.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <QPageLayout>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+
+#include "core/fault.h"
 
 namespace platform {
 
@@ -25,15 +36,66 @@ PrintTarget PrintTarget::choose(const QString& pdfPath) {
 }
 
 // In the user's documents folder, where people look for what they saved;
-// the temporary folder when there is none. Never over an existing file.
+// never a folder that other users share.
 QString PrintTarget::fallbackPdfPath() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::tempPath();
+  if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/Documents");
+  QDir().mkpath(folder);  // a folder that cannot be made fails the document, with its path
   const QString stem = folder + QStringLiteral("/Rowcast ") +
                        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
   QString path = stem + QStringLiteral(".pdf");
   for (int n = 2; QFileInfo::exists(path); ++n) path = stem + QStringLiteral(" (%1).pdf").arg(n);
   return path;
+}
+
+namespace {
+
+// The platform's file fault for a system error met opening a file.
+int32_t openFaultNumber(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return core::kPathNotFound;
+    case ENAMETOOLONG: return core::kBadFileNameOrNumber;
+    case ENOSPC:
+    case EDQUOT: return core::kDiskFull;
+    default: return core::kPathFileAccessError;
+  }
+}
+
+[[noreturn]] void refuseFile(const QString& path, int32_t number, const QString& reason) {
+  throw core::FaultError(number, QStringLiteral("Cannot print to %1: %2").arg(path, reason), QStringLiteral("Printer"));
+}
+
+}  // namespace
+
+void PrintTarget::checkWritable() const {
+  if (!isPdf()) return;
+  const QByteArray name = QFile::encodeName(pdfPath_);
+  // Without waiting: a FIFO by that name would hold the caller until a reader came.
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENXIO) refuseFile(pdfPath_, core::kPathFileAccessError, QStringLiteral("not a regular file"));  // a FIFO
+    refuseFile(pdfPath_, openFaultNumber(error), QString::fromLocal8Bit(std::strerror(error)));
+  }
+  struct stat status {};
+  const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  ::close(fd);
+  if (!regular) refuseFile(pdfPath_, core::kPathFileAccessError, QStringLiteral("not a regular file"));
+}
+
+// The trailer ends "startxref", the table's offset and "%%EOF"; a file cut
+// short or with a lost piece has no "xref" at that offset.
+bool PrintTarget::isPdfComplete() const {
+  QFile file(pdfPath_);
+  if (!file.open(QIODevice::ReadOnly) || file.size() < 32) return false;
+  file.seek(std::max<qint64>(0, file.size() - 64));
+  const QByteArray tail = file.readAll();
+  static const QRegularExpression trailer(QStringLiteral("startxref\\s+(\\d+)\\s+%%EOF\\s*$"));
+  const QRegularExpressionMatch match = trailer.match(QString::fromLatin1(tail));
+  if (!match.hasMatch()) return false;
+  const qint64 table = match.captured(1).toLongLong();
+  return table > 0 && table < file.size() && file.seek(table) && file.read(4) == "xref";
 }
 
 std::unique_ptr<QPrinter> PrintTarget::createDevice() const {

@@ -1,7 +1,8 @@
 #pragma once
 // Where a printed document goes, decided when the document starts: the PDF
 // file a caller or ROWCAST_PRINT_TO names, else the system's default printer,
-// else (no printer at all) a new PDF file whose path is reported.
+// else (no printer at all) a new PDF file in the user's documents folder,
+// whose path is reported.
 #include <QPrinter>
 #include <QString>
 #include <memory>
@@ -24,12 +25,25 @@ class PrintTarget {
   // must be told where the printout went.
   bool isFallback() const { return fallback_; }
 
+  // For a PDF target: makes sure the file can be written before a document
+  // starts, creating it when new. A path whose folder is missing or closed,
+  // or that names anything but a regular file (a device, a FIFO that would
+  // wait for a reader), throws core::FaultError saying why. Nothing for a
+  // printer.
+  void checkWritable() const;
+  // For a PDF target, once the document has ended: whether the file holds
+  // the whole document (its last cross-reference table sits where the
+  // trailer says), which a write failing part way never leaves.
+  bool isPdfComplete() const;
+
+  // A new file name in the user's documents folder, which is created when
+  // missing; never an existing file.
+  static QString fallbackPdfPath();
+
   static constexpr int kPdfDotsPerInch = 600;
   static constexpr double kMarginPoints = 18;  // a quarter inch
 
  private:
-  static QString fallbackPdfPath();
-
   QString pdfPath_;
   QString printerName_;
   bool fallback_ = false;

@@ -54,9 +54,15 @@ class Printer {
   // its top.
   virtual void print(const QString& text) = 0;
 
+  // Opens a document when none is open, so that a target which cannot be
+  // written refuses the job before anything is drawn; throws
+  // core::FaultError saying why. Drawing opens one all the same.
+  virtual void beginDocument() = 0;
+
   // Hands the open document to the printer (or closes its file). The next
   // text starts a new document on page 1; orientation and font stay. Does
-  // nothing when no document is open.
+  // nothing when no document is open. When the document could not be
+  // written whole, its partial file is removed and core::FaultError says so.
   virtual void endDocument() = 0;
 };
 
@@ -66,6 +72,7 @@ class Printer {
 // library that holds it is unloaded.
 Printer& printer();
 // Ends the process-wide printer's document; nothing when there is none.
+// Throws as endDocument() does.
 void endPrinterDocument();
 
 // The fault number and text of a refused setting.

@@ -1,7 +1,9 @@
 #include "platform/printer/qt_printer.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPageLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -16,7 +18,13 @@ QtPrinter::QtPrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {
   font_.setPointSizeF(size_);
 }
 
-QtPrinter::~QtPrinter() { endDocument(); }
+QtPrinter::~QtPrinter() {
+  try {
+    endDocument();
+  } catch (const core::FaultError&) {
+    // Already reported on standard error; a destructor has nobody to tell.
+  }
+}
 
 QPrinter& QtPrinter::device() const {
   if (!device_) {
@@ -79,20 +87,47 @@ const QtPrinter::FontMetrics& QtPrinter::metrics() const {
   return *metrics_;
 }
 
-float QtPrinter::textWidth(const QString& text) { return toTwips(metrics().metrics.horizontalAdvance(text)); }
+// Qt adds up advances in 32-bit fixed point, which wraps past about 33
+// million dots (a text of half a million characters at 600 dots an inch) and
+// would make a huge text look narrow. Long texts are measured in pieces and
+// summed here instead.
+float QtPrinter::textWidth(const QString& text) {
+  constexpr qsizetype kPiece = 256;  // under the limit even at 2160 points and 1200 dots an inch
+  const QFontMetricsF& measure = metrics().metrics;
+  double dots = 0;
+  for (qsizetype from = 0; from < text.size();) {
+    qsizetype length = std::min(kPiece, text.size() - from);
+    if (from + length < text.size() && text.at(from + length - 1).isHighSurrogate()) --length;  // keep pairs whole
+    dots += measure.horizontalAdvance(QStringView(text).mid(from, length).toString());
+    from += length;
+  }
+  return toTwips(dots);
+}
 
 float QtPrinter::textHeight(const QString&) { return metrics().lineHeight; }
 
-void QtPrinter::beginDocumentIfNone() {
+void QtPrinter::beginDocument() {
   if (painter_.isActive()) return;
-  if (!painter_.begin(&device())) {
+  QPrinter& paper = device();
+  try {
+    target_->checkWritable();
+  } catch (const core::FaultError& e) {
+    refuseDocument(e.fault());
+  }
+  if (!painter_.begin(&paper)) {
     const QString where = target_->isPdf() ? target_->pdfPath() : QStringLiteral("the printer");
-    std::fprintf(stderr, "Rowcast: cannot print to %s\n", qUtf8Printable(where));
-    device_.reset();  // try afresh with the next text
-    throw core::FaultError(core::kDeviceIoError, QStringLiteral("Printer"));
+    refuseDocument(core::Fault{core::kDeviceIoError, QStringLiteral("Cannot print to ") + where, QStringLiteral("Printer")});
   }
   painterFontStale_ = true;
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
+}
+
+void QtPrinter::refuseDocument(const core::Fault& fault) {
+  std::fprintf(stderr, "Rowcast: %s\n", qUtf8Printable(fault.description));
+  device_.reset();  // try afresh with the next document
+  target_.reset();
+  metrics_.reset();
+  throw core::FaultError(fault);
 }
 
 void QtPrinter::startNewPage() {
@@ -102,7 +137,7 @@ void QtPrinter::startNewPage() {
 }
 
 void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
-  beginDocumentIfNone();
+  beginDocument();
   painter_.save();
   painter_.setPen(QPen(QColor::fromRgb(colour), drawWidth_));
   painter_.drawLine(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
@@ -110,7 +145,7 @@ void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
 }
 
 void QtPrinter::print(const QString& text) {
-  beginDocumentIfNone();
+  beginDocument();
   const float lineHeight = textHeight(text);
   if (y_ + lineHeight > pageBottom_) {
     startNewPage();
@@ -128,17 +163,31 @@ void QtPrinter::print(const QString& text) {
 }
 
 void QtPrinter::endDocument() {
-  if (painter_.isActive()) {
-    painter_.end();
-    if (target_->isFallback())
-      std::fprintf(stderr, "Rowcast: no printer found; the printout is in %s\n", qUtf8Printable(target_->pdfPath()));
-  }
+  const bool written = finishPainting();
   if (target_) lastPdfPath_ = target_->pdfPath();
   device_.reset();
   target_.reset();
   metrics_.reset();
   page_ = 1;
   x_ = y_ = 0;
+  if (written) return;
+  // Checked to be a regular file when the document began.
+  if (!lastPdfPath_.isEmpty()) QFile::remove(lastPdfPath_);
+  const QString where = lastPdfPath_.isEmpty() ? QStringLiteral("the printer") : lastPdfPath_;
+  const core::Fault fault{core::kDeviceIoError, QStringLiteral("The printout could not be written to ") + where,
+                          QStringLiteral("Printer")};
+  std::fprintf(stderr, "Rowcast: %s\n", qUtf8Printable(fault.description));
+  throw core::FaultError(fault);
+}
+
+bool QtPrinter::finishPainting() {
+  if (!painter_.isActive()) return true;
+  if (!painter_.end()) return false;
+  if (!target_->isPdf()) return true;
+  if (!target_->isPdfComplete()) return false;
+  if (target_->isFallback())
+    std::fprintf(stderr, "Rowcast: no printer found; the printout is in %s\n", qUtf8Printable(target_->pdfPath()));
+  return true;
 }
 
 namespace {
@@ -164,7 +213,11 @@ ProcessPrinter& processPrinter() {
 // Runs while the application object is being destroyed, when fonts still
 // work; a document left open then would be lost.
 void endProcessDocument() {
-  if (processPrinter().printer) processPrinter().printer->endDocument();
+  try {
+    endPrinterDocument();
+  } catch (const core::FaultError&) {
+    // Already reported on standard error; the process is ending.
+  }
 }
 
 }  // namespace
@@ -179,6 +232,8 @@ Printer& printer() {
   return *process.printer;
 }
 
-void endPrinterDocument() { endProcessDocument(); }
+void endPrinterDocument() {
+  if (processPrinter().printer) processPrinter().printer->endDocument();
+}
 
 }  // namespace platform

@@ -1,14 +1,16 @@
 #pragma once
 // The printer on QPrinter + QPainter, drawn at the device's own resolution.
-// A document starts with the first line or text drawn and goes where
-// PrintTarget decides; it ends with endDocument() or when this object is
-// destroyed. Needs a QGuiApplication.
+// A document starts with beginDocument() or the first line or text drawn and
+// goes where PrintTarget decides; it ends with endDocument() or when this
+// object is destroyed. A document that cannot be opened or written is
+// reported once on standard error as well as thrown. Needs a QGuiApplication.
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <memory>
 #include <optional>
 
+#include "core/fault.h"
 #include "platform/printer/print_target.h"
 #include "platform/printer/printer.h"
 
@@ -41,6 +43,7 @@ class QtPrinter : public Printer {
   float textHeight(const QString& text) override;
   void line(float x1, float y1, float x2, float y2, QRgb colour) override;
   void print(const QString& text) override;
+  void beginDocument() override;
   void endDocument() override;
 
   // The PDF file of the open or last document; empty when it went to a printer.
@@ -56,7 +59,9 @@ class QtPrinter : public Printer {
   };
 
   QPrinter& device() const;  // set up for the next document on first use
-  void beginDocumentIfNone();
+  [[noreturn]] void refuseDocument(const core::Fault& fault);
+  // Closes the painter; false when the document was not written whole.
+  bool finishPainting();
   void startNewPage();
   const FontMetrics& metrics() const;
   void fontChanged();

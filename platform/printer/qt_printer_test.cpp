@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cmath>
 
 #include "core/fault.h"
@@ -51,6 +56,20 @@ TEST_F(QtPrinterTest, MeasuresWithTheFontsMetricsAtThePrintersResolution) {
   printer.setFontBold(false);
   EXPECT_NEAR(printer.textWidth(QStringLiteral("Grand Total")), 2 * regular, regular * 0.02);
   EXPECT_FALSE(QFile::exists(pdf())) << "measuring opens no document";
+}
+
+// Far past any page, a long text must still measure as long as it is.
+TEST_F(QtPrinterTest, AVeryLongTextMeasuresItsWholeWidth) {
+  QtPrinter printer(pdf());
+  for (float size : {8.0f, 12.0f, 48.0f}) {
+    printer.setFontSize(size);
+    printer.setFontBold(true);
+    const double one = printer.textWidth(QStringLiteral("0"));
+    for (int length : {1000, 600000}) {
+      const double width = printer.textWidth(QString(length, QLatin1Char('0')));
+      EXPECT_NEAR(width / (one * length), 1.0, 0.01) << size << " points, " << length << " characters";
+    }
+  }
 }
 
 TEST_F(QtPrinterTest, BreaksAPageWhenTheLineWouldRunBelowThePrintableArea) {
@@ -119,6 +138,76 @@ TEST_F(QtPrinterTest, AnUnwritableFileFailsEachTextAndLeavesNoDocumentOpen) {
   EXPECT_THROW(printer.print(QStringLiteral("lost")), core::FaultError);
   EXPECT_THROW(printer.print(QStringLiteral("lost")), core::FaultError);
   printer.endDocument();
+}
+
+// Found when the document begins, before anything is drawn, with the path
+// and the reason; the file system is left as it was.
+TEST_F(QtPrinterTest, ATargetThatCannotBeWrittenRefusesTheDocumentWithItsReason) {
+  const QString fifo = dir.filePath(QStringLiteral("fifo"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  struct Case {
+    QString path;
+    int32_t number;
+    QString reason;
+  };
+  for (const Case& c : {Case{dir.filePath(QStringLiteral("no/such/folder/out.pdf")), core::kPathNotFound,
+                             QStringLiteral("No such file or directory")},
+                        Case{QStringLiteral("/dev/full"), core::kPathFileAccessError, QStringLiteral("not a regular file")},
+                        Case{fifo, core::kPathFileAccessError, QStringLiteral("not a regular file")},
+                        Case{dir.path(), core::kPathFileAccessError, QStringLiteral("Is a directory")}}) {
+    SCOPED_TRACE(c.path.toStdString());
+    QtPrinter printer(c.path);
+    try {
+      printer.beginDocument();
+      ADD_FAILURE() << "the document began";
+    } catch (const core::FaultError& e) {
+      EXPECT_EQ(e.fault().number, c.number);
+      EXPECT_EQ(e.fault().description, QStringLiteral("Cannot print to %1: %2").arg(c.path, c.reason));
+    }
+    printer.endDocument();  // nothing open
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+// A file system that fills while the document is written: the file would be
+// a broken PDF, so it goes and the end says so.
+TEST_F(QtPrinterTest, ADocumentThatCannotBeWrittenWholeIsRemovedAndReported) {
+  QtPrinter printer(pdf());
+  printer.setFontSize(12);
+  for (int i = 0; i < 40; ++i) printer.print(QStringLiteral("line %1 of a document that will not fit").arg(i));
+  rlimit previous{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 2048;  // the document is several times larger
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool reported = false;
+  try {
+    printer.endDocument();
+  } catch (const core::FaultError& e) {
+    reported = true;
+    EXPECT_EQ(e.fault().description, QStringLiteral("The printout could not be written to ") + pdf());
+  }
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_TRUE(reported);
+  EXPECT_FALSE(QFile::exists(pdf())) << QFileInfo(pdf()).size();
+
+  printer.print(QStringLiteral("the next document"));
+  printer.endDocument();
+  EXPECT_EQ(pdfPages(pdf()).size(), 1) << "the printer recovers";
+}
+
+TEST_F(QtPrinterTest, WithoutAPrinterTheFileGoesToTheDocumentsFolderMadeWhenMissing) {
+  const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+  qputenv("HOME", dir.path().toUtf8());
+  qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+  const QString path = PrintTarget::fallbackPdfPath();
+  qputenv("HOME", home);
+  config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
+  EXPECT_TRUE(path.startsWith(dir.filePath(QStringLiteral("Documents/Rowcast ")))) << path.toStdString();
+  EXPECT_TRUE(path.endsWith(QStringLiteral(".pdf")));
+  EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("Documents"))).isDir());
 }
 
 TEST_F(QtPrinterTest, RowcastPrintToNamesTheFileWhenNoPathIsGiven) {

@@ -75,6 +75,13 @@ void RecordingPrinter::print(const QString& text) {
   y_ += lineHeight();
 }
 
+void RecordingPrinter::beginDocument() {
+  calls.append(QStringLiteral("StartDoc"));
+  if (!refusedDocument.isEmpty())
+    throw core::FaultError(core::kDeviceIoError, refusedDocument, QStringLiteral("Printer"));
+  startPageIfNone();
+}
+
 void RecordingPrinter::endDocument() {
   calls.append(QStringLiteral("EndDoc"));
   if (!pageOpen_) return;

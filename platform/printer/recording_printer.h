@@ -58,6 +58,7 @@ class RecordingPrinter : public Printer {
   float textHeight(const QString& text) override;
   void line(float x1, float y1, float x2, float y2, QRgb colour) override;
   void print(const QString& text) override;
+  void beginDocument() override;
   void endDocument() override;
 
   // The line height of the current font, as print() moves.
@@ -74,6 +75,9 @@ class RecordingPrinter : public Printer {
   QString fontName;
   // Texts whose print() fails, to exercise callers' error paths.
   QSet<QString> refusedTexts;
+  // When set, beginDocument() fails with this description (fault 57), as an
+  // unwritable target does.
+  QString refusedDocument;
 
  private:
   void startPageIfNone();

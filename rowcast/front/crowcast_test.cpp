@@ -63,6 +63,24 @@ TEST_F(CRowcastTest, PrintJobsReachThePrinterAndStayInOneOpenDocument) {
   EXPECT_TRUE(logLines(dir.path()).isEmpty());
 }
 
+TEST_F(CRowcastTest, APrintJobWhoseFileCannotBeWrittenIsRefusedAndLoggedOnce) {
+  const QString pdf = file("no/such/folder/printed.pdf");
+  qputenv("ROWCAST_PRINT_TO", pdf.toUtf8());
+  rowcast.setLvwToPrint(shifts());
+  const int16_t printed = rowcast.Tabulon(iPortrait);
+  const QString message = rowcast.LastErrorMsg();
+  const int16_t exported = rowcast.ExportListView(ePrinter);
+  platform::endPrinterDocument();
+  qunsetenv("ROWCAST_PRINT_TO");
+
+  EXPECT_EQ(printed, 1);
+  EXPECT_EQ(exported, 1);
+  EXPECT_EQ(message, QStringLiteral("Cannot print to %1: No such file or directory").arg(pdf));
+  const QList<QByteArray> lines = logLines(dir.path());
+  ASSERT_EQ(lines.size(), 8) << "one record a job";
+  EXPECT_EQ(lines[2], "=====Error Desc = " + message.toUtf8());
+}
+
 TEST_F(CRowcastTest, AFileFaultComesBackAsOneWithThePlatformTextAndOneLogRecord) {
   rowcast.setLvwToPrint(shifts());
   EXPECT_EQ(rowcast.ExportListView(eCSV), 1);  // no file name

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <future>
 
 #include "rowcast/front/clock_text.h"
 #include "rowcast/front/test_files.h"
@@ -67,6 +74,44 @@ TEST(ErrorHandlerTest, AFailingLogRaisesButTheQuietFormSwallowsIt) {
     EXPECT_EQ(e.fault().number, core::kPathNotFound);
   }
   log.handleErrorQuietly(core::Fault::fromNumber(5), QString(), QString());
+}
+
+// A FIFO or a device by the log's name takes no record and holds nobody up:
+// the fault path goes on at once with the log's own failure.
+TEST(ErrorHandlerTest, ALogThatIsNoRegularFileFailsAtOnceAndTakesNothing) {
+  QTemporaryDir dir;
+  const QString log = dir.filePath(QStringLiteral("rowcast.err"));
+  const QByteArray logName = QFile::encodeName(log);
+  struct Case {
+    const char* what;
+    bool fifo;
+    bool reader;
+  };
+  for (const Case& c : {Case{"FIFO nobody reads", true, false}, Case{"FIFO with a reader", true, true},
+                        Case{"link to /dev/null", false, false}}) {
+    SCOPED_TRACE(c.what);
+    QFile::remove(log);
+    ASSERT_EQ(c.fifo ? ::mkfifo(logName.constData(), 0600) : ::symlink("/dev/null", logName.constData()), 0);
+    const int reader = c.reader ? ::open(logName.constData(), O_RDONLY | O_NONBLOCK) : -1;
+    auto logged = std::async(std::launch::async, [&] {
+      try {
+        ErrorHandler(dir.path()).handleError(core::Fault::fromNumber(5), QString(), QString());
+        return 0;
+      } catch (const core::FaultError& e) {
+        return int(e.fault().number);
+      }
+    });
+    if (logged.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+      ADD_FAILURE() << "the log waited for a reader";
+      ::close(::open(logName.constData(), O_RDONLY));  // lets it go
+    }
+    EXPECT_EQ(logged.get(), core::kPathFileAccessError);
+    if (reader >= 0) {
+      char byte;
+      EXPECT_LE(::read(reader, &byte, 1), 0) << "a record went into the FIFO";
+      ::close(reader);
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "rowcast/front/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -90,11 +91,23 @@ struct HtmlEscape {
 OutputFile::OutputFile(const QString& path, Mode mode) {
   if (path.isEmpty() || path.contains(QChar(0))) throw core::FaultError(core::kBadFileNameOrNumber, kSource);
   const QByteArray name = QFile::encodeName(path);
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND : O_TRUNC);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND | O_NONBLOCK : O_TRUNC);
   fd_ = ::open(name.constData(), flags, 0666);
   if (fd_ < 0) throw openFault(errno);
+  if (mode == Mode::Append) keepOnlyRegularFile();
   buffer_ = std::make_unique<char[]>(kInitialCapacity);
   capacity_ = kInitialCapacity;
+}
+
+// Opened without waiting: a FIFO or device by the log's name must neither
+// hold the caller nor take the records.
+void OutputFile::keepOnlyRegularFile() {
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) || ::fcntl(fd_, F_SETFL, O_APPEND) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    throw core::FaultError(core::kPathFileAccessError, kSource);
+  }
 }
 
 OutputFile::~OutputFile() {

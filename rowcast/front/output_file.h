@@ -16,7 +16,9 @@ class OutputFile {
  public:
   enum class Mode { Replace, Append };
 
-  // Opens `path`, creating it; Replace empties an existing file, Append adds to it.
+  // Opens `path`, creating it; Replace empties an existing file, Append adds
+  // to it and takes only a regular file (anything else fails at once with
+  // 75, Path/File access error, without waiting for a reader).
   explicit OutputFile(const QString& path, Mode mode = Mode::Replace);
   // Writes the finished lines and closes when close() was not reached; errors
   // are ignored here, as the caller is already handling one.
@@ -52,6 +54,7 @@ class OutputFile {
   char* room(size_t bytes) { return capacity_ - used_ >= bytes ? buffer_.get() + used_ : grow(bytes); }
   char* grow(size_t bytes);
   void writeOut(size_t bytes);
+  void keepOnlyRegularFile();
 
   int fd_ = -1;
   bool writeFailed_ = false;

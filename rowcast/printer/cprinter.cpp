@@ -38,8 +38,22 @@ bool CPrinter::Rowcast() {
   // than leave the columns without places.
   if (!fitter.hasMeasured()) attempt([&] { fitter.measureColumns(ColumnFitter::kSmallestSize); });
 
+  if (!startDocument()) return false;
   PageRenderer(*list_, printer_, fitter.columnWidths(), locale_).render(title_, fileName_);
   return true;
+}
+
+// Once the layout is settled, the printer opens where the document goes; a
+// target it cannot write refuses the whole job here, before any line is lost.
+bool CPrinter::startDocument() {
+  try {
+    printer_.beginDocument();
+    return true;
+  } catch (const core::FaultError& e) {
+    errorHandler_.handleErrorQuietly(e.fault(), QStringLiteral("CPrinter::Rowcast"), QString());
+    lastErrorMsg_ = e.fault().description;
+    return false;
+  }
 }
 
 bool CPrinter::offerToTurnPage(ColumnFitter& fitter) {
@@ -68,6 +82,13 @@ bool CPrinter::offerToTurnPage(ColumnFitter& fitter) {
 }  // namespace rowcast
 
 int32_t RowcastEndDocument() {
-  rowcast::attempt([] { platform::endPrinterDocument(); });
-  return 0;
+  try {
+    platform::endPrinterDocument();
+    return 0;
+  } catch (const core::FaultError& e) {
+    rowcast::ErrorHandler().handleErrorQuietly(e.fault(), QStringLiteral("RowcastEndDocument"), QString());
+    return 1;
+  } catch (...) {
+    return 1;
+  }
 }

@@ -4,8 +4,9 @@
 // portrait page when nothing fits, then the title, the header line on every
 // page, the rows, the grand totals and the profile name. Once the list is
 // there, failing steps are skipped rather than reported (continue_on_error.h);
-// Rowcast() refuses only a missing list and a table too wide for either
-// orientation. The document is left open: the host ends it.
+// Rowcast() refuses only a missing list, a table too wide for either
+// orientation and a printer that cannot open its document (logged, with the
+// reason in LastErrorMsg). The document is left open: the host ends it.
 #include <QLocale>
 
 #include "platform/printer/printer.h"
@@ -20,7 +21,7 @@ class ColumnFitter;
 class CPrinter : public CPrint {
  public:
   // Prints on `printer` and asks its questions through `ui`; the error log in
-  // `logFolder` is kept for the interface but never written.
+  // `logFolder` takes only a refused document.
   explicit CPrinter(const QString& logFolder = ErrorHandler::libraryFolder(),
                     platform::Printer& printer = platform::printer(), platform::Ui& ui = platform::ui());
   ~CPrinter() override;
@@ -42,6 +43,8 @@ class CPrinter : public CPrint {
   // The rotate question and what follows it; false when the table does not
   // fit even on a turned page.
   bool offerToTurnPage(ColumnFitter& fitter);
+  // False, logged and with the message set, when the printer refuses.
+  bool startDocument();
 
   platform::Printer& printer_;
   platform::Ui& ui_;
@@ -59,5 +62,7 @@ class CPrinter : public CPrint {
 }  // namespace rowcast
 
 // Ends the document that Rowcast printed on the process's printer, for hosts
-// that load the library at run time (dlsym "RowcastEndDocument"). Returns 0.
+// that load the library at run time (dlsym "RowcastEndDocument"). Returns 0,
+// or 1 when the document could not be written (logged in the library's
+// folder; its partial file is gone).
 extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();

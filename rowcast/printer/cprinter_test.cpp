@@ -163,7 +163,24 @@ TEST(CPrinter, FailingStepsAreSkippedAndTheJobStillSucceedsUnlogged) {
   for (const char* text : {"one", "1", "two", "three", "3"}) EXPECT_EQ(job.find(QLatin1String(text)).size(), 1) << text;
   EXPECT_TRUE(job.find(QStringLiteral("2")).isEmpty());
   EXPECT_EQ(job.output.LastErrorMsg(), QString());
-  EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "the printer output never logs";
+  EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "skipped steps are not logged";
+}
+
+// After the rotate question turned the page, so the document starts in the
+// orientation it prints in; nothing is drawn on a refused one.
+TEST(CPrinter, APrinterThatCannotOpenItsDocumentRefusesTheJobWithItsReasonLoggedOnce) {
+  PrintJob job(listOfWidths({125, 125}));  // fits only on a turned page
+  job.ui.answers = {MsgAnswer::Yes};
+  job.printer.refusedDocument = QStringLiteral("Cannot print to /nowhere/out.pdf: No such file or directory");
+  EXPECT_FALSE(job.output.Rowcast());
+  EXPECT_EQ(job.output.LastErrorMsg(), job.printer.refusedDocument);
+  EXPECT_GT(job.printer.calls.indexOf(QStringLiteral("StartDoc")), job.printer.calls.indexOf(QStringLiteral("Orientation=2")));
+  EXPECT_TRUE(job.printer.printed.isEmpty());
+  EXPECT_TRUE(job.printer.lines.isEmpty());
+  const QList<QByteArray> log = test::logLines(job.logDir.path());
+  ASSERT_EQ(log.size(), 4);
+  EXPECT_EQ(log[1], "=====Error Number = 57");
+  EXPECT_EQ(log[2], "=====Error Desc = " + job.printer.refusedDocument.toUtf8());
 }
 
 }  // namespace

@@ -62,9 +62,11 @@ int registration(const QString& library, bool unregister) {
 
 // A library that prints keeps its document open between jobs; this host does
 // one job, so it ends the document (sends it to the printer, closes the PDF).
-void endPrintedDocument(void* library) {
+// False when the document could not be written; the library has said why.
+bool endPrintedDocument(void* library) {
   using EndDocument = int32_t (*)();
-  if (auto end = reinterpret_cast<EndDocument>(library ? dlsym(library, "RowcastEndDocument") : nullptr)) end();
+  auto end = reinterpret_cast<EndDocument>(library ? dlsym(library, "RowcastEndDocument") : nullptr);
+  return !end || end() == 0;
 }
 
 // Boxes go to standard error: the library reads this when it first shows one.
@@ -177,7 +179,7 @@ int main(int argc, char** argv) {
   }
   core::Value result;
   core::Fault fault = platform::callByName(*created.object, member, platform::CallKind::Method, values, result);
-  endPrintedDocument(created.library);
+  const bool documentWritten = endPrintedDocument(created.library);
   if (fault.isFault()) return reportFault(fault);
   std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
   for (size_t i = 0; i < values.size(); ++i)
@@ -189,5 +191,5 @@ int main(int argc, char** argv) {
     if (readFault.isFault()) return reportFault(readFault);
     std::printf("%s: %s\n", qUtf8Printable(name), qUtf8Printable(tools::formatValue(value)));
   }
-  return 0;
+  return documentWritten ? 0 : 1;
 }

@@ -100,9 +100,46 @@ has "$err" 'msgbox: Output Overflow: Unable to fit output to the page even after
 has "$out" 'result: i:1'
 has "$out" 'LastErrorMsg: s:""'
 
+# A cell far wider than any page is too wide at every size, however long.
+python3 - "$WORK/huge.json" <<'PY'
+import json, sys
+json.dump({"name": "lvwHuge", "columns": ["Note"], "rows": [["W" * 600000]]}, open(sys.argv[1], "w"))
+PY
+expect 0 --answer yes Rowcast.CRowcast --set "lvwToPrint=list:$WORK/huge.json" Tabulon i:1
+has "$err" 'msgbox: Output Overflow: Unable to fit output to the page even after rotating.  Please Adjust'
+has "$out" 'result: i:1'
+
 # Without a list: the message of the method.
 expect 0 Rowcast.CRowcast --then LastErrorMsg ExportListView i:7
 has "$out" 'LastErrorMsg: s:"List View Not Defined"'
+
+# Print jobs whose file cannot be written. A copy of the library keeps its
+# error log in this folder.
+mkdir "$WORK/lib" && cp "$ROWCAST" "$WORK/lib/" || fail "copying the library"
+expect 0 --register "$WORK/lib/$(basename "$ROWCAST")"
+python3 - "$WORK/long.json" <<'PY'
+import json, sys
+rows = [["2024-03-%02d" % (i % 28 + 1), "Cook", str(i)] for i in range(2000)]
+json.dump({"name": "lvwLong", "columns": ["Date", "Job", "Hours"], "rows": rows}, open(sys.argv[1], "w"))
+PY
+records=0
+for target in /dev/full "$WORK/no/such/folder/printed.pdf"; do
+  ROWCAST_PRINT_TO=$target expect 0 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/long.json" --then LastErrorMsg Tabulon i:1
+  has "$out" 'result: i:1'
+  grep -q "^LastErrorMsg: s:\"Cannot print to $target: " <<<"$out" || fail "no reason for $target: $out"
+  [ "$(wc -l <<<"$err")" -eq 1 ] || fail "more than one line on standard error for $target: $(head -3 <<<"$err")"
+  records=$((records + 4))
+  [ "$(grep -c . "$WORK/lib/rowcast.err")" -eq "$records" ] || fail "not one log record for $target"
+done
+[ ! -e "$WORK/no" ] || fail "a folder was made for a refused print job"
+# A file system that fills as the document ends (48 KB for a document of
+# about 90 KB): no broken file is left.
+( ulimit -f 48; trap '' XFSZ; ROWCAST_PRINT_TO="$WORK/full.pdf" expect 1 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/long.json" Tabulon i:1
+  has "$out" 'result: i:0'
+  has "$err" "Rowcast: The printout could not be written to $WORK/full.pdf"
+  exit "$failures" ) || failures=$((failures + 1))
+[ ! -e "$WORK/full.pdf" ] || fail "a partial printout was left"
+[ "$(grep -c . "$WORK/lib/rowcast.err")" -eq $((records + 4)) ] || fail "the failed end of the document was not logged"
 
 expect 0 --unregister "$ROWCAST"
 expect 1 Rowcast.CRowcast ExportListView i:1
