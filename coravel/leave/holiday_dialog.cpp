@@ -12,6 +12,7 @@
 #include "coravel/leave/leave_pictures.h"
 #include "coravel/leave/rate_box.h"
 #include "core/lenient_number.h"
+#include "core/no_round.h"
 #include "core/regional_format.h"
 #include "core/truth_text.h"
 #include "platform/ui/ui.h"
@@ -104,7 +105,7 @@ void HolidayDialog::load() {
   if (QAbstractButton* chosen = options_->checkedButton()) {
     showAmountFor(options_->id(chosen));
   } else {
-    showComputedRate(noRound(rateBox_->text()));
+    showComputedRate(core::noRound(rateBox_->text()));
   }
 }
 

@@ -125,6 +125,13 @@ TEST_F(HolidayDialogTest, WithoutAChoiceTheStoredRateItselfIsShownCut) {
   EXPECT_EQ(result(), "10.01");
 }
 
+// Read at 15 digits this rate would round up to 12.35.
+TEST_F(HolidayDialogTest, AStoredRateJustBelowACentIsNotRoundedUp) {
+  s.store("HolidaysPay", "12.34999999999999");
+  open();
+  EXPECT_EQ(result(), "12.34");
+}
+
 TEST_F(HolidayDialogTest, OnlyTheRateBoxFiltersKeys) {
   open();
   typeRate("1a-2");

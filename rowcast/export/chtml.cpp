@@ -1,9 +1,11 @@
 #include "rowcast/export/chtml.h"
 
 #include <QDateTime>
+#include <string>
 
 #include "rowcast/export/column_limit.h"
 #include "rowcast/front/clock_text.h"
+#include "rowcast/library_version.h"
 
 namespace rowcast {
 
@@ -47,9 +49,7 @@ void CHtml::write(OutputFile& file) {
 
 // The comment lines keep the single-dash marks that pages of earlier releases carry.
 void CHtml::writeHead(OutputFile& file) const {
-  const std::string version = std::to_string(kVersionMajor) + '.' + std::to_string(kVersionMinor) + '.' +
-                              std::to_string(kVersionRevision);
-  line(file, "<!-Created by Rowcast.DLL Version " + version + " ->");
+  line(file, std::string("<!-Created by Rowcast.DLL Version ") + kVersionText + " ->");
   const QDateTime now = QDateTime::currentDateTime();
   file.appendAscii("<!-Created on ");
   file.appendText(shortDateText(now.date()) + QStringLiteral(" at ") + timeText(now.time()));

@@ -11,11 +11,6 @@ class CHtml : public FileExport {
  public:
   explicit CHtml(const QString& logFolder = ErrorHandler::libraryFolder());
 
-  // The library release the page records.
-  static constexpr int kVersionMajor = 2;
-  static constexpr int kVersionMinor = 1;
-  static constexpr int kVersionRevision = 0;
-
  protected:
   void prepare() override;
   void write(OutputFile& file) override;

@@ -2,8 +2,10 @@
 
 #include <new>
 
+#include "platform/ui/qt_ui.h"
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
+#include "rowcast/front/frm_about.h"
 #include "rowcast/printer/cprinter.h"
 
 namespace rowcast {
@@ -90,8 +92,9 @@ void CRowcast::declareMembers() {
 }
 
 void CRowcast::about() {
-  throw core::FaultError(core::kMemberNotSupported,
-                         QStringLiteral("The about box is not available in this build of Rowcast."), kSource);
+  platform::ensureGuiApplication();
+  FrmAbout box;
+  box.exec();
 }
 
 int16_t CRowcast::Tabulon(int32_t orientation, const QString& fontToPrint, const QString& defaultTitle,

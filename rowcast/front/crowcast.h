@@ -21,6 +21,7 @@ class CRowcast : public platform::DispatchObject {
   void setLvwToPrint(std::shared_ptr<ListModel> list) { list_ = std::move(list); }
   QString LastErrorMsg() const { return lastErrorMsg_; }
 
+  // Shows the about box modal; returns when it is closed.
   void about();
   int16_t Tabulon(int32_t orientation, const QString& fontToPrint = QStringLiteral("Arial"),
                   const QString& defaultTitle = {}, int16_t fontSize = 12);
