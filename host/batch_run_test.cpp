@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "coravel/graph/graph_design.h"
+#include "core/twips.h"
 #include "host/host_test_support.h"
 #include "platform/printer/pdf_inspection.h"
 
@@ -84,7 +86,8 @@ TEST(BatchMode, WritesTheListThePrintoutAndThePicturesOfTheSamples) {
 
   // The graph window pictured at its own size.
   const QImage graph(QDir(out).filePath(QStringLiteral("frmGraph.png")));
-  EXPECT_EQ(graph.size(), QSize(7755 / 15, 5910 / 15));
+  EXPECT_EQ(graph.size(), QSize(core::twipsToPixels(coravel::graph_design::kClientWidth),
+                                 core::twipsToPixels(coravel::graph_design::kClientHeight)));
 }
 
 TEST(BatchMode, WithoutProfilesSaysSoAndFails) {

@@ -1,5 +1,6 @@
 #include "coravel/entry/library_windows.h"
 
+#include "coravel/graph/graph_dialog.h"
 #include "coravel/leave/holiday_dialog.h"
 #include "coravel/leave/pay_rate_dialog.h"
 #include "platform/registry/sqlite_registry.h"
@@ -40,6 +41,14 @@ SharedWindow::Factory payRateWindow(PayRateDesign (*design)()) {
   };
 }
 
+SharedWindow::Factory graphWindow() {
+  return [] {
+    platform::ensureGuiApplication();
+    return std::make_unique<DialogWindow<GraphDialog>>(
+        std::make_unique<GraphDialog>(platform::defaultRegistry(), platform::ui()));
+  };
+}
+
 class SharedLibraryWindows : public LibraryWindows {
  public:
   void show(WindowId id) override { windowFor(id).show(); }
@@ -58,7 +67,7 @@ class SharedLibraryWindows : public LibraryWindows {
   SharedWindow holidays_{QStringLiteral("frmHolidays"), holidayWindow()};
   SharedWindow sick_{QStringLiteral("frmSick"), payRateWindow(&sickDesign)};
   SharedWindow vacations_{QStringLiteral("frmVacations"), payRateWindow(&vacationDesign)};
-  SharedWindow graph_{QStringLiteral("frmGraph"), unavailableWindow(QStringLiteral("frmGraph"))};
+  SharedWindow graph_{QStringLiteral("frmGraph"), graphWindow()};
 };
 
 }  // namespace

@@ -156,6 +156,15 @@ TEST(CellReading, YearAndMonthOfADate) {
   }
 }
 
+TEST(CellReading, NoRegionalSettingsMeanUsEnglish) {
+  const QLocale saved;
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(regionalLocale(), kUs);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(regionalLocale().decimalPoint(), ",");
+  QLocale::setDefault(saved);
+}
+
 }  // namespace
 }  // namespace coravel
 

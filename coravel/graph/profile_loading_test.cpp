@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "coravel/graph/graph_data.h"
 #include "coravel/graph/profile_file_choice.h"
 #include "coravel/graph/profile_loader.h"
 #include "platform/ui/fake_ui.h"
+#include "rowcast/front/item_model_list.h"
 
 namespace coravel {
 namespace {
@@ -127,6 +129,28 @@ TEST(ProfileReading, FilesThatCannotBeReadAddNothingAndNeverWait) {
     EXPECT_EQ(loader.LoadLWGraph(list, path), LoadOutcome::NotReadable) << qPrintable(path);
   EXPECT_EQ(list.itemCount(), 0);
   EXPECT_EQ(loader.filesRead(), 0);
+}
+
+// Whatever a file holds, reading it and totalling its rows ends, and every
+// byte stays where it was.
+TEST(ProfileReading, BinaryFilesAndHugeFieldsAreReadAsText) {
+  QByteArray binary(1 << 20, Qt::Uninitialized);
+  uint32_t seed = 7;
+  for (char& c : binary) c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+  const QByteArray hugeField = QByteArray("01/05/2001,\"") + QByteArray(3 << 20, 'x') + "\"," + record("01/06/2001");
+  for (const QByteArray& text : {binary, hugeField}) {
+    Files files;
+    ProfileTable list;
+    ProfileLoader loader(list);
+    EXPECT_NE(loader.LoadLWGraph(list, files.write("p.dat", text)), LoadOutcome::NotReadable);
+    GraphData data(QLocale(QLocale::English, QLocale::UnitedStates));
+    data.GetMonthDate(list);
+    data.GetColumnNetPay(list);
+    qint64 cellBytes = 0;
+    for (int i = 0; i < list.itemCount(); ++i)
+      for (const std::string_view cell : list.row(i)) cellBytes += static_cast<qint64>(cell.size());
+    EXPECT_GT(cellBytes, text.size() / 2);
+  }
 }
 
 TEST(ProfileReading, LoadingTheSameFileTwiceListsItsRowsTwice) {
@@ -264,6 +288,12 @@ TEST(ProfileTable, ReadsAsATableModel) {
   EXPECT_EQ(headers.join(u','), "Date,Start,Finish,Worked,Regular,Overtime,Regular Pay,Overtime Pay,Total Pay,"
                                 "Deductions,Bonuses,Multi-Pay Rate,Lunch");
   EXPECT_EQ(list.data(list.index(0, 8)).toString(), "$1,087.50");
+  // Rowcast reads the same list through its item-model adapter.
+  const rowcast::ItemModelList asRowcastList(&list, QStringLiteral("ListViewGraph"));
+  EXPECT_EQ(asRowcastList.itemCount(), 1);
+  EXPECT_EQ(asRowcastList.columnHeaderText(12), "Lunch");
+  EXPECT_EQ(asRowcastList.itemText(0), "01/05/2001");
+  EXPECT_EQ(asRowcastList.subItemText(0, 7), "$1,087.50");
   list.clear();
   EXPECT_EQ(list.rowCount(), 0);
 }

@@ -1,0 +1,141 @@
+#include "coravel/graph/graph_dialog.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "coravel/graph/graph_plot.h"
+#include "coravel/graph/picture_box.h"
+#include "coravel/leave/test_settings.h"
+
+namespace coravel {
+namespace {
+
+// A profile file of one record per (date, total pay).
+void writeProfile(const QString& path, const QList<std::pair<const char*, const char*>>& rows) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  for (auto [date, pay] : rows)
+    file.write(QByteArray(date) + ",08:00,16:00,8,8,0," + pay + ",0," + pay + ",0,0,0,30\r\n");
+}
+
+class GraphDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    writeProfile(appPath() + "/jobs/a.dat", {{"01/05/2001", "100"}, {"01/20/2001", "50"}, {"02/03/2001", "25"}});
+    ts.store("AppPath", qPrintable(appPath()));
+  }
+  QString appPath() const { return ts.dir.filePath("profiles"); }
+
+  QString text(const char* label) const { return window().findChild<QLabel*>(label)->text(); }
+  QCheckBox* box(const char* name) const { return window().findChild<QCheckBox*>(name); }
+  GraphDialog& window() const { return *graph; }
+  void open() {
+    graph = std::make_unique<GraphDialog>(ts.registry, ts.ui);
+    graph->load();
+  }
+  // Pixels of the grid colour down one column of the drawing.
+  int gridPixelsInColumn(int x) const {
+    const QImage drawing = window().findChild<PictureBox*>("Graphic")->drawing().toImage();
+    int count = 0;
+    for (int y = 0; y < drawing.height(); ++y) count += drawing.pixel(x, y) == graph::kGridColor.rgb();
+    return count;
+  }
+
+  mutable test::TestSettings ts;
+  std::unique_ptr<GraphDialog> graph;
+};
+
+TEST_F(GraphDialogTest, OpensWithTheStoredOptionsLoadedFiguresAndEdgedFrames) {
+  ts.store("ShowHorizonal", "1");
+  ts.store("ShowVertical", "abc");
+  ts.store("ShowAverage", "1");
+  open();
+  EXPECT_TRUE(box("ckHorizontal")->isChecked());
+  EXPECT_FALSE(box("ckVertical")->isChecked());
+  EXPECT_TRUE(box("ckAverage")->isChecked());
+  EXPECT_EQ(QStringList({ts.stored("ShowHorizonal"), ts.stored("ShowVertical"), ts.stored("ShowAverage")}),
+            QStringList({"1", "abc", "1"}));
+  // Each box set on opening reloads as its click does: the file was read by
+  // the two reactions and by the opening's own search.
+  EXPECT_EQ(text("lblcount"), "3");
+  EXPECT_EQ(window().listViewGraph().itemCount(), 3);
+
+  EXPECT_EQ(text("lblNetPayTotal2"), "$175.00");
+  EXPECT_EQ(text("lblHighestEarning2"), "$150.00");
+  EXPECT_EQ(text("lblLowEarning"), "$25.00");
+  EXPECT_EQ(text("lblAverage2"), "$87.00");
+  EXPECT_EQ(text("lblYear"), "Year of: 2001");
+  EXPECT_FALSE(window().findChild<QLabel*>("lblDetectedAnotherYear")->isVisibleTo(graph.get()));
+  EXPECT_GT(gridPixelsInColumn(300), 0) << "horizontal grid drawn";
+  EXPECT_LT(gridPixelsInColumn(287), 50) << "no vertical grid line at x = 287";
+
+  for (const char* frame : {"Frame1", "Frame2"})
+    EXPECT_EQ(window().findChild<QGroupBox*>(frame)->property("SED_BORDERS").toInt(), 5) << frame;
+  window().close();
+  for (const char* frame : {"Frame1", "Frame2"})
+    EXPECT_FALSE(window().findChild<QGroupBox*>(frame)->property("SED_OLDPROC").isValid()) << frame;
+}
+
+TEST_F(GraphDialogTest, ChosenFilesReplaceTheListUntilAClickReloadsAppPath) {
+  open();
+  EXPECT_FALSE(box("ckVertical")->isChecked());
+  ASSERT_EQ(window().listViewGraph().itemCount(), 3);
+
+  const QString chosen = ts.dir.filePath("elsewhere/b.dat");
+  writeProfile(chosen, {{"03/01/2002", "40"}, {"12/31/2001", "60"}});
+  ts.ui.filesToChoose = {chosen};
+  QTest::mouseClick(window().findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  ASSERT_EQ(ts.ui.fileRequests.size(), 1);
+  EXPECT_EQ(ts.ui.fileRequests[0].title, "Select one or more files");
+  EXPECT_EQ(window().listViewGraph().itemCount(), 2);
+  EXPECT_EQ(text("lblYear"), "Year of: 2002");
+  EXPECT_EQ(text("lblNetPayTotal2"), "$100.00");
+  EXPECT_TRUE(text("lblDetectedAnotherYear").endsWith(" - not graphed : 12/31/2001"));
+  EXPECT_TRUE(window().findChild<QLabel*>("lblDetectedAnotherYear")->isVisibleTo(graph.get()));
+
+  QTest::mouseClick(box("ckVertical"), Qt::LeftButton, {}, QPoint(6, box("ckVertical")->height() / 2));
+  EXPECT_EQ(ts.stored("ShowVertical"), "1");
+  EXPECT_EQ(window().listViewGraph().itemCount(), 3);
+  EXPECT_EQ(text("lblYear"), "Year of: 2001");
+  EXPECT_FALSE(window().findChild<QLabel*>("lblDetectedAnotherYear")->isVisibleTo(graph.get()));
+  EXPECT_GT(gridPixelsInColumn(287), 200) << "vertical grid line at x = 287";
+
+  QTest::mouseClick(box("ckVertical"), Qt::LeftButton, {}, QPoint(6, box("ckVertical")->height() / 2));
+  EXPECT_EQ(ts.stored("ShowVertical"), "0");
+  EXPECT_LT(gridPixelsInColumn(287), 50);
+}
+
+TEST_F(GraphDialogTest, TheCountGrowsDuringALongLoadAndClosingEndsIt) {
+  for (int folder = 0; folder < 100; ++folder)
+    writeProfile(appPath() + QStringLiteral("/jobs/%1/p.dat").arg(folder, 3, 10, QChar('0')), {{"04/01/2001", "1"}});
+  graph = std::make_unique<GraphDialog>(ts.registry, ts.ui);
+  QStringList countsSeen;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    countsSeen.append(text("lblcount"));
+    if (text("lblcount").toInt() >= 10) window().close();
+  });
+  watch.start(0);
+  graph->load();
+  watch.stop();
+  EXPECT_TRUE(countsSeen.contains("1")) << "the window ran its events while it loaded";
+  const int read = text("lblcount").toInt();
+  EXPECT_GE(read, 10);
+  EXPECT_LT(read, 101) << "the load ended when the window closed";
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_EQ(window().exec(), QDialog::Rejected) << "not shown again";
+  EXPECT_FALSE(window().findChild<QGroupBox*>("Frame1")->property("SED_OLDPROC").isValid());
+}
+
+}  // namespace
+}  // namespace coravel
