@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/ui/modal_window.h"
 #include "platform/ui/qt_ui.h"
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
@@ -94,7 +95,7 @@ void CRowcast::declareMembers() {
 void CRowcast::about() {
   platform::ensureGuiApplication();
   FrmAbout box;
-  box.exec();
+  platform::showModal(box);  // headless: pictured or refused, never waiting for a user
 }
 
 int16_t CRowcast::Tabulon(int32_t orientation, const QString& fontToPrint, const QString& defaultTitle,
