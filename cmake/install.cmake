@@ -55,6 +55,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Wagewise component libraries, tools and d
 set(CPACK_PACKAGE_CONTACT "Wagewise developers <wagewise@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 # What the libraries and programs load; the host side's headers also want
 # the Qt and SQLite development packages, which a C++ host has anyway.

@@ -68,10 +68,14 @@ OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
                                            QStringLiteral("This Rowcast library cannot print on the host's printer"),
                                            QStringLiteral("Rowcast")}};
 
+  // The largest size Rowcast may choose. Below its own default of 12: a table
+  // that only just fits gives up the spare width it lacks column by column,
+  // so the sample's thirteen columns would touch; at 10 they keep some room.
+  constexpr int kFontSize = 10;
   const int32_t orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
   bind(&printer);
   OutputResult outcome = run(*rowcast_.object, QStringLiteral("Tabulon"),
-                             {Value(orientation), Value(QStringLiteral("Arial")), Value(title)});
+                             {Value(orientation), Value(QStringLiteral("Arial")), Value(title), Value(int32_t(kFontSize))});
   const bool written = end() == 0;
   bind(nullptr);
   if (outcome.succeeded() && !written)
