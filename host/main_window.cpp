@@ -49,6 +49,7 @@ MainWindow::MainWindow(ComponentSession& session, platform::Ui& ui, HostDialogs&
     table_->setColumnWidth(column, table_->fontMetrics().horizontalAdvance(coravel::ProfileTable::columnHeader(column)) + 24);
 
   storedValues_ = new LeavePayPanel;
+  storedValues_->setMinimumWidth(260);
   auto* splitter = new QSplitter;
   splitter->addWidget(table_);
   splitter->addWidget(storedValues_);
@@ -115,6 +116,7 @@ void MainWindow::openFolder(const QString& folder) {
   loader.setLetEventsRun([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   loader.loadAppPath(folder_);
   filesRead_ = loader.filesRead();
+  table_->resizeColumnsToContents();  // measures the first thousand rows or so, not a million
   QApplication::restoreOverrideCursor();
   storedValues_->refresh(coravel_);
   updateSummary();
