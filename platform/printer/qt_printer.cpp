@@ -100,6 +100,7 @@ const QtPrinter::FontMetrics& QtPrinter::metrics() const {
 float QtPrinter::textWidth(const QString& text) {
   constexpr qsizetype kPiece = 256;  // under the limit even at 2160 points and 1200 dots an inch
   const QFontMetricsF& measure = metrics().metrics;
+  if (text.size() <= kPiece) return toTwips(measure.horizontalAdvance(text));
   double dots = 0;
   for (qsizetype from = 0; from < text.size();) {
     qsizetype length = std::min(kPiece, text.size() - from);
