@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <cmath>
 
 #include "coravel/graph/cell_reading.h"
 #include "coravel/graph/graph_design.h"
@@ -133,10 +134,10 @@ void GraphDialog::createOptionsFrame() {
   ckHorizontal_ = addCheckBox(frame2_, design::kCheckBoxes[1]);
   ckVertical_ = addCheckBox(frame2_, design::kCheckBoxes[2]);
   // A change of state, by the user or by the opening code, is a click.
-  connect(ckAverage_, &QCheckBox::toggled, this, [this] { react([this] { optionClicked(Option::Average); }); });
-  connect(ckHorizontal_, &QCheckBox::toggled, this,
-          [this] { react([this] { optionClicked(Option::Horizontal); }); });
-  connect(ckVertical_, &QCheckBox::toggled, this, [this] { react([this] { optionClicked(Option::Vertical); }); });
+  const std::pair<QCheckBox*, const char*> options[] = {
+      {ckAverage_, kShowAverage}, {ckHorizontal_, kShowHorizontal}, {ckVertical_, kShowVertical}};
+  for (auto [box, setting] : options)
+    connect(box, &QCheckBox::toggled, this, [this, box, setting] { react([=, this] { optionClicked(box, setting); }); });
 }
 
 void GraphDialog::createGraphArea() {
@@ -192,19 +193,15 @@ void GraphDialog::runOpeningCode() {
 
 int GraphDialog::exec() { return closed_ ? QDialog::Rejected : QDialog::exec(); }
 
-// A stored option is a whole number; only 1 checks its box.
+// A stored option is read as a whole number; only 1 checks its box.
 bool GraphDialog::storedOption(const char* name) {
   const core::Value stored = settings_.readSetting(QLatin1String(name));
   const QString text = stored.isEmpty() ? QString() : stored.toText();
-  return core::readLenientNumber(text) == 1;
+  return std::nearbyint(core::readLenientNumber(text)) == 1;
 }
 
-void GraphDialog::optionClicked(Option option) {
-  QCheckBox* box = option == Option::Horizontal ? ckHorizontal_ : option == Option::Vertical ? ckVertical_ : ckAverage_;
-  const char* name = option == Option::Horizontal ? kShowHorizontal
-                     : option == Option::Vertical ? kShowVertical
-                                                  : kShowAverage;
-  settings_.writeSetting(QLatin1String(name), box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+void GraphDialog::optionClicked(QCheckBox* box, const char* setting) {
+  settings_.writeSetting(QLatin1String(setting), box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   ResetGraph();
   if (searchAppPath()) RefreshData();
 }

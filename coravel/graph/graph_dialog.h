@@ -59,7 +59,6 @@ class GraphDialog : public QDialog {
 
  private:
   class Figures;
-  enum class Option { Horizontal, Vertical, Average };
 
   void createControls();
   void createStatisticsFrame();
@@ -68,7 +67,9 @@ class GraphDialog : public QDialog {
   void createScaleAndMonthLabels();
 
   void runOpeningCode();
-  void optionClicked(Option option);
+  // A check box's reaction: store its state in `setting`, reload from
+  // AppPath, refresh.
+  void optionClicked(QCheckBox* box, const char* setting);
   void loadOtherProfiles();  // Command1
   void ResetGraph();
   void RefreshData();
