@@ -191,14 +191,18 @@ void MainWindow::print() {
 
 // The preview shows exactly what Tabulon draws: it paints on the preview's
 // own printer, and again on the real one when the user prints from there.
+std::unique_ptr<QPrintPreviewDialog> MainWindow::createPrintPreview(QPrinter& printer) {
+  setUpHostPrinter(printer);
+  auto preview = std::make_unique<QPrintPreviewDialog>(&printer, this);
+  preview->setWindowTitle(QStringLiteral("Print Preview"));
+  connect(preview.get(), &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* device) { printOn(*device); });
+  preview->resize(1000, 760);
+  return preview;
+}
+
 void MainWindow::printPreview() {
   QPrinter printer(QPrinter::HighResolution);
-  setUpHostPrinter(printer);
-  QPrintPreviewDialog preview(&printer, this);
-  preview.setWindowTitle(QStringLiteral("Print Preview"));
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* device) { printOn(*device); });
-  preview.resize(1000, 760);
-  preview.exec();
+  createPrintPreview(printer)->exec();
 }
 
 void MainWindow::openLibraryWindow(const QString& member) {

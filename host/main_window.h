@@ -12,6 +12,7 @@
 #include "platform/ui/ui.h"
 
 class QLabel;
+class QPrintPreviewDialog;
 class QPrinter;
 class QTableView;
 
@@ -34,6 +35,9 @@ class MainWindow : public QMainWindow {
   bool exportTo(RowcastClient::ExportType type, const QString& fileName);
   // Tabulon on `printer`; a failure is shown.
   bool printOn(QPrinter& printer);
+  // The print preview over `printer` (set up as for printing): its pages are
+  // painted by Tabulon, and printed by it again when the user prints.
+  std::unique_ptr<QPrintPreviewDialog> createPrintPreview(QPrinter& printer);
 
   const coravel::ProfileTable& shifts() const { return shifts_; }
   QString summaryText() const;

@@ -1,10 +1,14 @@
 // The demo host's window, headless: a folder opened fills the list and is
-// stored as AppPath; exports write their files or show LastErrorMsg.
+// stored as AppPath; exports write their files or show LastErrorMsg; the
+// print preview holds the pages that are printed.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QTableView>
 #include <QtTest/QTest>
 
@@ -12,6 +16,7 @@
 #include "host/host_test_support.h"
 #include "host/leave_pay_panel.h"
 #include "host/main_window.h"
+#include "platform/printer/pdf_inspection.h"
 #include "platform/ui/fake_ui.h"
 
 namespace host {
@@ -61,6 +66,20 @@ TEST(MainWindow, OpensAFolderAndExportsItsShiftsOrSaysWhyNot) {
     EXPECT_TRUE(written.readAll().startsWith(c.expectedStart)) << c.file;
   }
   EXPECT_TRUE(ui.boxes.isEmpty());
+
+  // The preview holds the pages that Tabulon prints on the same paper.
+  QPrinter previewPrinter(QPrinter::HighResolution);
+  std::unique_ptr<QPrintPreviewDialog> preview = window.createPrintPreview(previewPrinter);
+  auto* pages = preview->findChild<QPrintPreviewWidget*>();
+  ASSERT_NE(pages, nullptr);
+  pages->updatePreview();
+  QPrinter pdfPrinter(QPrinter::HighResolution);
+  pdfPrinter.setOutputFormat(QPrinter::PdfFormat);
+  pdfPrinter.setOutputFileName(test::testDir().filePath(QStringLiteral("preview-twin.pdf")));
+  pdfPrinter.setPageLayout(previewPrinter.pageLayout());
+  ASSERT_TRUE(window.printOn(pdfPrinter));
+  EXPECT_GE(pages->pageCount(), 2);
+  EXPECT_EQ(pages->pageCount(), platform::test::pdfPages(pdfPrinter.outputFileName()).size());
 
   // A file that cannot be written: the library's reason, in a box.
   dialogs.saveAs = QStringLiteral("/no/such/folder/shifts.csv");

@@ -15,6 +15,7 @@
 #include "coravel/entry/zuzirar_registry.h"
 #include "coravel/graph/graph_dialog.h"
 #include "platform/registry/sqlite_registry.h"
+#include "platform/ui/modal_window.h"
 
 using core::Value;
 
@@ -53,6 +54,7 @@ void whenOpened(std::function<void(coravel::GraphDialog&)> act) {
 }
 
 TEST(GraphWindow, ShowGraphfrmOpensTheGraphOverAppPathAndReturnsWhenClosed) {
+  platform::allowModalWithoutDisplay(true);  // the test closes the window itself
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   coravel::RegistrySettings settings{temporaryProcessStore()};
   const QString profiles = temporaryFolder().filePath(QStringLiteral("profiles"));
