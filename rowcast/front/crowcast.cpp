@@ -95,7 +95,7 @@ void CRowcast::declareMembers() {
 void CRowcast::about() {
   platform::ensureGuiApplication();
   FrmAbout box;
-  platform::showModal(box);  // headless: pictured or refused, never waiting for a user
+  platform::showModal(box);
 }
 
 int16_t CRowcast::Tabulon(int32_t orientation, const QString& fontToPrint, const QString& defaultTitle,

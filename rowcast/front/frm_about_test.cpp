@@ -53,7 +53,7 @@ TEST(FrmAbout, ControlsSitWhereTheDesignPutsThemWithTheirTexts) {
 
 // about opens the box modal and returns once Close is clicked.
 TEST(FrmAbout, AboutShowsTheBoxModalUntilClose) {
-  platform::allowModalWithoutDisplay(true);  // the test answers the box itself
+  platform::allowModalWithoutDisplay(true);  // the test clicks Close itself
   rowcast::CRowcast object;
   QString shown;
   QTimer::singleShot(0, [&shown] {
