@@ -129,7 +129,7 @@ void Batch::writeFiles(const QDir& dir, const QString& title) {
                                                                        {RowcastClient::eHtml, "list.html"}};
   for (const auto& [type, name] : exports) {
     const QString path = dir.filePath(QLatin1String(name));
-    const OutputResult result = rowcast_.exportList(type, path);
+    const OutputResult result = rowcast_.exportList(type, path, title);
     if (result.succeeded()) wrote(path);
     else failed(QLatin1String(name), result.reason());
   }

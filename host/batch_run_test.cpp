@@ -72,6 +72,10 @@ TEST(BatchMode, WritesTheListThePrintoutAndThePicturesOfTheSamples) {
   expected.sort();
   EXPECT_EQ(csvLines, expected);
 
+  QFile html(QDir(out).filePath(QStringLiteral("list.html")));
+  ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(html.readAll().contains("Wagewise Shifts 2025"));
+
   // The printout: the title, the header line on every page of rows, the grand total.
   const QStringList pages = platform::test::pdfPages(QDir(out).filePath(QStringLiteral("list.pdf")));
   ASSERT_GE(pages.size(), 2);

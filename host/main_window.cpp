@@ -141,7 +141,7 @@ QString MainWindow::printTitle() const {
 }
 
 bool MainWindow::exportTo(RowcastClient::ExportType type, const QString& fileName) {
-  const OutputResult result = rowcast_.exportList(type, fileName);
+  const OutputResult result = rowcast_.exportList(type, fileName, printTitle());
   if (!result.succeeded()) showOutputFailure(QStringLiteral("Export"), result);
   else statusBar()->showMessage(QStringLiteral("Wrote ") + fileName, 8000);
   return result.succeeded();

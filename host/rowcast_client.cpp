@@ -52,9 +52,11 @@ Function libraryCall(void* library, const char* name) {
 
 }  // namespace
 
-OutputResult RowcastClient::exportList(ExportType type, const QString& fileName) {
+OutputResult RowcastClient::exportList(ExportType type, const QString& fileName, const QString& title) {
   if (core::Fault fault = ensureCreated(); fault.isFault()) return OutputResult{1, {}, fault};
-  return run(*rowcast_.object, QStringLiteral("ExportListView"), {Value(int32_t(type)), Value(fileName)});
+  constexpr int32_t kPortrait = 1;  // the files have no pages; the argument only comes before the title
+  return run(*rowcast_.object, QStringLiteral("ExportListView"),
+             {Value(int32_t(type)), Value(fileName), Value(kPortrait), Value(QStringLiteral("Arial")), Value(title)});
 }
 
 OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {

@@ -34,7 +34,8 @@ class RowcastClient {
   // Creates the instance on first use and hands it `list` (lvwToPrint).
   core::Fault setList(std::shared_ptr<rowcast::ListModel> list);
 
-  OutputResult exportList(ExportType type, const QString& fileName);
+  // ExportListView; `title` heads the HTML page (empty: the list's name).
+  OutputResult exportList(ExportType type, const QString& fileName, const QString& title = {});
   // Tabulon on `printer`, in the orientation it is set to; the document is
   // ended (handed to the printer, or its PDF closed) before this returns.
   OutputResult printOn(QPrinter& printer, const QString& title);
