@@ -49,7 +49,6 @@ MainWindow::MainWindow(ComponentSession& session, platform::Ui& ui, HostDialogs&
     table_->setColumnWidth(column, table_->fontMetrics().horizontalAdvance(coravel::ProfileTable::columnHeader(column)) + 24);
 
   storedValues_ = new LeavePayPanel;
-  storedValues_->setMinimumWidth(260);
   auto* splitter = new QSplitter;
   splitter->addWidget(table_);
   splitter->addWidget(storedValues_);
