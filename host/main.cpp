@@ -91,6 +91,11 @@ int main(int argc, char** argv) {
 
   const bool headless = !options.batchDir.isEmpty() || !options.screenshot.isEmpty();
   if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (!headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr, "wagewise-demo: no display for the window; --batch OUTDIR works without one\n");
+    return host::kBatchUsage;
+  }
   // Without a window nobody answers a message box: the libraries print it on
   // standard error and take its default button.
   if (!options.batchDir.isEmpty()) qputenv("WAGEWISE_UI", "console");
