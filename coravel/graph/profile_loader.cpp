@@ -83,7 +83,7 @@ LoadOutcome ProfileLoader::loadFile(ProfileTable& list, const QByteArray& path) 
     text->truncate(static_cast<qsizetype>(listedEnd));  // the listed records end here
     text->squeeze();
   }
-  if (!recordStarts.empty()) list.appendRecords(std::move(*text), recordStarts);
+  if (!recordStarts.empty()) list.appendRecords(std::move(*text), std::move(recordStarts));
   if (abandoned) return LoadOutcome::NotProfile;
   ++filesRead_;
   if (filesReadChanged_) filesReadChanged_(filesRead_);

@@ -36,7 +36,7 @@ std::string_view ProfileTable::recordText(int item, size_t* start) const {
   auto after = std::upper_bound(files_.begin(), files_.end(), item,
                                 [](int row, const FileText& f) { return row < f.firstRow; });
   const FileText& file = *(after - 1);
-  *start = static_cast<size_t>(rowStarts_[static_cast<size_t>(item)]);
+  *start = static_cast<size_t>(file.recordStarts[static_cast<size_t>(item - file.firstRow)]);
   return std::string_view(file.bytes.constData(), static_cast<size_t>(file.bytes.size()));
 }
 
@@ -65,24 +65,26 @@ QString ProfileTable::cellText(int item, int column) const {
   return QString::fromLatin1(c.data(), static_cast<qsizetype>(c.size()));
 }
 
-void ProfileTable::appendRecords(QByteArray text, const std::vector<int64_t>& recordStarts) {
+void ProfileTable::appendRecords(QByteArray text, std::vector<int64_t> recordStarts) {
   // Row numbers are ints, as in every item model; rows past that are not listed.
-  const size_t room = static_cast<size_t>(INT_MAX) - rowStarts_.size();
-  const size_t count = std::min(recordStarts.size(), room);
-  if (count == 0) return;
-  const int first = itemCount();
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
+  const size_t room = static_cast<size_t>(INT_MAX - rowCount_);
+  if (recordStarts.size() > room) recordStarts.resize(room);
+  if (recordStarts.empty()) return;
+  const int first = rowCount_;
+  const int count = static_cast<int>(recordStarts.size());
+  beginInsertRows(QModelIndex(), first, first + count - 1);
   textBytes_ += text.size();
-  files_.push_back({std::move(text), first});
-  rowStarts_.insert(rowStarts_.end(), recordStarts.begin(), recordStarts.begin() + static_cast<ptrdiff_t>(count));
+  recordStarts.shrink_to_fit();
+  files_.push_back({std::move(text), first, std::move(recordStarts)});
+  rowCount_ += count;
   endInsertRows();
 }
 
 void ProfileTable::clear() {
   beginResetModel();
   files_.clear();
-  rowStarts_.clear();
-  rowStarts_.shrink_to_fit();
+  files_.shrink_to_fit();
+  rowCount_ = 0;
   textBytes_ = 0;
   ++generation_;
   endResetModel();

@@ -29,7 +29,7 @@ class ProfileTable : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-  int itemCount() const { return static_cast<int>(rowStarts_.size()); }
+  int itemCount() const { return rowCount_; }
   // The cells of a row as they stand in the file: bytes of ISO 8859-1, valid
   // until the list is cleared. Cells a short final record lacks are empty.
   Row row(int item) const;
@@ -41,7 +41,7 @@ class ProfileTable : public QAbstractTableModel {
 
   // Appends one file's records, in order: `recordStarts` are where each
   // begins in `text`. The list keeps the text for as long as it keeps the rows.
-  void appendRecords(QByteArray text, const std::vector<int64_t>& recordStarts);
+  void appendRecords(QByteArray text, std::vector<int64_t> recordStarts);
   // Removes every row and the texts they came from.
   void clear();
   // Counts the clears, so that a long load can tell the list was emptied
@@ -56,11 +56,12 @@ class ProfileTable : public QAbstractTableModel {
   struct FileText {
     QByteArray bytes;
     int firstRow = 0;
+    std::vector<int64_t> recordStarts;  // one per row, in row order
   };
   std::string_view recordText(int item, size_t* start) const;
 
   std::vector<FileText> files_;
-  std::vector<int64_t> rowStarts_;
+  int rowCount_ = 0;
   uint64_t generation_ = 0;
   int64_t textBytes_ = 0;
 };

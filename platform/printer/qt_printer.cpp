@@ -9,6 +9,7 @@
 
 #include "core/fault.h"
 #include "core/twips.h"
+#include "platform/printer/host_printer.h"
 #include "platform/ui/qt_ui.h"
 
 namespace platform {
@@ -28,8 +29,13 @@ QtPrinter::~QtPrinter() {
 
 QPrinter& QtPrinter::device() const {
   if (!device_) {
-    target_ = PrintTarget::choose(pdfPath_);
-    device_ = target_->createDevice();
+    if (QPrinter* host = hostPrinter(); host && pdfPath_.isEmpty()) {
+      target_.emplace();  // the host's device: it knows where its pages go
+      device_ = std::shared_ptr<QPrinter>(host, [](QPrinter*) {});
+    } else {
+      target_ = PrintTarget::choose(pdfPath_);
+      device_ = target_->createDevice();
+    }
     device_->setPageOrientation(orientation_ == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     dotsPerTwip_ = double(device_->resolution()) / core::kTwipsPerInch;
     metrics_.reset();

@@ -19,7 +19,8 @@ namespace platform {
 class QtPrinter : public Printer {
  public:
   // `pdfPath`: every document goes to this PDF file (tests, benchmarks);
-  // empty: PrintTarget chooses for each document.
+  // empty: the host's printer when one is bound (host_printer.h), else
+  // PrintTarget chooses for each document.
   explicit QtPrinter(QString pdfPath = {});
   ~QtPrinter() override;
   QtPrinter(const QtPrinter&) = delete;
@@ -70,7 +71,7 @@ class QtPrinter : public Printer {
 
   QString pdfPath_;
   mutable std::optional<PrintTarget> target_;
-  mutable std::unique_ptr<QPrinter> device_;
+  mutable std::shared_ptr<QPrinter> device_;  // ours, or a host's (not owned)
   QPainter painter_;
   QString lastPdfPath_;
 

@@ -1,0 +1,26 @@
+#pragma once
+// Batch mode, for machines without a display and for scripts: the profiles
+// of a folder listed and written through Rowcast as CSV, HTML and a
+// landscape PDF, and each library window pictured (the graph, the three
+// calculators, the about box). Every file written is printed as it is made,
+// then a one-line summary.
+#include <QString>
+#include <cstdio>
+
+#include "host/component_session.h"
+
+namespace host {
+
+struct BatchOptions {
+  QString outDir;
+  QString profilesDir;  // empty: the AppPath already stored
+};
+
+// Exit statuses.
+enum BatchStatus { kBatchDone = 0, kBatchNoProfiles = 1, kBatchUsage = 2, kBatchSomeFailed = 3 };
+
+// Paths and the summary go to `out`, failures to `err`. A window or output
+// that fails is reported and the others are still made (kBatchSomeFailed).
+int runBatch(ComponentSession& session, const BatchOptions& options, std::FILE* out, std::FILE* err);
+
+}  // namespace host

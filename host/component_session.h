@@ -1,0 +1,45 @@
+#pragma once
+// The host's way into the two libraries: the settings store and the
+// component layer, by ProgID, as any late-binding host does. The libraries
+// are registered in the store the first time they are needed.
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "core/fault.h"
+#include "core/value.h"
+#include "platform/component/object_host.h"
+#include "platform/registry/registry.h"
+
+namespace host {
+
+class ComponentSession {
+ public:
+  // `libraryDir` holds libcoravel2.so and librowcast.so.
+  ComponentSession(platform::Registry& store, QString storeName, QString libraryDir);
+
+  // Registers each library whose classes the store cannot create yet (first
+  // run, or a registration pointing at a library that is gone). Returns the
+  // libraries registered; a fault when one could not be.
+  core::Fault registerLibraries(QStringList* registered);
+
+  // Creates a class by its ProgID.
+  platform::CreatedObject create(const QString& progId);
+
+  // Calls a method of `object`; `args` come back with their write-backs.
+  static core::Fault call(platform::Dispatch& object, const QString& member, std::vector<core::Value>& args,
+                          core::Value* result = nullptr);
+
+  const QString& libraryDir() const { return libraryDir_; }
+
+ private:
+  platform::Registry& store_;
+  QString storeName_;
+  QString libraryDir_;
+};
+
+// The folder holding the libraries for a host at `executableDir`: its ../lib
+// (build tree and plain installs), or the install's own library folder.
+QString findLibraryDir(const QString& executableDir);
+
+}  // namespace host

@@ -1,0 +1,34 @@
+#pragma once
+// What the three calculators stored, read back from the settings store as
+// the host reads it, and the profile folder (AppPath).
+#include <QGroupBox>
+#include <QHash>
+
+class QLabel;
+
+namespace host {
+
+class CoravelClient;
+
+class LeavePayPanel : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit LeavePayPanel(QWidget* parent = nullptr);
+
+  // Reads every value again.
+  void refresh(CoravelClient& coravel);
+
+  // The text shown for a row (tests): "holiday", "sick", "vacation", "folder".
+  QString shown(const QString& row) const;
+
+ private:
+  QLabel* addRow(const QString& key, const QString& caption);
+
+  QHash<QString, QLabel*> rows_;
+};
+
+// "12.5 an hour, 8 hours a day": how a rate and hours read back.
+QString rateAndHours(const QString& rate, const QString& hours);
+
+}  // namespace host

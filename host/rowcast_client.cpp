@@ -1,0 +1,95 @@
+#include "host/rowcast_client.h"
+
+#include <dlfcn.h>
+
+#include <QPageLayout>
+
+namespace host {
+
+using core::Value;
+
+QString OutputResult::reason() const {
+  if (fault.isFault()) return QStringLiteral("%1 (error %2)").arg(fault.description).arg(fault.number);
+  return lastErrorMsg.isEmpty() ? QStringLiteral("The output could not be made.") : lastErrorMsg;
+}
+
+core::Fault RowcastClient::ensureCreated() {
+  if (rowcast_.object) return {};
+  rowcast_ = session_.create(QStringLiteral("Rowcast.CRowcast"));
+  return rowcast_.object ? core::Fault{} : rowcast_.fault;
+}
+
+core::Fault RowcastClient::setList(std::shared_ptr<rowcast::ListModel> list) {
+  if (core::Fault fault = ensureCreated(); fault.isFault()) return fault;
+  std::vector<Value> args{Value(std::shared_ptr<core::ValueObject>(std::move(list)))};
+  Value ignored;
+  return platform::callByName(*rowcast_.object, QStringLiteral("lvwToPrint"), platform::CallKind::PropertyPutRef, args,
+                              ignored);
+}
+
+namespace {
+
+OutputResult run(platform::Dispatch& rowcast, const QString& member, std::vector<Value> args) {
+  OutputResult outcome;
+  Value code;
+  outcome.fault = ComponentSession::call(rowcast, member, args, &code);
+  if (outcome.fault.isFault()) return outcome;
+  outcome.code = code.toInt32();
+  if (outcome.code != 0) {
+    std::vector<Value> none;
+    Value message;
+    if (!platform::callByName(rowcast, QStringLiteral("LastErrorMsg"), platform::CallKind::PropertyGet, none, message)
+             .isFault())
+      outcome.lastErrorMsg = message.toText();
+  }
+  return outcome;
+}
+
+template <typename Function>
+Function libraryCall(void* library, const char* name) {
+  return reinterpret_cast<Function>(library ? dlsym(library, name) : nullptr);
+}
+
+}  // namespace
+
+OutputResult RowcastClient::exportList(ExportType type, const QString& fileName, const QString& title) {
+  if (core::Fault fault = ensureCreated(); fault.isFault()) return OutputResult{1, {}, fault};
+  constexpr int32_t kPortrait = 1;  // the files have no pages; the argument only comes before the title
+  return run(*rowcast_.object, QStringLiteral("ExportListView"),
+             {Value(int32_t(type)), Value(fileName), Value(kPortrait), Value(QStringLiteral("Arial")), Value(title)});
+}
+
+OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
+  if (core::Fault fault = ensureCreated(); fault.isFault()) return OutputResult{1, {}, fault};
+  using BindPrinter = int32_t (*)(void*);
+  using EndDocument = int32_t (*)();
+  auto bind = libraryCall<BindPrinter>(rowcast_.library, "RowcastBindPrinter");
+  auto end = libraryCall<EndDocument>(rowcast_.library, "RowcastEndDocument");
+  if (!bind || !end)
+    return OutputResult{1, {}, core::Fault{core::kMemberNotSupported,
+                                           QStringLiteral("This Rowcast library cannot print on the host's printer"),
+                                           QStringLiteral("Rowcast")}};
+
+  // The largest size Rowcast may choose. Below its own default of 12: a table
+  // that only just fits gives up the spare width it lacks column by column,
+  // so the sample's thirteen columns would touch; at 10 they keep some room.
+  constexpr int kFontSize = 10;
+  const int32_t orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+  bind(&printer);
+  OutputResult outcome = run(*rowcast_.object, QStringLiteral("Tabulon"),
+                             {Value(orientation), Value(QStringLiteral("Arial")), Value(title), Value(int32_t(kFontSize))});
+  const bool written = end() == 0;
+  bind(nullptr);
+  if (outcome.succeeded() && !written)
+    outcome.fault = core::Fault{core::kDeviceIoError, QStringLiteral("The printout could not be written"),
+                                QStringLiteral("Rowcast")};
+  return outcome;
+}
+
+core::Fault RowcastClient::about() {
+  if (core::Fault fault = ensureCreated(); fault.isFault()) return fault;
+  std::vector<Value> none;
+  return ComponentSession::call(*rowcast_.object, QStringLiteral("about"), none);
+}
+
+}  // namespace host

@@ -1,0 +1,13 @@
+#pragma once
+// The one call through which a host that loads the library at run time
+// (dlsym "RowcastBindPrinter") has Rowcast print on a QPrinter of its own:
+// the printer its print dialog set up, or the one a print preview paints.
+#include <cstdint>
+
+// `qprinter` is a QPrinter* (nullptr: back to the library's own choice of
+// printer or PDF file). Documents started while it is bound are drawn on it;
+// a document still open is ended first. The host keeps the QPrinter alive
+// until it binds another or nullptr, and ends each document with
+// RowcastEndDocument. Returns 0, or 1 when the document that had to be ended
+// could not be written (logged as RowcastEndDocument logs it).
+extern "C" __attribute__((visibility("default"))) int32_t RowcastBindPrinter(void* qprinter);
