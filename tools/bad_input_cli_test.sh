@@ -64,6 +64,7 @@ run 0 "$WWCALL" Coravel.Declares GetStringValue "s:HKEY_CURRENT_USER\\Software\\
 has "$out" 'result: s:"Error"'
 run 0 "$WWCALL" Coravel.Declares CreateKey "s:HKEY_CURRENT_USER\\Software\\$LONG"
 run 1 "$WWREG" query "HKCU\\Software\\$LONG"
+has "$err" 'ERROR: '
 run 0 "$WWREG" query 'HKCU\Software'
 [[ "$out" != *kkkk* ]] || fail "a key past the limits was made"
 
