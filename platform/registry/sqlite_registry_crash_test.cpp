@@ -95,7 +95,7 @@ QByteArray fileBytes(const QString& path) {
 // ---- several processes on the same values ------------------------------------------
 
 constexpr int kProcesses = 4;
-constexpr int kSlots = 12;  // 3 keys x 4 value names, written by every process
+constexpr int kSlots = 6;  // 3 keys x 2 value names, written by every process
 
 std::string slotKey(int slot) { return "Software\\Mixed\\k" + std::to_string(slot % 3); }
 std::string slotName(int slot) { return "v" + std::to_string(slot / 3); }
@@ -128,7 +128,10 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
   uint32_t seen[kSlots][kProcesses] = {};  // newest seq seen per slot and writer
   for (int op = 0; op < operations; ++op) {
     const int slot = int(random() % kSlots);
-    if (random() % 3 == 0) {  // a write: create, set, close, as the settings writer does
+    // Runs of 50 writes and 100 reads, staggered between the processes, so
+    // that others commit while one reads on from its cache.
+    const bool writing = (op / 50 + who) % 3 == 0;
+    if (writing) {  // create, set, close, as the settings writer does
       HKEY k = 0;
       const uint32_t next = seq + 1;
       int32_t rc = registry.RegCreateKeyA(kHKCU, slotKey(slot), &k);
@@ -145,10 +148,16 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
       board.lastWrite[who][slot].store(seq);
       board.writes.fetch_add(1);
     } else {
+      // What every writer had acknowledged before the read began: a value of
+      // that writer must be at least as new (the read cache must not serve
+      // what another process has since replaced).
+      uint32_t acked[kProcesses];
+      for (int w = 0; w < kProcesses; ++w) acked[w] = board.lastWrite[w][slot].load();
+      std::this_thread::sleep_for(std::chrono::microseconds(50));  // a read run spans others' commits
       const std::string text = readText(registry, kHKCU, slotKey(slot), slotName(slot));
       board.reads.fetch_add(1);
-      if (text == "<rc 2>") {  // not written yet: fine only if this process never saw it
-        for (uint32_t s : seen[slot]) board.stale.fetch_add(s != 0);
+      if (text == "<rc 2>") {  // not written yet: fine only if nobody had written it
+        for (int w = 0; w < kProcesses; ++w) board.stale.fetch_add(seen[slot][w] != 0 || acked[w] != 0);
         continue;
       }
       if (text.rfind("<rc", 0) == 0) {
@@ -161,7 +170,7 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
         board.torn.fetch_add(1);
         continue;
       }
-      if (s < seen[slot][writer]) board.stale.fetch_add(1);
+      if (s < seen[slot][writer] || s < acked[writer]) board.stale.fetch_add(1);
       seen[slot][writer] = std::max(seen[slot][writer], s);
     }
   }
