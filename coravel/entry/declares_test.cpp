@@ -109,6 +109,39 @@ TEST_F(DeclaresTest, ReadersSayErrorForMissingKeysAndValues) {
   }
 }
 
+// A path of 1 MB, or one cut short by a NUL, reaches no key: readers say
+// "Error", writers change nothing, and nothing faults.
+TEST_F(DeclaresTest, PathsPastTheLimitsOrHoldingNulReachNoKey) {
+  setRaw("Software\\A", "v", reg::kString, "kept");
+  const QString huge = QStringLiteral("HKEY_CURRENT_USER\\Software\\") + QString(1 << 20, QLatin1Char('k'));
+  const QString nulPath = QStringLiteral("HKEY_CURRENT_USER\\Software\\A") + QChar(0) + QStringLiteral("B");
+  const QString nulName = QStringLiteral("v") + QChar(0) + QStringLiteral("x");
+  const std::pair<QString, QString> cases[] = {
+      {huge, "v"}, {nulPath, "v"}, {"HKEY_CURRENT_USER\\Software\\A", nulName}};
+  for (const auto& [original, name] : cases) {
+    QString path = original;
+    declares.CreateKey(path);
+    path = original;
+    declares.SetStringValue(path, name, "overwritten");
+    path = original;
+    declares.SetDWORDValue(path, name, 7);
+    for (auto read : {&Declares::GetStringValue, &Declares::GetDWORDValue, &Declares::GetBinaryValue}) {
+      path = original;
+      EXPECT_EQ((declares.*read)(path, name), Value(QStringLiteral("Error")));
+    }
+    path = original;
+    if (name == "v") declares.DeleteKey(path);
+  }
+  EXPECT_EQ(raw(reg::kCurrentUser, "Software\\A", "v"), std::make_pair(reg::kString, QByteArray("kept")));
+  platform::HKEY key = 0;
+  ASSERT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software", &key), reg::kSuccess);
+  char subkey[300];
+  uint32_t size = sizeof subkey;
+  EXPECT_EQ(store.registry.RegEnumKeyExA(key, 1, subkey, &size, nullptr, nullptr, nullptr, nullptr), reg::kNoMoreItems);
+  store.registry.RegCloseKey(key);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(DeclaresTest, StringReadTrimsBlanksAndRefusesLongValues) {
   setRaw("Software\\S", "lead", reg::kString, "   abc");
   setRaw("Software\\S", "nul", reg::kString, QByteArray("abc\0", 4));

@@ -108,6 +108,32 @@ TEST_F(ZuzirarRegistryTest, NamesOutsideTheCodePageReachNoOtherKey) {
   EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\??", "?"), Value("unrelated"));
 }
 
+// A path of 1 MB, or a name cut short by a NUL, must not reach the key or
+// value before the NUL: reads find nothing and writes change nothing.
+TEST_F(ZuzirarRegistryTest, PathsPastTheLimitsOrHoldingNulReachNoKey) {
+  setRaw("Software\\A", "v", reg::kString, "kept");
+  const QString huge = QStringLiteral("Software\\") + QString(1 << 20, QLatin1Char('k'));
+  const QString nulPath = QStringLiteral("Software\\A") + QChar(0) + QStringLiteral("B");
+  const QString nulName = QStringLiteral("v") + QChar(0) + QStringLiteral("x");
+  const std::pair<QString, QString> cases[] = {{huge, "v"}, {nulPath, "v"}, {"Software\\A", nulName}};
+  for (const auto& [path, name] : cases) {
+    settings.savekey(reg::kCurrentUser, path);
+    settings.savestring(reg::kCurrentUser, path, name, "overwritten");
+    settings.SaveDword(reg::kCurrentUser, path, name, 7);
+    EXPECT_TRUE(settings.getstring(reg::kCurrentUser, path, name).isEmpty());
+    EXPECT_EQ(settings.getdword(reg::kCurrentUser, path, name), 0);
+    settings.DeleteValue(reg::kCurrentUser, path, name);
+    if (path != "Software\\A") settings.DeleteKey(reg::kCurrentUser, path);
+  }
+  EXPECT_EQ(settings.getstring(reg::kCurrentUser, "Software\\A", "v"), Value("kept"));
+  platform::HKEY key = 0;
+  ASSERT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software", &key), reg::kSuccess);
+  char subkey[300];
+  uint32_t size = sizeof subkey;
+  EXPECT_EQ(store.registry.RegEnumKeyExA(key, 1, subkey, &size, nullptr, nullptr, nullptr, nullptr), reg::kNoMoreItems);
+  store.registry.RegCloseKey(key);
+}
+
 TEST_F(ZuzirarRegistryTest, DwordsDeletesAndKeys) {
   std::vector<Value> save{Value(kUser), Value("Software\\N"), Value("n"), Value(int32_t(-5))};
   EXPECT_TRUE(call("SaveDword", save).isEmpty());

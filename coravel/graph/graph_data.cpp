@@ -31,8 +31,13 @@ void GraphData::GetMonthDate(const ProfileTable& list) {
       graphYear_ = year;
     } else if (year != graphYear_) {
       anotherYearDetected_ = true;
-      anotherYearCaption_ += QLatin1String(" : ");
-      anotherYearCaption_ += QLatin1String(date.data(), static_cast<qsizetype>(date.size()));
+      if (anotherYearCaption_.size() < kMaxAnotherYearCaption) {
+        const auto room = static_cast<size_t>(kMaxAnotherYearCaption - anotherYearCaption_.size());
+        const std::string_view shown = date.substr(0, room);  // never copies a huge cell whole
+        anotherYearCaption_ += QLatin1String(" : ");
+        anotherYearCaption_ += QLatin1String(shown.data(), static_cast<qsizetype>(shown.size()));
+        anotherYearCaption_.truncate(kMaxAnotherYearCaption);
+      }
       continue;
     }
     // A Total Pay that is not an amount adds nothing, as it adds nothing to the Y-T-D total.

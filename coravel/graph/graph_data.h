@@ -15,6 +15,10 @@ namespace coravel {
 
 // lblDetectedAnotherYear's caption after a reset (the leading blank belongs to it).
 inline constexpr char kAnotherYearCaption[] = " Another Year detected in loaded Profiles - not graphed";
+// The label shows a line of it; past this many characters the caption stops
+// growing, so that a huge Date cell or an archive of other years cannot make
+// the window take seconds to paint.
+inline constexpr qsizetype kMaxAnotherYearCaption = 4096;
 
 class GraphData {
  public:
@@ -53,7 +57,8 @@ class GraphData {
   core::Money yearlyAverage() const { return yearlyAverage_; }
 
   bool anotherYearDetected() const { return anotherYearDetected_; }
-  // The reset caption followed by " : " and the Date of each row of another year.
+  // The reset caption followed by " : " and the Date of each row of another
+  // year, cut at kMaxAnotherYearCaption characters.
   const QString& anotherYearCaption() const { return anotherYearCaption_; }
 
   const QLocale& locale() const { return locale_; }

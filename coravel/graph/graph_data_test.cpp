@@ -65,6 +65,16 @@ TEST(GraphData, RowsOfAnotherYearAreReportedNotGraphed) {
   data.reset();
   EXPECT_FALSE(data.anotherYearDetected());
   EXPECT_EQ(data.anotherYearCaption(), " Another Year detected in loaded Profiles - not graphed");
+
+  // An archive of other years fills the caption up to its bound, no further.
+  std::vector<std::pair<const char*, const char*>> years(1000, {"12/31/2000", "1"});
+  years.insert(years.begin(), {"01/05/2001", "100"});
+  Rows archive(years);
+  data.reset();
+  data.GetMonthDate(archive.list);
+  EXPECT_EQ(data.anotherYearCaption().size(), kMaxAnotherYearCaption);
+  EXPECT_TRUE(data.anotherYearCaption().startsWith(QLatin1String(kAnotherYearCaption) + " : 12/31/2000 : 12/31/2000"));
+  data.reset();
   EXPECT_EQ(data.graphYear(), 0);
   EXPECT_EQ(data.monthTotal(1), Money());
 }

@@ -112,7 +112,16 @@ std::string joinFolded(const std::string& base, const std::vector<std::string_vi
   return out;
 }
 
-int32_t errorFromSqlite(int rc) {
+// A file that may not grow (quota, file size limit) is a full disk to the
+// caller as well. SQLite does not always keep the errno of a failed write,
+// but nothing it does after one succeeds in clearing it.
+int32_t errorFromSqlite(int rc, sqlite3* db) {
+  if ((rc & 0xff) == SQLITE_IOERR && db != nullptr) {
+    const int error = sqlite3_system_errno(db) != 0 ? sqlite3_system_errno(db)
+                      : rc == SQLITE_IOERR_WRITE    ? errno
+                                                    : 0;
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) return reg::kDiskFull;
+  }
   switch (rc & 0xff) {
     case SQLITE_READONLY:
     case SQLITE_PERM:
@@ -301,16 +310,16 @@ struct SqliteRegistry::Impl {
     if (int32_t rc = prepareStoreFile(file, mode == Mode::ReadWrite, storeError); rc != kSuccess) return rc;
     const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-    if (int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr); rc != SQLITE_OK) return errorFromSqlite(rc, db);
     sqlite3_busy_handler(db, &Impl::waitWhileBusy, this);
     readOnly = sqlite3_db_readonly(db, "main") == 1;
 
     // Look before writing anything: a file that is not our store is left alone.
     int64_t appId = 0, version = 0, tables = 0;
-    if (int rc = queryInt("PRAGMA application_id", appId); rc != SQLITE_OK) return errorFromSqlite(rc);
-    if (int rc = queryInt("PRAGMA user_version", version); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = queryInt("PRAGMA application_id", appId); rc != SQLITE_OK) return errorFromSqlite(rc, db);
+    if (int rc = queryInt("PRAGMA user_version", version); rc != SQLITE_OK) return errorFromSqlite(rc, db);
     if (int rc = queryInt("SELECT count(*) FROM sqlite_schema", tables); rc != SQLITE_OK)
-      return errorFromSqlite(rc);
+      return errorFromSqlite(rc, db);
     const bool ours = appId == kApplicationId && version == kSchemaVersion;
     const bool blank = appId == 0 && version == 0 && tables == 0;
     if (!ours && !blank) return kBadDb;
@@ -321,12 +330,12 @@ struct SqliteRegistry::Impl {
     if (blank && !readOnly) exec("PRAGMA auto_vacuum=INCREMENTAL");
     if (!readOnly) {
       std::string journal;
-      if (int rc = queryText("PRAGMA journal_mode", journal); rc != SQLITE_OK) return errorFromSqlite(rc);
+      if (int rc = queryText("PRAGMA journal_mode", journal); rc != SQLITE_OK) return errorFromSqlite(rc, db);
       if (journal != "wal") {
-        if (int rc = queryText("PRAGMA journal_mode=WAL", journal); rc != SQLITE_OK) return errorFromSqlite(rc);
+        if (int rc = queryText("PRAGMA journal_mode=WAL", journal); rc != SQLITE_OK) return errorFromSqlite(rc, db);
       }
     }
-    if (int rc = exec("PRAGMA synchronous=FULL"); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = exec("PRAGMA synchronous=FULL"); rc != SQLITE_OK) return errorFromSqlite(rc, db);
     if (blank) {
       if (int32_t rc = createSchema(); rc != kSuccess) return rc;
     }
@@ -353,7 +362,7 @@ struct SqliteRegistry::Impl {
 
   // Two processes may create the store at once: the second finds it made.
   int32_t createSchema() {
-    if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc);
+    if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc, db);
     int64_t appId = 0, tables = 0;
     int rc = queryInt("PRAGMA application_id", appId);
     if (rc == SQLITE_OK) rc = queryInt("SELECT count(*) FROM sqlite_schema", tables);
@@ -368,7 +377,7 @@ struct SqliteRegistry::Impl {
     if (rc == SQLITE_OK) rc = exec("COMMIT");
     if (rc != SQLITE_OK) {
       exec("ROLLBACK");
-      return errorFromSqlite(rc);
+      return errorFromSqlite(rc, db);
     }
     return kSuccess;
   }
@@ -401,7 +410,7 @@ struct SqliteRegistry::Impl {
     };
     for (const auto& [s, sql] : all) {
       const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s->stmt, nullptr);
-      if (rc != SQLITE_OK) return errorFromSqlite(rc);
+      if (rc != SQLITE_OK) return errorFromSqlite(rc, db);
     }
     return kSuccess;
   }
@@ -511,7 +520,7 @@ struct SqliteRegistry::Impl {
       if (rc != SQLITE_OK) exec("ROLLBACK");
     }
     noWait = false;
-    return rc == SQLITE_OK ? kSuccess : errorFromSqlite(rc);
+    return rc == SQLITE_OK ? kSuccess : errorFromSqlite(rc, db);
   }
 
   // ---- keys ------------------------------------------------------------------
@@ -537,7 +546,7 @@ struct SqliteRegistry::Impl {
       return kSuccess;
     }
     id = 0;
-    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc);
+    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc, db);
   }
 
   int32_t keyExistsInDb(int64_t id, bool& exists) {
@@ -545,7 +554,7 @@ struct SqliteRegistry::Impl {
     r.bind(1, id);
     const int rc = r.step();
     exists = rc == SQLITE_ROW;
-    return (rc == SQLITE_ROW || rc == SQLITE_DONE) ? kSuccess : errorFromSqlite(rc);
+    return (rc == SQLITE_ROW || rc == SQLITE_DONE) ? kSuccess : errorFromSqlite(rc, db);
   }
 
   // Whether the handle's key still exists: the same id still sits at its path
@@ -603,7 +612,7 @@ struct SqliteRegistry::Impl {
         v.type = static_cast<uint32_t>(r.int64(0));
         v.data.assign(r.blob(1));
       } else if (rc != SQLITE_DONE) {
-        return errorFromSqlite(rc);
+        return errorFromSqlite(rc, db);
       }
     }
     if (v.state != CachedValue::kPresent) {
@@ -635,7 +644,7 @@ struct SqliteRegistry::Impl {
   int32_t beginTransaction() {
     Run r((inTransaction ? savepoint : begin).stmt);
     const int rc = r.step();
-    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc);
+    return rc == SQLITE_DONE ? kSuccess : errorFromSqlite(rc, db);
   }
 
   int32_t commitTransaction() {
@@ -646,7 +655,7 @@ struct SqliteRegistry::Impl {
     }
     if (rc == SQLITE_DONE) return kSuccess;
     rollbackTransaction();
-    return errorFromSqlite(rc);
+    return errorFromSqlite(rc, db);
   }
 
   void rollbackTransaction() {
@@ -696,7 +705,7 @@ struct SqliteRegistry::Impl {
       if (found == 0) {
         Run r(insertKey.stmt);
         r.bind(1, int64_t(base.root)).bind(2, id).bind(3, part).bind(4, prefix);
-        if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc);
+        if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc, db);
         found = sqlite3_last_insert_rowid(db);
       }
       id = found;
@@ -720,12 +729,12 @@ struct SqliteRegistry::Impl {
       r.bind(1, target);
       const int rc = r.step();
       if (rc == SQLITE_ROW) return kAccessDenied;
-      if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+      if (rc != SQLITE_DONE) return errorFromSqlite(rc, db);
     }
     for (Statement* s : {&deleteKeyValues, &deleteKey}) {
       Run r(s->stmt);
       r.bind(1, target);
-      if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc);
+      if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc, db);
     }
     return kSuccess;
   }
@@ -867,7 +876,7 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
     rc = r.step();
   }
   d_->dropCache();
-  if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+  if (rc != SQLITE_DONE) return errorFromSqlite(rc, d_->db);
   return sqlite3_changes(d_->db) == 0 ? kKeyDeleted : kSuccess;
 }
 
@@ -902,7 +911,7 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
     rc = r.step();
   }
   d_->dropCache();
-  if (rc != SQLITE_DONE) return errorFromSqlite(rc);
+  if (rc != SQLITE_DONE) return errorFromSqlite(rc, d_->db);
   if (sqlite3_changes(d_->db) > 0) {
     d_->reclaimSpace();
     return kSuccess;
@@ -952,7 +961,7 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
     if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
     return alive ? reg::kNoMoreItems : kKeyDeleted;
   }
-  if (rc != SQLITE_ROW) return errorFromSqlite(rc);
+  if (rc != SQLITE_ROW) return errorFromSqlite(rc, d_->db);
   const auto n = static_cast<uint32_t>(found.size());
   if (*nameSize <= n) {
     *nameSize = n + 1;
@@ -1005,7 +1014,7 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
     if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
     return alive ? reg::kNoMoreItems : kKeyDeleted;
   }
-  if (rc != SQLITE_ROW) return errorFromSqlite(rc);
+  if (rc != SQLITE_ROW) return errorFromSqlite(rc, d_->db);
   const auto n = static_cast<uint32_t>(foundName.size());
   const bool nameFits = *nameSize > n;
   const bool dataFits = data == nullptr || *dataSize >= foundData.size();
@@ -1049,7 +1058,7 @@ int32_t SqliteRegistry::readAtomically(const std::function<int32_t()>& body) {
   if (d_->inTransaction) return body();
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();  // drops SQLite's pages if the header was rebuilt
-  if (int rc = d_->exec("BEGIN"); rc != SQLITE_OK) return errorFromSqlite(rc);
+  if (int rc = d_->exec("BEGIN"); rc != SQLITE_OK) return errorFromSqlite(rc, d_->db);
   bool exists = false;
   if (int32_t rc = d_->keyExistsInDb(1, exists); rc != kSuccess) {  // takes the snapshot
     d_->exec("ROLLBACK");

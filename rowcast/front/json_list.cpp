@@ -1,6 +1,7 @@
 #include "rowcast/front/json_list.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -79,6 +80,11 @@ std::shared_ptr<MemoryList> parseJsonList(const QByteArray& json, QString* error
 }
 
 std::shared_ptr<MemoryList> loadJsonList(const QString& path, QString* error) {
+  // A device or pipe might never end (or never begin): only files are read.
+  if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+    *error = QStringLiteral("%1: not a regular file").arg(path);
+    return nullptr;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     *error = QStringLiteral("%1: %2").arg(path, file.errorString());

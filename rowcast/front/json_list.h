@@ -12,6 +12,7 @@ namespace rowcast {
 
 // The list, or nullptr with `error` saying what is wrong and where.
 std::shared_ptr<MemoryList> parseJsonList(const QByteArray& json, QString* error);
+// A path that is not a regular file (a device, a pipe) is refused unread.
 std::shared_ptr<MemoryList> loadJsonList(const QString& path, QString* error);
 
 }  // namespace rowcast

@@ -87,6 +87,9 @@ TEST(ListModelTest, MalformedJsonIsRefusedWithTheReason) {
   QString error;
   EXPECT_EQ(loadJsonList(dir.filePath(QStringLiteral("missing.json")), &error), nullptr);
   EXPECT_TRUE(error.contains(QStringLiteral("missing.json"))) << error.toStdString();
+  // A device that never ends is refused, not read until memory runs out.
+  EXPECT_EQ(loadJsonList(QStringLiteral("/dev/zero"), &error), nullptr);
+  EXPECT_EQ(error, QStringLiteral("/dev/zero: not a regular file"));
 }
 
 }  // namespace
