@@ -9,6 +9,7 @@
 #include "core/fault.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
+#include "platform/registry/name_text.h"
 #include "platform/ui/fake_ui.h"
 
 namespace {
@@ -138,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(!registry.calls.empty());
   FUZZ_CHECK(registry.calls[0].root == root);
-  FUZZ_CHECK(registry.calls[0].path == coravel::toCodePage(rest));
+  FUZZ_CHECK(registry.calls[0].path == reg::nameFromText(rest));
   // Only the binary writer raises, and only for a value it cannot store.
   FUZZ_CHECK(finished || (which == 7 && (text.isEmpty() || text.size() > 32767)));
   return 0;

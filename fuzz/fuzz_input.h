@@ -53,7 +53,9 @@ class FuzzInput {
       if (b < 0xF0) {
         out += QChar(kAlphabet[b % kAlphabetSize]);
       } else {
-        out += QChar(char16_t(byte() | (byte() << 8)));
+        // Two statements: the order of the reads must not be left to the compiler.
+        const char16_t low = byte();
+        out += QChar(char16_t(low | (byte() << 8)));
       }
     }
     return out;

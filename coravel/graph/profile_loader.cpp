@@ -46,6 +46,8 @@ std::optional<QByteArray> readWholeFile(const QByteArray& path) {
 }
 
 bool holdsNotProfileMark(std::string_view text) {
+  // An empty field's view may have no data pointer, which memmem must not get.
+  if (text.size() < 4) return false;
   return ::memmem(text.data(), text.size(), "Inno", 4) != nullptr;
 }
 
