@@ -136,8 +136,11 @@ void GraphDialog::createOptionsFrame() {
   // A change of state, by the user or by the opening code, is a click.
   const std::pair<QCheckBox*, const char*> options[] = {
       {ckAverage_, kShowAverage}, {ckHorizontal_, kShowHorizontal}, {ckVertical_, kShowVertical}};
-  for (auto [box, setting] : options)
+  for (const auto& option : options) {
+    QCheckBox* box = option.first;
+    const char* setting = option.second;
     connect(box, &QCheckBox::toggled, this, [this, box, setting] { react([=, this] { optionClicked(box, setting); }); });
+  }
 }
 
 void GraphDialog::createGraphArea() {
