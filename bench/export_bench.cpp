@@ -82,7 +82,7 @@ struct PeakMemory {
     std::ofstream("/proc/self/clear_refs") << "5";
     startKiB = statusKiB("VmRSS:");
   }
-  double extraMiB() const { return (statusKiB("VmHWM:") - startKiB) / 1024.0; }
+  double extraMiB() const { return double(statusKiB("VmHWM:") - startKiB) / 1024.0; }
 };
 
 // Every case starts from the same state: no old file to truncate, and no
@@ -117,7 +117,7 @@ void exportList(benchmark::State& state, const char* name, const char* file) {
   }
   gPeakExtraMiB[name] = memory.extraMiB();
   state.counters["peak_extra_MiB"] = gPeakExtraMiB[name];
-  state.counters["MiB"] = QFileInfo(path(file)).size() / kMiB;
+  state.counters["MiB"] = double(QFileInfo(path(file)).size()) / kMiB;
 }
 
 void BM_Csv(benchmark::State& state) { exportList<rowcast::CCsv>(state, "csv", "rows.csv"); }
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
   gDir = &dir;
   const long beforeKiB = statusKiB("VmRSS:");
   gList = makeList();
-  std::printf("list of %d rows: %.0f MiB resident\n", kRows, (statusKiB("VmRSS:") - beforeKiB) / 1024.0);
+  std::printf("list of %d rows: %.0f MiB resident\n", kRows, double(statusKiB("VmRSS:") - beforeKiB) / 1024.0);
   benchmark::RunSpecifiedBenchmarks();
   printSummary();
   benchmark::Shutdown();

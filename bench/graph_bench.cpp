@@ -52,7 +52,7 @@ struct Seconds {
 double cpuSeconds() {
   rusage usage;
   getrusage(RUSAGE_SELF, &usage);
-  auto s = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  auto s = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
   return s(usage.ru_utime) + s(usage.ru_stime);
 }
 
@@ -113,13 +113,13 @@ int main(int argc, char** argv) {
   }
   qint64 bytes = 0;
   const std::vector<QString> files = profileFiles(root, &bytes);
-  std::printf("tree: %zu files, %.1f MiB\n", files.size(), bytes / kMiB);
+  std::printf("tree: %zu files, %.1f MiB\n", files.size(), double(bytes) / kMiB);
 
   // The load's peak memory, measured first, before any other case has grown the heap.
   std::ofstream("/proc/self/clear_refs") << "5";
   const long rssBefore = statusKiB("VmRSS:");
   const Loaded first = loadAndTotal(root);
-  const double peakMiB = (statusKiB("VmHWM:") - rssBefore) / 1024.0;
+  const double peakMiB = double(statusKiB("VmHWM:") - rssBefore) / 1024.0;
   std::printf("loaded: %d files, %d rows, year %d, months total %s\n", first.files, first.rows, first.year,
               qPrintable(first.total.toPlainText()));
 
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
 
   std::printf("\n%-36s %9s %9s %10s\n", "case", "wall s", "CPU s", "MiB/s");
   auto line = [&](const char* name, Seconds s) {
-    std::printf("%-36s %9.3f %9.3f %10.1f\n", name, s.wall, s.cpu, bytes / kMiB / s.wall);
+    std::printf("%-36s %9.3f %9.3f %10.1f\n", name, s.wall, s.cpu, double(bytes) / kMiB / s.wall);
   };
   line("(a) read files whole (floor)", floorSeconds);
   line("(b) python csv.reader", pythonSeconds);
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
 
   const double vsPython = pythonSeconds.wall / oursSeconds.wall;
   const double vsFloor = oursSeconds.wall / floorSeconds.wall;
-  const double memoryRatio = peakMiB / (bytes / kMiB);
+  const double memoryRatio = peakMiB / (double(bytes) / kMiB);
   std::printf("\nfaster than python csv.reader: %.1fx wall, %.1fx CPU (target >= 10x)  %s\n", vsPython,
               pythonSeconds.cpu / oursSeconds.cpu, vsPython >= 10 ? "met" : "MISSED");
   std::printf("slower than the floor:         %.1fx wall, %.1fx CPU (target <= 10x)  %s\n", vsFloor,

@@ -155,7 +155,7 @@ void BM_CPrinter10k(benchmark::State& state) {
     if (!printWithCPrinter(printer, gSmall)) state.SkipWithError("the job did not fit as expected");
     record("CPrinter 10k", seconds(start));
   }
-  state.counters["KiB"] = QFileInfo(path("cprinter-10k.pdf")).size() / 1024.0;
+  state.counters["KiB"] = double(QFileInfo(path("cprinter-10k.pdf")).size()) / 1024.0;
 }
 
 QString htmlTable(const rowcast::MemoryList& list) {
@@ -183,7 +183,7 @@ void BM_QTextDocument10k(benchmark::State& state) {
     document.print(device.get());
     record("QTextDocument 10k", seconds(start));
   }
-  state.counters["KiB"] = QFileInfo(path("qtextdocument-10k.pdf")).size() / 1024.0;
+  state.counters["KiB"] = double(QFileInfo(path("qtextdocument-10k.pdf")).size()) / 1024.0;
 }
 
 void BM_CPrinter100k(benchmark::State& state) {
@@ -193,7 +193,7 @@ void BM_CPrinter100k(benchmark::State& state) {
     if (!printWithCPrinter(printer, gLarge)) state.SkipWithError("the job did not fit as expected");
     record("CPrinter 100k", seconds(start));
   }
-  state.counters["KiB"] = QFileInfo(path("cprinter-100k.pdf")).size() / 1024.0;
+  state.counters["KiB"] = double(QFileInfo(path("cprinter-100k.pdf")).size()) / 1024.0;
 }
 
 // The floor of workload 2: the texts CPrinter placed, drawn at the same
@@ -237,7 +237,7 @@ void BM_QPainterFloor100k(benchmark::State& state) {
     painter.end();
     record("QPainter floor 100k", seconds(start));
   }
-  state.counters["KiB"] = QFileInfo(path("floor-100k.pdf")).size() / 1024.0;
+  state.counters["KiB"] = double(QFileInfo(path("floor-100k.pdf")).size()) / 1024.0;
 }
 
 // Not a target: what measuring every cell once at one size costs, the work

@@ -39,7 +39,7 @@ QStringList rowsOf(const ProfileTable& list) {
 struct Files {
   QTemporaryDir dir;
   QString write(const QString& relative, const QByteArray& bytes) {
-    const QString path = dir.filePath(relative);
+    QString path = dir.filePath(relative);
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));

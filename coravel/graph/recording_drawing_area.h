@@ -44,7 +44,7 @@ class RecordingDrawingArea : public DrawingArea {
     currentX_ = 0;
     currentY_ += kTextHeight;
   }
-  double textWidth(const QString& text) const override { return kCharWidth * text.size(); }
+  double textWidth(const QString& text) const override { return kCharWidth * double(text.size()); }
   double textHeight(const QString&) const override { return kTextHeight; }
   void cls() override {
     ops.append({Kind::Cls, 0, 0, 0, 0, QColor(), QString()});

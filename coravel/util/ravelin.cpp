@@ -50,7 +50,7 @@ void Ravelin::declareMembers() {
               int16_t next = int16_t(a[3].int32());
               const int16_t result = splitAtSeparator(chaine, a[1].text(), tableau, next);
               a[0] = chaine;
-              a[2] = std::move(tableau);
+              a[2] = tableau;
               a[3] = int32_t(next);
               return Value(int32_t(result));
             });
@@ -60,7 +60,7 @@ void Ravelin::declareMembers() {
               QStringList fields = textArrayOf(a[2]);
               const int32_t highest = splitAtDelimiters(a[0].text(), delimiters, fields);
               a[1] = delimiters;
-              a[2] = std::move(fields);
+              a[2] = fields;
               return Value(highest);
             });
   addMethod(QStringLiteral("scramb"), {byVal("strString", text)}, [](Args& a) { return Value(scramble(a[0].text())); });

@@ -256,7 +256,8 @@ TEST(Ravelin, TxtDcryptTakesEveryStrengthPlusOneCharacter) {
 double threadCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_THREAD, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 TEST(Ravelin, TimedPauseWaitsWholeSecondsKeepingEventsLiveWithoutSpinning) {

@@ -25,13 +25,13 @@ void DispatchObject::addMethod(const QString& name, std::vector<Param> params, B
 
 void DispatchObject::addPropertyGet(const QString& name, std::function<Value()> get) {
   members_.push_back(MemberInfo{name, CallKind::PropertyGet, {}});
-  bodies_.push_back([get = std::move(get)](Args&) { return get(); });
+  bodies_.emplace_back([get = std::move(get)](Args&) { return get(); });
 }
 
 void DispatchObject::addPropertyPut(const QString& name, Param param, std::function<void(Value&)> put,
                                     CallKind kind) {
   members_.push_back(MemberInfo{name, kind, {std::move(param)}});
-  bodies_.push_back([put = std::move(put)](Args& args) {
+  bodies_.emplace_back([put = std::move(put)](Args& args) {
     put(args[0]);
     return Value();
   });

@@ -14,6 +14,9 @@ class DispatchObject : public Dispatch {
   using Args = std::vector<core::Value>;
   using Body = std::function<core::Value(Args& args)>;
 
+  DispatchObject(const DispatchObject&) = delete;
+  DispatchObject& operator=(const DispatchObject&) = delete;
+
   const std::vector<MemberInfo>& members() const override { return members_; }
   core::Fault invoke(int slot, Args& args, core::Value& result) noexcept override;
 
@@ -21,8 +24,6 @@ class DispatchObject : public Dispatch {
   // Declared in slot order. `source` names the class in fault records.
   explicit DispatchObject(QString source);
   ~DispatchObject() override;
-  DispatchObject(const DispatchObject&) = delete;
-  DispatchObject& operator=(const DispatchObject&) = delete;
 
   void addMethod(const QString& name, std::vector<Param> params, Body body);
   void addPropertyGet(const QString& name, std::function<core::Value()> get);

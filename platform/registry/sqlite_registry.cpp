@@ -747,7 +747,7 @@ SqliteRegistry::SqliteRegistry(const QString& path, Mode mode) : d_(std::make_un
 SqliteRegistry::~SqliteRegistry() = default;
 
 QString SqliteRegistry::defaultPath() {
-  const QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
+  QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
   if (!fromEnv.isEmpty()) return fromEnv;
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");

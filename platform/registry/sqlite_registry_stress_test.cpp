@@ -5,7 +5,7 @@
 //
 // Runs a few seconds; WAGEWISE_STRESS_SECONDS=N runs it for N seconds.
 #include <gtest/gtest.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
 #include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/wait.h>

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <grp.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -33,14 +33,14 @@ bool makeFolders(const QByteArray& dir) {
     errno = ENOTDIR;
     return false;
   }
-  const int slash = dir.lastIndexOf('/');
+  const qsizetype slash = dir.lastIndexOf('/');
   if (slash > 0 && !makeFolders(dir.left(slash))) return false;
   return ::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST;
 }
 
 int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error) {
   if (create) {
-    const int slash = file.lastIndexOf('/');
+    const qsizetype slash = file.lastIndexOf('/');
     const QByteArray dir = slash > 0 ? file.left(slash) : QByteArray();
     if (!makeFolders(dir)) {
       const int why = errno;

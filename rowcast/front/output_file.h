@@ -46,7 +46,7 @@ class OutputFile {
   void close();
 
  private:
-  static constexpr size_t kFlushAt = 128 * 1024;
+  static constexpr size_t kFlushAt = size_t{128} * 1024;
 
   template <class Escape>
   void appendConverted(QStringView text, std::string_view before, std::string_view after);
