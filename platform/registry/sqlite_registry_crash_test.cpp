@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/registry/child_process_test_support.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace platform {
@@ -41,18 +42,8 @@ int scale() {
   return n > 0 ? n : 1;
 }
 
-pid_t spawn(const std::function<int()>& body) {
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int waitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using test::spawn;
+using test::waitExit;
 
 int32_t setText(Registry& r, HKEY key, std::string_view name, std::string_view text) {
   return r.RegSetValueExA(key, name, 0, reg::kString, reinterpret_cast<const uint8_t*>(text.data()),

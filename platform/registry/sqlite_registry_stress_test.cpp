@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/registry/child_process_test_support.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace platform {
@@ -42,18 +43,8 @@ struct Board {
   std::atomic<bool> stop;
 };
 
-pid_t spawn(const std::function<int()>& body) {
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int waitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using test::spawn;
+using test::waitExit;
 
 std::string valueName(int writer) { return "w" + std::to_string(writer); }
 

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/registry/child_process_test_support.h"
+
 namespace platform {
 namespace {
 
@@ -92,28 +94,8 @@ mode_t fileMode(const QString& path) {
   return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-// Forks; the child runs `body` and exits with its result. Assertions do not
-// work in the child, so bodies return a nonzero code at their first failure.
-pid_t spawn(const std::function<int()>& body) {
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    int rc = 97;
-    try {
-      rc = body();
-    } catch (...) {
-      rc = 98;
-    }
-    _exit(rc);
-  }
-  return pid;
-}
-
-int waitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using test::spawn;
+using test::waitExit;
 
 // Runs `body` in a child that file modes bind: as root the child becomes
 // "nobody". Exit code 99: the child could not give up root.
@@ -1228,3 +1210,4 @@ TEST_F(RegistryTest, FilePermissionsDecideWhatWorks) {
 
 }  // namespace
 }  // namespace platform
+
