@@ -50,7 +50,7 @@ core::Fault ComponentSession::call(platform::Dispatch& object, const QString& me
 QString findLibraryDir(const QString& executableDir) {
   const QDir bin(executableDir);
   for (const QString& candidate : {QStringLiteral("../lib"), QStringLiteral(WW_INSTALL_LIBDIR_FROM_BINDIR)}) {
-    const QString dir = QDir::cleanPath(bin.filePath(candidate));
+    QString dir = QDir::cleanPath(bin.filePath(candidate));
     if (QFileInfo::exists(dir + QStringLiteral("/librowcast.so"))) return dir;
   }
   return QDir::cleanPath(bin.filePath(QStringLiteral("../lib")));

@@ -129,5 +129,5 @@ int main(int argc, char** argv) {
   }
   window.show();
   if (!folder.isEmpty()) QTimer::singleShot(0, &window, [&window, folder] { window.openFolder(folder); });
-  return app.exec();
+  return QApplication::exec();
 }

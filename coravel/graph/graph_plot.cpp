@@ -117,7 +117,10 @@ void GraphPlot::DrawMonthSegment(Money v) {
 
 void GraphPlot::DisplayMonthValueText(Money moneyValue, int32_t X2, int32_t Y2) {
   const QString text = currency(moneyValue);
-  area_.setCurrentX(double(X2) - wholeUnits(area_.textWidth(text)) / 2);
+  // Whole-unit division, truncated toward zero: the text sits where the
+  // design's integer arithmetic puts it.
+  const int32_t halfWidth = wholeUnits(area_.textWidth(text)) / 2;
+  area_.setCurrentX(double(X2) - halfWidth);
   area_.setCurrentY(double(Y2) - wholeUnits(area_.textHeight(text)));
   area_.setForeColor(graph::kMonthTextColor);
   area_.print(text);
@@ -125,7 +128,10 @@ void GraphPlot::DisplayMonthValueText(Money moneyValue, int32_t X2, int32_t Y2) 
 
 void GraphPlot::DisplayAverageValueText(Money moneyValue, int32_t X2, int32_t Y2) {
   const QString text = currency(moneyValue);
-  area_.setCurrentX(double(X2) + 1 - wholeUnits(area_.textWidth(text)) / 100);
+  // A hundredth of the width, truncated: the average text starts just
+  // right of its point.
+  const int32_t nudge = wholeUnits(area_.textWidth(text)) / 100;
+  area_.setCurrentX(double(X2) + 1 - nudge);
   area_.setCurrentY(double(Y2) - wholeUnits(area_.textHeight(text)));
   area_.setForeColor(graph::kAverageColor);
   area_.print(QStringLiteral("Average: ") + text);

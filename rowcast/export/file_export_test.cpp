@@ -74,6 +74,7 @@ TEST_P(FileExportTest, AFullDiskIsNeverReportedAsSuccess) {
 TEST_P(FileExportTest, AListFailingMidwayKeepsTheLinesBeforeIt) {
   const QString path = dir.filePath(QStringLiteral("out.txt"));
   std::vector<QStringList> rows;
+  rows.reserve(5000);
   for (int i = 0; i < 5000; ++i) rows.push_back({QStringLiteral("row%1").arg(i), QStringLiteral("sub")});
   auto list = std::make_shared<test::FailingList>(rows, 4000);
   EXPECT_FALSE(run(list, path, core::kDeviceIoError, "Broken"));

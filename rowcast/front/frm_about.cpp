@@ -1,5 +1,7 @@
 #include "rowcast/front/frm_about.h"
 
+#include <cmath>
+
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -27,7 +29,7 @@ void place(QWidget* control, const char* name, const TwipRect& r) {
 // Liberation Sans'; it also stands in for the design's bitmap sans serif.
 QFont designFont(double points, bool bold) {
   QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(int(points * 96 / 72 + 0.5));
+  font.setPixelSize(int(std::lround(points * 96 / 72)));
   font.setBold(bold);
   return font;
 }

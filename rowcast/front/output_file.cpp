@@ -14,7 +14,7 @@ namespace rowcast {
 
 namespace {
 
-constexpr size_t kInitialCapacity = 256 * 1024;
+constexpr size_t kInitialCapacity = size_t{256} * 1024;
 // The longest form one UTF-16 unit can take: "&quot;".
 constexpr size_t kMaxBytesPerUnit = 6;
 

@@ -227,7 +227,8 @@ TEST(PageLayout, TotalsOfMissingColumnsStandAtTheLeftEdge) {
                                            std::vector<QStringList>{{"1", "2", "3", "4", "5"}, {"1", "2", "3", "4", "5"}});
   PrintJob job(five, 1, 10);
   ASSERT_TRUE(job.output.Rowcast());
-  const float fourth = job.one(QStringLiteral("A")).x + 3 * float(100 + (12240 - 1068 - 500) / 5);
+  const int columnWidth = (12240 - 1068 - 500) / 5;  // whole twips, as the layout divides
+  const float fourth = job.one(QStringLiteral("A")).x + 3 * float(100 + columnWidth);
   EXPECT_FLOAT_EQ(job.one(QStringLiteral("8.00")).x, fourth);
   EXPECT_FLOAT_EQ(job.one(QStringLiteral("10.00")).x, fourth + 100 + 2134);
   const auto zeros = job.find(QStringLiteral("$0.00"));  // columns 9 and 11 start at zero

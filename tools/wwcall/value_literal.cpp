@@ -39,7 +39,7 @@ std::optional<Value> parseArray(const QString& body, QString* error) {
     return std::nullopt;
   }
   QStringList items;
-  for (const QJsonValue& v : doc.array()) {
+  for (const QJsonValue v : doc.array()) {
     if (!v.isString()) {
       *error = QStringLiteral("not a JSON array of strings: %1").arg(body);
       return std::nullopt;

@@ -10,7 +10,7 @@ namespace {
 constexpr qsizetype kLineLimit = 80;
 // Longer string data is written as hex(1): lines then stay far below
 // kMaxLineBytes whatever the data holds.
-constexpr size_t kMaxQuotedData = 256 * 1024;
+constexpr size_t kMaxQuotedData = size_t{256} * 1024;
 
 QString quoted(const std::string& bytes) {
   QString out = QStringLiteral("\"");
