@@ -29,7 +29,7 @@ QTemporaryDir& temporaryFolder() {
 // The process's store, in a temporary folder; set before anything opens it.
 platform::SqliteRegistry& temporaryProcessStore() {
   static const QString path = [] {
-    const QString file = temporaryFolder().filePath(QStringLiteral("registry.sqlite3"));
+    QString file = temporaryFolder().filePath(QStringLiteral("registry.sqlite3"));
     qputenv("WAGEWISE_REGISTRY", QFile::encodeName(file));
     return file;
   }();
@@ -40,7 +40,7 @@ platform::SqliteRegistry& temporaryProcessStore() {
 
 // Runs `act` on the graph window once its opening code is over, then closes
 // it by its close box.
-void whenOpened(std::function<void(coravel::GraphDialog&)> act) {
+void whenOpened(const std::function<void(coravel::GraphDialog&)>& act) {
   auto* poll = new QTimer;
   QObject::connect(poll, &QTimer::timeout, [poll, act] {
     auto* window = qobject_cast<coravel::GraphDialog*>(QApplication::activeModalWidget());

@@ -26,7 +26,7 @@ namespace {
 platform::SqliteRegistry& temporaryProcessStore() {
   static QTemporaryDir dir;
   static const QString path = [] {
-    const QString file = dir.filePath(QStringLiteral("registry.sqlite3"));
+    QString file = dir.filePath(QStringLiteral("registry.sqlite3"));
     qputenv("WAGEWISE_REGISTRY", QFile::encodeName(file));
     return file;
   }();
@@ -52,7 +52,7 @@ class LeaveWindowsTest : public ::testing::Test {
 
   // Runs `act` on the window once it is shown modal, then closes it by its
   // close box if `act` left it open.
-  void whenShown(std::function<void(QDialog&)> act) {
+  void whenShown(const std::function<void(QDialog&)>& act) {
     QTimer::singleShot(0, [this, act] {
       auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!window) return;

@@ -6,7 +6,7 @@
 //
 // WAGEWISE_STRESS_SCALE=N multiplies the operations and kills by N.
 #include <gtest/gtest.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
 #include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -178,6 +178,7 @@ TEST(RegistryCrashTest, ProcessesSharingValuesNeverReadOlderThanSeenAndLoseNothi
 
   const int operations = 5000 * scale();
   std::vector<pid_t> workers;
+  workers.reserve(kProcesses);
   for (int who = 0; who < kProcesses; ++who)
     workers.push_back(spawn([&, who] { return mixedWorker(path, board, who, operations); }));
   for (pid_t pid : workers) EXPECT_EQ(waitExit(pid), 0);
