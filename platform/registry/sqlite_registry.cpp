@@ -211,13 +211,26 @@ struct OpenKey {
   uint32_t access = 0;
 };
 
+// What the store was when something was read from it: SQLite's data
+// version (moves on every commit, by this connection or any other) and this
+// connection's own write count (moves on writes not yet committed, and on
+// rollbacks of them).
+struct StoreStamp {
+  uint32_t dataVersion = 0;
+  uint64_t ownWrites = 0;
+  bool operator==(const StoreStamp&) const = default;
+};
+
 // Where the last enumeration call on a handle stopped, so that the next
-// index continues from there instead of counting from the first item.
+// index continues from there instead of counting from the first item. It is
+// followed only while the store is unchanged: an item added or removed
+// before it moves every index after it.
 struct EnumPosition {
   int64_t keyId = 0;  // 0: none
   uint32_t index = 0;
   std::string lpath;  // subkeys: the folded path last returned
   int64_t valueId = 0;  // values: the row last returned
+  StoreStamp stamp;
 };
 
 // The limits of names (registry.h), checked before anything is read or written.
@@ -257,6 +270,7 @@ struct SqliteRegistry::Impl {
 
   std::unordered_map<HKEY, OpenKey> handles;
   std::unordered_map<HKEY, EnumPosition> subkeyPositions, valuePositions;
+  uint64_t ownWrites = 0;  // see StoreStamp
 
   ReadCache cache;
   bool cacheEnabled = true;
@@ -469,6 +483,14 @@ struct SqliteRegistry::Impl {
 
   void dropCache() { cache.drop(); }
 
+  // Valid once the call has read from the database: SQLite brings its data
+  // version up to date when a read begins.
+  StoreStamp stamp() {
+    unsigned version = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return {version, ownWrites};
+  }
+
   // Called at the start of every reading call: afterwards the cache holds
   // only answers that are still current (or nothing).
   //
@@ -635,7 +657,10 @@ struct SqliteRegistry::Impl {
   int32_t beginWrite() {
     if (readingOnly) return kAccessDenied;
     if (int32_t rc = ensureOpen(true); rc != kSuccess) return rc;
-    if (!readOnly) return kSuccess;
+    if (!readOnly) {
+      ++ownWrites;
+      return kSuccess;
+    }
     storeError = "the registry store \"" + file.toStdString() + "\" can only be read";
     return kAccessDenied;
   }
@@ -660,6 +685,7 @@ struct SqliteRegistry::Impl {
 
   void rollbackTransaction() {
     if (sqlite3_get_autocommit(db)) return;
+    ++ownWrites;
     Run r(rollback.stmt);
     r.step();
   }
@@ -669,7 +695,10 @@ struct SqliteRegistry::Impl {
   int32_t finish(int32_t rc) {
     dropCache();
     if (inTransaction) {
-      if (rc != kSuccess) Run(rollbackToSavepoint.stmt).step();
+      if (rc != kSuccess) {
+        ++ownWrites;
+        Run(rollbackToSavepoint.stmt).step();
+      }
       Run(release.stmt).step();
       return rc;
     }
@@ -941,21 +970,23 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
   EnumPosition& at = d_->subkeyPositions[key];
-  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
-  std::string found;
-  int rc;
-  {
+  std::string found, foundLpath;
+  const auto find = [&](bool next) {
     Run r(next ? d_->enumKeyAfter.stmt : d_->enumKey.stmt);
     if (next)
       r.bind(1, k->id).bind(2, at.lpath);
     else
       r.bind(1, k->id).bind(2, int64_t(index));
-    rc = r.step();
+    const int rc = r.step();
     if (rc == SQLITE_ROW) {
       found.assign(r.blob(0));
-      at.lpath.assign(r.blob(1));
+      foundLpath.assign(r.blob(1));
     }
-  }
+    return rc;
+  };
+  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
+  int rc = find(next);
+  if (next && d_->stamp() != at.stamp) rc = find(false);  // changed since: count afresh
   if (rc == SQLITE_DONE) {
     bool alive = false;
     if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
@@ -968,8 +999,7 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
     at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
-  at.keyId = k->id;
-  at.index = index;
+  at = EnumPosition{k->id, index, std::move(foundLpath), 0, d_->stamp()};
   std::memcpy(name, found.data(), n);
   name[n] = '\0';
   *nameSize = n;
@@ -993,22 +1023,24 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
   EnumPosition& at = d_->valuePositions[key];
-  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
   std::string foundName, foundData;
   uint32_t foundType = 0;
   int64_t foundId = 0;
-  int rc;
-  {
+  const auto find = [&](bool next) {
     Run r(next ? d_->enumValueAfter.stmt : d_->enumValue.stmt);
     r.bind(1, k->id).bind(2, next ? at.valueId : int64_t(index));
-    rc = r.step();
+    const int rc = r.step();
     if (rc == SQLITE_ROW) {
       foundName.assign(r.blob(0));
       foundType = static_cast<uint32_t>(r.int64(1));
       foundData.assign(r.blob(2));
       foundId = r.int64(3);
     }
-  }
+    return rc;
+  };
+  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
+  int rc = find(next);
+  if (next && d_->stamp() != at.stamp) rc = find(false);  // changed since: count afresh
   if (rc == SQLITE_DONE) {
     bool alive = false;
     if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
@@ -1024,7 +1056,7 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
     at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
-  at = EnumPosition{k->id, index, {}, foundId};
+  at = EnumPosition{k->id, index, {}, foundId, d_->stamp()};
   std::memcpy(name, foundName.data(), n);
   name[n] = '\0';
   *nameSize = n;

@@ -645,7 +645,10 @@ TEST_F(RegistryTest, DeletedKeysGiveTheirSpaceBack) {
   EXPECT_LT(pageCount(path), empty + 100);
 }
 
-TEST_F(RegistryTest, ConsecutiveIndexesContinueAfterTheLastItemReturned) {
+// Consecutive indexes follow on from the last item returned (enumeration is
+// linear), but only while the store is unchanged: an index always means the
+// item at that place in the store as it is now.
+TEST_F(RegistryTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
   SqliteRegistry registry(path), other(path);
   HKEY k = create(registry, kHKCU, "Software\\List");
   for (const char* name : {"a", "b", "c", "d"}) {
@@ -667,20 +670,24 @@ TEST_F(RegistryTest, ConsecutiveIndexesContinueAfterTheLastItemReturned) {
   };
   EXPECT_EQ(subkeyAt(0), "a");
   EXPECT_EQ(valueAt(0), "a");
-  // Another user removes the first items: the next index still gives the next item.
+  EXPECT_EQ(subkeyAt(1), "b");
+  EXPECT_EQ(valueAt(1), "b");
+  // Another user removes the first items: every later index moves down.
   HKEY list = 0;
   ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\List", &list), reg::kSuccess);
   ASSERT_EQ(other.RegDeleteKeyA(list, "a"), reg::kSuccess);
   ASSERT_EQ(other.RegDeleteValueA(list, "a"), reg::kSuccess);
   other.RegCloseKey(list);
-  EXPECT_EQ(subkeyAt(1), "b");
-  EXPECT_EQ(valueAt(1), "b");
-  EXPECT_EQ(subkeyAt(2), "c");
-  EXPECT_EQ(valueAt(2), "c");
-  // Any other index counts from the first item as the store is now.
-  EXPECT_EQ(subkeyAt(0), "b");
-  EXPECT_EQ(valueAt(2), "d");
-  EXPECT_EQ(subkeyAt(3), "<rc 259>");
+  EXPECT_EQ(subkeyAt(2), "d");
+  EXPECT_EQ(valueAt(1), "c");
+  // So do this connection's own changes: a key added in front, a value removed.
+  HKEY front = create(registry, k, "0");
+  registry.RegCloseKey(front);
+  ASSERT_EQ(registry.RegDeleteValueA(k, "b"), reg::kSuccess);
+  EXPECT_EQ(subkeyAt(3), "d");
+  EXPECT_EQ(valueAt(2), "<rc 259>");
+  EXPECT_EQ(subkeyAt(0), "0");
+  EXPECT_EQ(subkeyAt(4), "<rc 259>");
   registry.RegCloseKey(k);
 }
 
