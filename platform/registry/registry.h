@@ -120,9 +120,10 @@ class Registry {
 
   // Enumeration, for tools. Subkeys come in order of their case-folded names,
   // values in the order they were first set. Index past the end: kNoMoreItems.
-  // A handle keeps its position: the index after the last one returned gives
-  // the next item after that one (so listing a key is linear, and items
-  // removed meanwhile shift nothing); any other index counts from the first.
+  // Index i is the i-th item of the key as it is now. A handle keeps its
+  // position, so that the index after the last one returned continues from
+  // there while the store is unchanged (listing a key is linear); after any
+  // change, by anyone, the index is counted from the first item again.
   // *nameSize holds the buffer size on entry (NUL included) and the name
   // length on success (NUL excluded); on kMoreData it holds the buffer size
   // needed (NUL included) and *dataSize the data size needed. The class name
