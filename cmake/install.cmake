@@ -2,7 +2,7 @@
 # tree (`cpack -G DEB` in the build folder):
 #   bin/                     wagewise-demo, wwcall, wwreg
 #   lib/                     libcoravel2.so, librowcast.so (loaded by ProgID)
-#   lib/wagewise/            the static host side: value type, registry store,
+#   lib/wagewise/            the static host side: value type, file guard, registry store,
 #                            component layer, Rowcast's list model
 #   include/wagewise/        their headers
 #   lib/cmake/Wagewise/      find_package(Wagewise COMPONENTS Coravel2 Rowcast)
@@ -10,7 +10,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(WW_VERSION 1.0.0)
-set(ww_host_libraries core platform_registry platform_component rowcast_list)
+set(ww_host_libraries core platform_files platform_registry platform_component rowcast_list)
 
 # Inside the build the headers are found from the source root; installed,
 # under include/wagewise.
@@ -19,6 +19,7 @@ foreach(target IN LISTS ww_host_libraries)
     "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>;$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/wagewise>")
 endforeach()
 set_target_properties(core PROPERTIES EXPORT_NAME Value)
+set_target_properties(platform_files PROPERTIES EXPORT_NAME Files)
 set_target_properties(platform_registry PROPERTIES EXPORT_NAME Registry)
 set_target_properties(platform_component PROPERTIES EXPORT_NAME Component)
 set_target_properties(rowcast_list PROPERTIES EXPORT_NAME RowcastList)

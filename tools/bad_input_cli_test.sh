@@ -82,16 +82,48 @@ export_case() {  # TYPE FILE RESULT LASTERRORMSG
 }
 for type in 1 2; do
   export_case $type "$WORK/no/such/folder/out" 1 'Path not found'
-  export_case $type /dev/full 1 'Disk full'
+  export_case $type /dev/full 1 'Path/File access error: /dev/full is not a regular file'
   export_case $type "$newline.$type" 0 ''
   [ -s "$newline.$type" ] || fail "no file named with a line break"
+  # A disk that fills while the file is written (48 KB for about 150 KB).
+  ( ulimit -f 48; trap '' XFSZ; export_case $type "$WORK/full.$type" 1 'Disk full'; exit "$failures" ) ||
+    failures=$((failures + 1))
 done
 [ ! -e "$WORK/no" ] || fail "a folder was made for a refused export"
 run 0 "$WWREG" add "HKCU\\$KEY" /v AppPath /d x /f
-for target in "$WORK/no/such/folder/out.reg" /dev/full; do
+run 1 "$WWREG" export "HKCU\\$KEY" "$WORK/no/such/folder/out.reg" /y
+has "$err" 'ERROR: Error opening the file. There may be a disk or file system error.'
+run 1 "$WWREG" export "HKCU\\$KEY" /dev/full /y
+has "$err" 'ERROR: Cannot export to /dev/full: it is not a regular file.'
+
+# No writer writes into the settings store, by any of its names, nor waits
+# on a FIFO: each refuses at once and the store keeps every setting.
+ln -s "$WAGEWISE_REGISTRY" "$WORK/store-link.csv"
+ln "$WAGEWISE_REGISTRY" "$WORK/store-hard.csv"
+mkfifo "$WORK/fifo"
+for target in "$WAGEWISE_REGISTRY" "$WORK/store-link.csv" "$WORK/store-hard.csv" "$WORK/./registry.sqlite3-wal"; do
+  for type in 1 2; do
+    run 0 "$WWCALL" Rowcast.CRowcast --set "lvwToPrint=list:$WORK/list.json" --then LastErrorMsg ExportListView "i:$type" "s:$target"
+    has "$out" "LastErrorMsg: s:\"Path/File access error: $target is a file of the settings store\""
+  done
+  ROWCAST_PRINT_TO=$target run 0 "$WWCALL" Rowcast.CRowcast --set "lvwToPrint=list:$WORK/list.json" --then LastErrorMsg Tabulon i:1
+  has "$out" "LastErrorMsg: s:\"Cannot print to $target: a file of the settings store\""
   run 1 "$WWREG" export "HKCU\\$KEY" "$target" /y
-  has "$err" 'ERROR: Error opening the file. There may be a disk or file system error.'
+  has "$err" "ERROR: Cannot export to $target: it is a file of the registry store itself."
 done
+[ "$(sqlite3 "$WAGEWISE_REGISTRY" 'PRAGMA integrity_check')" = ok ] || fail "the store was damaged by a writer"
+run 0 "$WWREG" query "HKCU\\$KEY" /v AppPath
+has "$out" "    AppPath    REG_SZ    x"
+started=$(date +%s%N)
+for type in 1 2; do
+  run 0 "$WWCALL" Rowcast.CRowcast --set "lvwToPrint=list:$WORK/list.json" --then LastErrorMsg ExportListView "i:$type" "s:$WORK/fifo"
+  has "$out" "LastErrorMsg: s:\"Path/File access error: $WORK/fifo is not a regular file\""
+done
+ROWCAST_PRINT_TO="$WORK/fifo" run 0 "$WWCALL" Rowcast.CRowcast --set "lvwToPrint=list:$WORK/list.json" --then LastErrorMsg Tabulon i:1
+has "$out" "LastErrorMsg: s:\"Cannot print to $WORK/fifo: not a regular file\""
+run 1 "$WWREG" export "HKCU\\$KEY" "$WORK/fifo" /y
+has "$err" "ERROR: Cannot export to $WORK/fifo: it is not a regular file."
+[ $(( ($(date +%s%N) - started) / 1000000 )) -lt 8000 ] || fail "refusing a FIFO took more than 8 s for four calls"
 run 0 "$WWREG" export "HKCU\\$KEY" "$newline.reg"
 [ -s "$newline.reg" ] || fail "wwreg wrote no file named with a line break"
 

@@ -1,7 +1,5 @@
 #include "platform/printer/print_target.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -11,12 +9,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <QPageLayout>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
 #include "core/fault.h"
+#include "platform/files/writable_file.h"
 
 namespace platform {
 
@@ -70,18 +68,13 @@ int32_t openFaultNumber(int error) {
 
 void PrintTarget::checkWritable() const {
   if (!isPdf()) return;
-  const QByteArray name = QFile::encodeName(pdfPath_);
-  // Without waiting: a FIFO by that name would hold the caller until a reader came.
-  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int error = errno;
-    if (error == ENXIO) refuseFile(pdfPath_, core::kPathFileAccessError, QStringLiteral("not a regular file"));  // a FIFO
-    refuseFile(pdfPath_, openFaultNumber(error), QString::fromLocal8Bit(std::strerror(error)));
+  const WritableFile opened = openWritableFile(pdfPath_, WriteMode::Keep);
+  if (!opened.ok()) {
+    const int32_t number = opened.refusal == WritableFile::Refusal::SystemError ? openFaultNumber(opened.error)
+                                                                                  : core::kPathFileAccessError;
+    refuseFile(pdfPath_, number, opened.reason());
   }
-  struct stat status {};
-  const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  ::close(fd);
-  if (!regular) refuseFile(pdfPath_, core::kPathFileAccessError, QStringLiteral("not a regular file"));
+  ::close(opened.fd);
 }
 
 // The trailer ends "startxref", the table's offset and "%%EOF"; a file cut

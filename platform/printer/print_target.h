@@ -27,9 +27,9 @@ class PrintTarget {
 
   // For a PDF target: makes sure the file can be written before a document
   // starts, creating it when new. A path whose folder is missing or closed,
-  // or that names anything but a regular file (a device, a FIFO that would
-  // wait for a reader), throws core::FaultError saying why. Nothing for a
-  // printer.
+  // that names anything but a regular file (a device, a FIFO that would
+  // wait for a reader), a link to nothing or a file of the settings store
+  // throws core::FaultError saying why. Nothing for a printer.
   void checkWritable() const;
   // For a PDF target, once the document has ended: whether the file holds
   // the whole document (its last cross-reference table sits where the

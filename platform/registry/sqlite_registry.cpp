@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/files/store_files.h"
 #include "platform/registry/read_cache.h"
 #include "platform/registry/store_file.h"
 
@@ -338,6 +339,9 @@ struct SqliteRegistry::Impl {
     const bool blank = appId == 0 && version == 0 && tables == 0;
     if (!ours && !blank) return kBadDb;
     if (blank && readOnly) return forWrite ? kAccessDenied : kBadDb;
+    // Only now is the file known to be ours (or about to become it): a link
+    // to some other file never has that file's mode changed.
+    narrowStoreFiles(file);
 
     // Deleted keys give their pages back (see reclaimSpace); this takes
     // effect only before the first table is made, so it comes first.
@@ -771,18 +775,16 @@ struct SqliteRegistry::Impl {
 
 // ---- SqliteRegistry ------------------------------------------------------------
 
-SqliteRegistry::SqliteRegistry(const QString& path, Mode mode) : d_(std::make_unique<Impl>(path, mode)) {}
+SqliteRegistry::SqliteRegistry(const QString& path, Mode mode) : d_(std::make_unique<Impl>(path, mode)) {
+  noteStoreFile(path);  // so that no writer of this process writes into it
+}
 
 SqliteRegistry::~SqliteRegistry() = default;
 
 QString SqliteRegistry::defaultPath() {
-  QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
-  if (!fromEnv.isEmpty()) return fromEnv;
-  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
-  const QString dir = config + QStringLiteral("/wagewise");
-  makeFolders(QFile::encodeName(dir));
-  return dir + QStringLiteral("/registry.sqlite3");
+  const QString path = defaultStoreFileName();
+  if (qEnvironmentVariableIsEmpty("WAGEWISE_REGISTRY")) makeFolders(QFile::encodeName(QFileInfo(path).path()));
+  return path;
 }
 
 const QString& SqliteRegistry::path() const { return d_->path; }

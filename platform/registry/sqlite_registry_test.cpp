@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstring>
@@ -1064,6 +1065,32 @@ TEST_F(RegistryTest, AStoreFileOthersCouldReadIsNarrowedToItsOwner) {
   EXPECT_EQ(fileMode(path), 0600u);
   EXPECT_EQ(fileMode(path + "-wal"), 0600u);
   EXPECT_EQ(fileMode(path + "-shm"), 0600u);
+}
+
+// A store path that leads, through a link, to some file that is no store:
+// that file is refused and keeps its mode; a link to a store of ours is
+// narrowed as the store itself is.
+TEST_F(RegistryTest, ALinkedFileIsNarrowedOnlyOnceItIsKnownToBeAStore) {
+  const QString other = dir.filePath(QStringLiteral("notes.txt"));
+  QFile notes(other);
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.write(QByteArray(4096, 'n'));
+  notes.close();
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software");
+    registry.RegCloseKey(k);
+  }
+  for (const QString& target : {other, path}) {
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
+    const QString link = dir.filePath(QStringLiteral("link-") + QFileInfo(target).fileName());
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    SqliteRegistry registry(link);
+    HKEY k = 0;
+    EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), target == other ? reg::kBadDb : reg::kSuccess);
+    if (k != 0) registry.RegCloseKey(k);
+    EXPECT_EQ(fileMode(target), target == other ? 0644u : 0600u) << target.toStdString();
+  }
 }
 
 TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {

@@ -25,6 +25,10 @@ void narrowToOwner(const QByteArray& file) {
 
 }  // namespace
 
+void narrowStoreFiles(const QByteArray& file) {
+  for (const char* suffix : {"", "-wal", "-shm"}) narrowToOwner(file + suffix);
+}
+
 bool makeFolders(const QByteArray& dir) {
   if (dir.isEmpty()) return true;
   struct stat st{};
@@ -68,7 +72,6 @@ int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error
     error = "the registry store " + quoted(file) + " is not a regular file";
     return reg::kAccessDenied;
   }
-  for (const char* suffix : {"", "-wal", "-shm"}) narrowToOwner(file + suffix);
   if (::access(file.constData(), R_OK) != 0) {
     error = "cannot read the registry store " + quoted(file) + ": " + std::strerror(errno);
     return reg::kAccessDenied;

@@ -12,13 +12,17 @@ namespace platform {
 // (mode 0600, whatever the umask). Then refuses a path that is not a regular
 // file (kAccessDenied), a missing file (kFileNotFound) and one this user
 // cannot read (kAccessDenied); a folder that cannot be made gives
-// kPathNotFound (kAccessDenied when permission is lacking). A store file that
-// this user owns and that others may read or write is narrowed to mode 0600,
-// with its -wal and -shm files. On failure `error` says why.
+// kPathNotFound (kAccessDenied when permission is lacking). On failure
+// `error` says why.
+int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error);
+
+// Narrows a store file that this user owns and that others may read or
+// write to mode 0600, with its -wal and -shm files. Only for a file known to
+// be a store of ours.
+void narrowStoreFiles(const QByteArray& file);
+
 // Creates the missing folders of `dir` with mode 0700; false with errno set
 // when one cannot be made.
 bool makeFolders(const QByteArray& dir);
-
-int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error);
 
 }  // namespace platform

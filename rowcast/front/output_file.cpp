@@ -1,14 +1,12 @@
 #include "rowcast/front/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 
 #include "core/fault.h"
+#include "platform/files/writable_file.h"
 
 namespace rowcast {
 
@@ -40,6 +38,15 @@ core::FaultError openFault(int error) {
     case EDQUOT: return core::FaultError(core::kDiskFull, kSource);
     default: return core::FaultError(core::kPathFileAccessError, kSource);
   }
+}
+
+// A FIFO, a device, a link to nothing or a file of the settings store takes
+// nothing, and nothing waits for a reader: 75, Path/File access error, with
+// what the path names.
+core::FaultError refusal(const platform::WritableFile& opened, const QString& path) {
+  if (opened.refusal == platform::WritableFile::Refusal::SystemError) return openFault(opened.error);
+  return core::FaultError(core::kPathFileAccessError,
+                          QStringLiteral("Path/File access error: %1 is %2").arg(path, opened.reason()), kSource);
 }
 
 core::FaultError writeFault(int error) {
@@ -90,24 +97,12 @@ struct HtmlEscape {
 
 OutputFile::OutputFile(const QString& path, Mode mode) {
   if (path.isEmpty() || path.contains(QChar(0))) throw core::FaultError(core::kBadFileNameOrNumber, kSource);
-  const QByteArray name = QFile::encodeName(path);
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND | O_NONBLOCK : O_TRUNC);
-  fd_ = ::open(name.constData(), flags, 0666);
-  if (fd_ < 0) throw openFault(errno);
-  if (mode == Mode::Append) keepOnlyRegularFile();
+  const platform::WritableFile opened =
+      platform::openWritableFile(path, mode == Mode::Append ? platform::WriteMode::Append : platform::WriteMode::Replace);
+  if (!opened.ok()) throw refusal(opened, path);
+  fd_ = opened.fd;
   buffer_ = std::make_unique<char[]>(kInitialCapacity);
   capacity_ = kInitialCapacity;
-}
-
-// Opened without waiting: a FIFO or device by the log's name must neither
-// hold the caller nor take the records.
-void OutputFile::keepOnlyRegularFile() {
-  struct stat status {};
-  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) || ::fcntl(fd_, F_SETFL, O_APPEND) != 0) {
-    ::close(fd_);
-    fd_ = -1;
-    throw core::FaultError(core::kPathFileAccessError, kSource);
-  }
 }
 
 OutputFile::~OutputFile() {

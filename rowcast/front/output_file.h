@@ -17,8 +17,9 @@ class OutputFile {
   enum class Mode { Replace, Append };
 
   // Opens `path`, creating it; Replace empties an existing file, Append adds
-  // to it and takes only a regular file (anything else fails at once with
-  // 75, Path/File access error, without waiting for a reader).
+  // to it. Only a regular file that is none of the settings store's: anything
+  // else fails at once with 75, Path/File access error, without waiting for a
+  // reader and before anything is emptied.
   explicit OutputFile(const QString& path, Mode mode = Mode::Replace);
   // Writes the finished lines and closes when close() was not reached; errors
   // are ignored here, as the caller is already handling one.
@@ -54,7 +55,6 @@ class OutputFile {
   char* room(size_t bytes) { return capacity_ - used_ >= bytes ? buffer_.get() + used_ : grow(bytes); }
   char* grow(size_t bytes);
   void writeOut(size_t bytes);
-  void keepOnlyRegularFile();
 
   int fd_ = -1;
   bool writeFailed_ = false;

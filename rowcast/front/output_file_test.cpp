@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/files/store_files.h"
 #include "rowcast/front/test_files.h"
 
 namespace rowcast {
@@ -115,9 +120,12 @@ TEST(OutputFileTest, FileErrorsBecomeThePlatformsFaults) {
 }
 
 TEST(OutputFileTest, AFullDiskIsReportedOnWriteAndOnClose) {
-  // Small output reaches the device only at close.
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  test::FullFiles full;
+  // Small output reaches the file only at close.
   {
-    OutputFile file(QStringLiteral("/dev/full"));
+    OutputFile file(path);
     file.appendAscii("x");
     file.endLine();
     try {
@@ -129,7 +137,7 @@ TEST(OutputFileTest, AFullDiskIsReportedOnWriteAndOnClose) {
     }
   }
   // Large output fails while the lines are being written.
-  OutputFile file(QStringLiteral("/dev/full"));
+  OutputFile file(path);
   try {
     for (int i = 0; i < 100000; ++i) {
       file.appendAscii("a line of some length");
@@ -139,6 +147,41 @@ TEST(OutputFileTest, AFullDiskIsReportedOnWriteAndOnClose) {
   } catch (const core::FaultError& e) {
     EXPECT_EQ(e.fault().number, core::kDiskFull);
   }
+}
+
+// What no export may write into, whatever the mode: the settings store
+// (through a link too) and anything that is not a regular file; each fails
+// at once with 75, and the store keeps every byte.
+TEST(OutputFileTest, TheSettingsStoreAndNonFilesAreRefusedBeforeAnythingIsEmptied) {
+  QTemporaryDir dir;
+  const QString store = dir.filePath(QStringLiteral("registry.sqlite3"));
+  test::writeFile(store, "settings");
+  platform::noteStoreFile(store);
+  const QString link = dir.filePath(QStringLiteral("shifts.csv"));
+  ASSERT_EQ(::symlink(QFile::encodeName(store).constData(), QFile::encodeName(link).constData()), 0);
+  const QString fifo = dir.filePath(QStringLiteral("fifo"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  struct Case {
+    QString path;
+    QString description;
+  } cases[] = {
+      {store, QStringLiteral("Path/File access error: %1 is a file of the settings store").arg(store)},
+      {link, QStringLiteral("Path/File access error: %1 is a file of the settings store").arg(link)},
+      {fifo, QStringLiteral("Path/File access error: %1 is not a regular file").arg(fifo)},
+      {QStringLiteral("/dev/full"), QStringLiteral("Path/File access error: /dev/full is not a regular file")},
+  };
+  for (OutputFile::Mode mode : {OutputFile::Mode::Replace, OutputFile::Mode::Append}) {
+    for (const Case& c : cases) {
+      try {
+        OutputFile file(c.path, mode);
+        ADD_FAILURE() << c.path.toStdString() << " was opened";
+      } catch (const core::FaultError& e) {
+        EXPECT_EQ(e.fault().number, core::kPathFileAccessError);
+        EXPECT_EQ(e.fault().description, c.description);
+      }
+    }
+  }
+  EXPECT_EQ(readFile(store), "settings");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers for the rowcast tests: reading files back, the log's lines,
 // a path the test cannot write, and a list that fails partway.
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction is POSIX, declared here
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -46,6 +48,32 @@ inline QString unwritablePath(const QString& tempFolder) {
   QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
   return folder + QStringLiteral("/out.txt");
 }
+
+// While it lives, every file of this process is full past `bytes`: a write
+// beyond fails with EFBIG, as on a disk that has no more room (the devices
+// that do this are no place an export may write).
+class FullFiles {
+ public:
+  explicit FullFiles(rlim_t bytes = 0) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    struct rlimit none = saved_;
+    none.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &savedAction_);
+  }
+  ~FullFiles() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::sigaction(SIGXFSZ, &savedAction_, nullptr);
+  }
+  FullFiles(const FullFiles&) = delete;
+  FullFiles& operator=(const FullFiles&) = delete;
+
+ private:
+  struct rlimit saved_ {};
+  struct sigaction savedAction_ {};
+};
 
 // A list whose reading fails at item `failAt`, as one fed from a source that
 // breaks off would.

@@ -1,6 +1,8 @@
 #include "tools/wwreg/reg_tool.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/store_files.h"
+#include "platform/files/writable_file.h"
 #include "tools/wwreg/reg_file.h"
 
 namespace wwreg {
@@ -680,8 +684,8 @@ class Tool {
     if (!key) return fail(QString::fromLatin1(kBadKey));
     const QString file = o->positional[1];
     Registry& r = registry_();
-    if (isStoreFile(r, file))
-      return fail(QStringLiteral("ERROR: Cannot export to %1: it is a file of the registry store itself.").arg(file));
+    platform::noteStoreFile(QString::fromStdString(r.storeFile()));
+    if (platform::isStoreFileName(file)) return storeRefused(file);
     HKEY k = 0;
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
       return fail(rc);
@@ -696,11 +700,31 @@ class Tool {
     if (QFileInfo::exists(file) && !o->has("y") &&
         !confirm(QStringLiteral("File %1 already exists. Overwrite (Yes/No)?").arg(file)))
       return canceled();
-    QFile out(file);
-    const QByteArray bytes = writeRegFile(sections);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() || !out.flush())
-      return fail(QString::fromLatin1(kFileError));
-    return done();
+    return writeExport(file, writeRegFile(sections));
+  }
+
+  int storeRefused(const QString& file) {
+    return fail(QStringLiteral("ERROR: Cannot export to %1: it is a file of the registry store itself.").arg(file));
+  }
+
+  // Checked once open, before the file is emptied: a link to the store, a
+  // FIFO or a device is refused without harm or wait.
+  int writeExport(const QString& file, const QByteArray& bytes) {
+    const platform::WritableFile out = platform::openWritableFile(file, platform::WriteMode::Replace);
+    switch (out.refusal) {
+      case platform::WritableFile::Refusal::None: break;
+      case platform::WritableFile::Refusal::SettingsStore: return storeRefused(file);
+      case platform::WritableFile::Refusal::SystemError: return fail(QString::fromLatin1(kFileError));
+      default: return fail(QStringLiteral("ERROR: Cannot export to %1: it is %2.").arg(file, out.reason()));
+    }
+    bool written = true;
+    for (qsizetype sent = 0; written && sent < bytes.size();) {
+      const ssize_t n = ::write(out.fd, bytes.constData() + sent, size_t(bytes.size() - sent));
+      if (n > 0) sent += n;
+      written = n > 0 || (n < 0 && errno == EINTR);
+    }
+    if (::close(out.fd) != 0) written = false;
+    return written ? done() : fail(QString::fromLatin1(kFileError));
   }
 
   int importFile(const QStringList& args) {
@@ -760,28 +784,6 @@ class Tool {
     }
     r.RegCloseKey(k);
     return rc;
-  }
-
-  // Whether `file` is the store's database or its -wal or -shm file, by
-  // identity when it exists and by name otherwise.
-  static bool isStoreFile(Registry& r, const QString& file) {
-    const std::string store = r.storeFile();
-    if (store.empty()) return false;
-    const QByteArray target = QFile::encodeName(file);
-    const QString targetPath = QFileInfo(QFileInfo(file).absolutePath()).canonicalFilePath() + QLatin1Char('/') +
-                               QFileInfo(file).fileName();
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-      const QByteArray part = QByteArray::fromStdString(store) + suffix;
-      struct stat a{}, b{};
-      if (::stat(target.constData(), &a) == 0 && ::stat(part.constData(), &b) == 0 && a.st_dev == b.st_dev &&
-          a.st_ino == b.st_ino)
-        return true;
-      const QString partName = QFile::decodeName(part);
-      const QString partPath = QFileInfo(QFileInfo(partName).absolutePath()).canonicalFilePath() + QLatin1Char('/') +
-                               QFileInfo(partName).fileName();
-      if (targetPath == partPath) return true;
-    }
-    return false;
   }
 
   const std::function<Registry&()>& registry_;
