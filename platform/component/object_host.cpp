@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/component/class_server.h"
+#include "platform/component/library_trust.h"
+#include "platform/registry/value_read.h"
 
 namespace platform {
 
@@ -26,14 +28,8 @@ int32_t readClassesText(Registry& reg, const std::string& path, std::string* tex
   HKEY key = 0;
   if (int32_t rc = reg.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &key); rc != reg::kSuccess)
     return rc;
-  uint32_t type = 0, size = 0;
-  if (reg.RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) == reg::kSuccess && type == reg::kString) {
-    text->resize(size);
-    if (reg.RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<uint8_t*>(text->data()), &size) !=
-        reg::kSuccess)
-      text->clear();
-    text->resize(std::min<size_t>(size, text->size()));
-  }
+  ValueRead read = readValue(reg, key, "");
+  if (read.result == reg::kSuccess && read.type == reg::kString) *text = std::move(read.data);
   reg.RegCloseKey(key);
   text->resize(std::min(text->find('\0'), text->size()));
   return reg::kSuccess;
@@ -41,12 +37,15 @@ int32_t readClassesText(Registry& reg, const std::string& path, std::string* tex
 
 // Results that say the store itself failed, not that a class is missing.
 bool isStoreFailure(int32_t rc) {
-  return rc == reg::kBadDb || rc == reg::kIoFailed || rc == reg::kBusy || rc == reg::kAccessDenied;
+  return rc == reg::kBadDb || rc == reg::kIoFailed || rc == reg::kBusy || rc == reg::kAccessDenied ||
+         rc == reg::kDiskFull;
 }
 
 core::Fault storeFailure(int32_t rc, const QString& storeName) {
   const QString store = storeName.isEmpty() ? QStringLiteral("the settings store")
                                             : QStringLiteral("the settings store %1").arg(storeName);
+  if (rc == reg::kDiskFull)
+    return cannotCreate(QStringLiteral("the disk of %1 is full (registry error %2)").arg(store).arg(rc));
   return cannotCreate(QStringLiteral("cannot open %1 (registry error %2)").arg(store).arg(rc));
 }
 
@@ -70,8 +69,12 @@ CreatedObject createObject(const QString& progId, Registry& registry, const QStr
   if (path.empty())
     return {nullptr, cannotCreate(QStringLiteral("no library registered for %1").arg(QString::fromStdString(clsid)))};
 
+  const QString library = QString::fromLocal8Bit(path.c_str());
+  if (const QString why = untrustedLibraryReason(library); !why.isEmpty())
+    return {nullptr, cannotCreate(QStringLiteral("%1 is not registered: its library %2; nothing was loaded")
+                                      .arg(progId, why))};
   QString error;
-  void* lib = loadLibrary(QString::fromLocal8Bit(path.c_str()), &error);
+  void* lib = loadLibrary(canonicalLibraryPath(library), &error);
   if (!lib) return {nullptr, cannotCreate(error)};
   auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(lib, "DllGetClassObject"));
   if (!getClassObject) return {nullptr, cannotCreate(QStringLiteral("%1 has no class objects").arg(QString::fromStdString(path)))};
@@ -85,8 +88,14 @@ CreatedObject createObject(const QString& progId, Registry& registry, const QStr
 }
 
 core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode) {
+  // The library registers the path it was loaded from: absolute and
+  // canonical, never one that depends on the current folder or a search.
+  const QString library = canonicalLibraryPath(path);
+  if (library.isEmpty()) return cannotCreate(QStringLiteral("the library \"%1\" does not exist").arg(path));
+  if (const QString why = untrustedLibraryReason(library); !why.isEmpty())
+    return cannotCreate(QStringLiteral("the library %1; nothing was loaded").arg(why));
   QString error;
-  void* lib = loadLibrary(path, &error);
+  void* lib = loadLibrary(library, &error);
   if (!lib) return cannotCreate(error);
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
   auto fn = reinterpret_cast<RegistrationFn>(dlsym(lib, entry));

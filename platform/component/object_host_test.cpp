@@ -1,9 +1,14 @@
 #include "platform/component/object_host.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "platform/component/library_trust.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace {
@@ -33,6 +38,99 @@ TEST(ObjectHost, CreationFailuresSayWhetherTheClassOrTheStoreIsAtFault) {
     EXPECT_EQ(created.fault.number, core::kCantCreateObject);
     EXPECT_TRUE(created.fault.description.endsWith(c.expected)) << created.fault.description.toStdString();
   }
+}
+
+// A store whose disk is full says so, rather than that the class is missing.
+class FullDiskStore : public platform::SqliteRegistry {
+ public:
+  using SqliteRegistry::SqliteRegistry;
+  int32_t RegOpenKeyExA(platform::HKEY, std::string_view, uint32_t, uint32_t, platform::HKEY*) override {
+    return platform::reg::kDiskFull;
+  }
+};
+
+TEST(ObjectHost, AFullDiskIsReportedAsTheStoresFault) {
+  QTemporaryDir dir;
+  FullDiskStore store(dir.filePath(QStringLiteral("registry.sqlite3")));
+  const platform::CreatedObject created = platform::createObject(QStringLiteral("Rowcast.CRowcast"), store, "S");
+  EXPECT_EQ(created.fault.number, core::kCantCreateObject);
+  EXPECT_TRUE(created.fault.description.endsWith(QStringLiteral("the disk of the settings store S is full (registry error 112)")))
+      << created.fault.description.toStdString();
+}
+
+// Which registered paths the host side loads: only what a careful platform
+// would; everything else is refused before any of its code can run.
+TEST(LibraryTrust, OnlyAbsolutePathsToFilesNoOneElseMayChangeAreLoaded) {
+  QTemporaryDir dir;  // mode 0700 in the sticky /tmp: a closed folder
+  auto file = [&](const QString& name, mode_t mode) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    return path;
+  };
+  auto folder = [&](const QString& name, mode_t mode) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(QDir().mkpath(path));
+    EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    return path;
+  };
+  const QString good = file(QStringLiteral("libgood.so"), 0755);
+  const QString link = dir.filePath(QStringLiteral("liblink.so"));
+  ASSERT_EQ(::symlink("libgood.so", QFile::encodeName(link).constData()), 0);
+  const QString open = folder(QStringLiteral("open"), 0777);
+  QFile::copy(good, open + QStringLiteral("/libx.so"));
+  const QString sticky = folder(QStringLiteral("sticky"), 01777);
+  QFile::copy(good, sticky + QStringLiteral("/libx.so"));
+  struct Case {
+    QString path;
+    QString reason;  // empty: trusted
+  } cases[] = {
+      {good, {}},
+      {link, {}},
+      {sticky + QStringLiteral("/libx.so"), {}},
+      {QStringLiteral("./libgood.so"), QStringLiteral("\"./libgood.so\" is not an absolute path")},
+      {QStringLiteral("libgood.so"), QStringLiteral("\"libgood.so\" is not an absolute path")},
+      {dir.filePath(QStringLiteral("missing.so")), QStringLiteral("\"%1\" does not exist").arg(dir.filePath("missing.so"))},
+      {dir.path(), QStringLiteral("\"%1\" is not a regular file").arg(dir.path())},
+      {file(QStringLiteral("libgroup.so"), 0775),
+       QStringLiteral("\"%1\" may be written by others").arg(dir.filePath("libgroup.so"))},
+      {file(QStringLiteral("libworld.so"), 0757),
+       QStringLiteral("\"%1\" may be written by others").arg(dir.filePath("libworld.so"))},
+      {open + QStringLiteral("/libx.so"),
+       QStringLiteral("\"%1/libx.so\" lies in \"%1\", which others may write").arg(open)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(platform::untrustedLibraryReason(c.path), c.reason) << c.path.toStdString();
+
+  // Another user's file, which only root can make here.
+  if (::geteuid() == 0) {
+    const QString theirs = file(QStringLiteral("libtheirs.so"), 0755);
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+    EXPECT_EQ(platform::untrustedLibraryReason(theirs), QStringLiteral("\"%1\" is owned by another user").arg(theirs));
+  }
+}
+
+// A relative path in the store is never resolved against the current folder
+// or the library search path: the class is not registered.
+TEST(ObjectHost, ARelativeLibraryPathIsNotRegisteredAndNothingIsLoaded) {
+  QTemporaryDir dir;
+  platform::SqliteRegistry store(dir.filePath(QStringLiteral("registry.sqlite3")));
+  auto setDefault = [&](const std::string& path, const std::string& text) {
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.RegCreateKeyA(platform::reg::kClassesRoot, path, &key), platform::reg::kSuccess);
+    store.RegSetValueExA(key, "", 0, platform::reg::kString, reinterpret_cast<const uint8_t*>(text.c_str()),
+                         uint32_t(text.size() + 1));
+    store.RegCloseKey(key);
+  };
+  setDefault("Marker.Class\\CLSID", "{00000000-0000-0000-0000-00000000000A}");
+  setDefault("CLSID\\{00000000-0000-0000-0000-00000000000A}\\InprocServer32", "libc.so.6");
+  const platform::CreatedObject created = platform::createObject(QStringLiteral("Marker.Class"), store);
+  EXPECT_EQ(created.library, nullptr);
+  EXPECT_TRUE(created.fault.description.endsWith(
+      QStringLiteral("Marker.Class is not registered: its library \"libc.so.6\" is not an absolute path; "
+                     "nothing was loaded")))
+      << created.fault.description.toStdString();
 }
 
 }  // namespace

@@ -166,6 +166,26 @@ done
 [ ! -e "$WORK/full.pdf" ] || fail "a partial printout was left"
 [ "$(grep -c . "$WORK/lib/rowcast.err")" -eq $((records + 4)) ] || fail "the failed end of the document was not logged"
 
+# Only a library no one else may change is loaded, by an absolute path: a
+# path in the store relative to the current folder, or a bare name for the
+# library search, is not registered, and none of its code runs.
+mkdir "$WORK/cwd"
+printf '#include <stdio.h>\n__attribute__((constructor)) static void mark(void) { fclose(fopen(MARK, "w")); }\n' >"$WORK/marker.c"
+cc -shared -fPIC -DMARK="\"$WORK/loaded\"" -o "$WORK/cwd/libmarker.so" "$WORK/marker.c" || fail "building the marker library"
+marker_clsid='{00000000-0000-0000-0000-0000000000AB}'
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000000 's:Marker.Class\CLSID' s: "s:$marker_clsid"
+for library in ./libmarker.so libmarker.so; do
+  expect 0 Coravel.ZuzirarRegistry savestring i:0x80000000 "s:CLSID\\$marker_clsid\\InprocServer32" s: "s:$library"
+  (cd "$WORK/cwd" && LD_LIBRARY_PATH="$WORK/cwd" expect 1 Marker.Class Anything
+   has "$err" "fault: 429 Component can't create object: Marker.Class is not registered: its library \"$library\" is not an absolute path; nothing was loaded"
+   exit "$failures") || failures=$((failures + 1))
+done
+[ ! -e "$WORK/loaded" ] || fail "a library named by a relative path was loaded"
+# Registering by a relative path stores the library's absolute, canonical path.
+(cd "$WORK/lib" && expect 0 --register "./$(basename "$ROWCAST")"; exit "$failures") || failures=$((failures + 1))
+expect 0 Coravel.ZuzirarRegistry getstring i:0x80000000 's:CLSID\{AF63FCB8-1399-4E93-974E-7FA20F0C2D3F}\InprocServer32' s:
+has "$out" "result: s:\"$(realpath "$WORK/lib/$(basename "$ROWCAST")")\""
+
 expect 0 --unregister "$ROWCAST"
 expect 1 Rowcast.CRowcast ExportListView i:1
 
