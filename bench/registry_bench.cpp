@@ -13,9 +13,11 @@
 #include <sqlite3.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 
 #include "coravel/entry/zuzirar_registry.h"
+#include "platform/registry/name_text.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace {
@@ -88,6 +90,35 @@ void getstringDirect(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(getstringDirect)->ArgName("cache")->Arg(1)->Arg(0);
+
+// getstring's reading as it was before it sized again on a value that grew
+// meanwhile: the baseline of getstringDirect/cache:1 for the retry's cost.
+Value getstringWithoutRetry(platform::Registry& r, const QString& path, const QString& value) {
+  platform::HKEY key = 0;
+  r.RegOpenKeyA(reg::kCurrentUser, reg::nameFromText(path), &key);
+  const std::string name = reg::nameFromText(value);
+  uint32_t type = 0, size = 0;
+  r.RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+  Value result;
+  if (type == reg::kString) {
+    std::string buffer(size, ' ');
+    if (r.RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<uint8_t*>(buffer.data()), &size) ==
+        reg::kSuccess)
+      result = Value(QString::fromLatin1(buffer.data(), qsizetype(std::min(buffer.find('\0'), buffer.size()))));
+  }
+  if (key != 0) r.RegCloseKey(key);
+  return result;
+}
+
+void getstringBeforeRetry(benchmark::State& state) {
+  platform::SqliteRegistry& r = store().registry;
+  for (auto _ : state) {
+    Value v = getstringWithoutRetry(r, kPath, QStringLiteral("HolidaysPay"));
+    benchmark::DoNotOptimize(v);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(getstringBeforeRetry);
 
 // As a late-binding host calls it: by slot, with tagged arguments.
 void getstringDispatch(benchmark::State& state) {

@@ -4,6 +4,7 @@
 #include "coravel/settings/registry_settings.h"
 #include "platform/registry/name_text.h"
 #include "platform/registry/sqlite_registry.h"
+#include "platform/registry/value_read.h"
 
 namespace coravel {
 
@@ -146,16 +147,10 @@ Value Declares::GetBinaryValue(QString& subkey, const QString& entry) {
   OpenKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
   if (root == 0) return {};
   if (key.get() == 0) return kError;
-  const std::string name = reg::nameFromText(entry);
-  // First learn the size (this read's result does not matter), then read.
-  uint8_t probe = 0;
-  uint32_t type = 0, size = 1;
-  registry_.RegQueryValueExA(key.get(), name, nullptr, &type, &probe, &size);
-  QByteArray data(qsizetype(size), '\0');
-  lastResult_ = registry_.RegQueryValueExA(key.get(), name, nullptr, &type,
-                                           reinterpret_cast<uint8_t*>(data.data()), &size);
+  const platform::ValueRead read = platform::readValue(registry_, key.get(), reg::nameFromText(entry));
+  lastResult_ = read.result;
   if (lastResult_ != reg::kSuccess) return kError;
-  return fromCodePage(data.constData(), size);
+  return fromCodePage(read.data.data(), read.data.size());
 }
 
 Value Declares::DeleteKey(QString& keyname) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <functional>
+
 #include "coravel/entry/test_registry.h"
 #include "coravel/settings/registry_settings.h"
+#include "platform/registry/growing_value_registry.h"
 #include "platform/ui/fake_ui.h"
 
 using core::Value;
@@ -245,6 +249,51 @@ TEST(DeclaresErrorMsg, NamesTheKnownCodesAndNumbersTheRest) {
   EXPECT_EQ(Declares::ErrorMsg(1014), QStringLiteral("Undefined Error Code:   1014"));
   EXPECT_EQ(Declares::ErrorMsg(0), QStringLiteral("Undefined Error Code:   0"));
   EXPECT_EQ(Declares::ErrorMsg(-1), QStringLiteral("Undefined Error Code:  -1"));
+}
+
+}  // namespace
+
+namespace {
+
+// Each reader that sizes a value and then reads it gets the whole value when
+// another process makes it longer in between, never an empty or missing one
+// (a host that writes back what it read would lose the setting).
+TEST(TwoCallReaders, AValueGrowingBetweenTheirTwoQueriesIsReadWhole) {
+  QTemporaryDir dir;
+  platform::test::GrowingValueRegistry store(dir.filePath(QStringLiteral("registry.sqlite3")));
+  platform::FakeUi ui;
+  coravel::RegistrySettings settings(store);
+  Declares declares(store, ui);
+  const std::string grown = "9.5" + std::string(3, '0');
+  struct Case {
+    const char* reader;
+    uint32_t type;
+    std::function<QString()> read;
+  } cases[] = {
+      {"getstring", reg::kString,
+       [&] { return settings.getstring(reg::kCurrentUser, QLatin1String(coravel::kSettingsKey), "SickPay").toText(); }},
+      {"getstringp", reg::kString,
+       [&] {
+         QString path;
+         return settings.getstringp(path, QStringLiteral("SickPay")).toText();
+       }},
+      {"GetBinaryValue", reg::kBinary,
+       [&] {
+         QString path = QStringLiteral("HKEY_CURRENT_USER\\") + QLatin1String(coravel::kSettingsKey);
+         return declares.GetBinaryValue(path, QStringLiteral("SickPay")).toText();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reader);
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.RegCreateKeyA(reg::kCurrentUser, coravel::kSettingsKey, &key), reg::kSuccess);
+    const std::string start = c.type == reg::kString ? std::string("9.5", 4) : std::string("9.5");
+    store.RegSetValueExA(key, "SickPay", 0, c.type, reinterpret_cast<const uint8_t*>(start.data()),
+                         uint32_t(start.size()));
+    store.RegCloseKey(key);
+    store.growBeforeDataQueries(3, reg::kCurrentUser, coravel::kSettingsKey, "0");
+    EXPECT_EQ(c.read(), QString::fromStdString(grown));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "coravel/settings/registry_settings.h"
 
 #include "platform/registry/name_text.h"
+#include "platform/registry/value_read.h"
 
 namespace coravel {
 
@@ -40,16 +41,10 @@ core::Value RegistrySettings::getstring(HKEY hKey, const QString& strPath, const
   KeyCloser closer(registry_, key);
   const std::string name = reg::nameFromText(strValue);
 
-  uint32_t type = 0, size = 0;
-  registry_.RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-  if (type != reg::kString) return {};
-
-  std::string buffer(size, ' ');
-  if (registry_.RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<uint8_t*>(buffer.data()), &size) !=
-      reg::kSuccess)
-    return {};
-  const size_t nul = buffer.find('\0');
-  return fromCodePage(buffer.data(), nul == std::string::npos ? buffer.size() : nul);
+  const platform::ValueRead read = platform::readValue(registry_, key, name);
+  if (read.result != reg::kSuccess || read.type != reg::kString) return {};
+  const size_t nul = read.data.find('\0');
+  return fromCodePage(read.data.data(), nul == std::string::npos ? read.data.size() : nul);
 }
 
 core::Value RegistrySettings::getstringx(QString& strPath, const QString& strValue) {
