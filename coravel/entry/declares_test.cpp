@@ -287,7 +287,7 @@ TEST(TwoCallReaders, AValueGrowingBetweenTheirTwoQueriesIsReadWhole) {
     SCOPED_TRACE(c.reader);
     platform::HKEY key = 0;
     ASSERT_EQ(store.RegCreateKeyA(reg::kCurrentUser, coravel::kSettingsKey, &key), reg::kSuccess);
-    const std::string start = c.type == reg::kString ? std::string("9.5", 4) : std::string("9.5");
+    const std::string start = c.type == reg::kString ? std::string("9.5") + '\0' : std::string("9.5");
     store.RegSetValueExA(key, "SickPay", 0, c.type, reinterpret_cast<const uint8_t*>(start.data()),
                          uint32_t(start.size()));
     store.RegCloseKey(key);

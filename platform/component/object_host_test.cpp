@@ -63,7 +63,7 @@ TEST(ObjectHost, AFullDiskIsReportedAsTheStoresFault) {
 TEST(LibraryTrust, OnlyAbsolutePathsToFilesNoOneElseMayChangeAreLoaded) {
   QTemporaryDir dir;  // mode 0700 in the sticky /tmp: a closed folder
   auto file = [&](const QString& name, mode_t mode) {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
@@ -71,7 +71,7 @@ TEST(LibraryTrust, OnlyAbsolutePathsToFilesNoOneElseMayChangeAreLoaded) {
     return path;
   };
   auto folder = [&](const QString& name, mode_t mode) {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     EXPECT_TRUE(QDir().mkpath(path));
     EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
     return path;

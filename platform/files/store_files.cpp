@@ -42,7 +42,7 @@ QString canonicalName(const QString& path) {
 }  // namespace
 
 QString defaultStoreFileName() {
-  const QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
+  QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
   if (!fromEnv.isEmpty()) return fromEnv;
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");

@@ -782,7 +782,7 @@ SqliteRegistry::SqliteRegistry(const QString& path, Mode mode) : d_(std::make_un
 SqliteRegistry::~SqliteRegistry() = default;
 
 QString SqliteRegistry::defaultPath() {
-  const QString path = defaultStoreFileName();
+  QString path = defaultStoreFileName();
   if (qEnvironmentVariableIsEmpty("WAGEWISE_REGISTRY")) makeFolders(QFile::encodeName(QFileInfo(path).path()));
   return path;
 }
