@@ -155,7 +155,11 @@ class StoreFuzz {
     else if ((target = model_.find(base, p.parts)) < 0) want = reg::kFileNotFound;
     expectResult(rc, want, "RegOpenKeyExA");
     if (rc != reg::kSuccess) {
-      FUZZ_CHECK(got == 0);
+      FUZZ_CHECK(got == (want == reg::kInvalidHandle ? 0xDEAD : 0));  // a bad handle leaves it be
+      return;
+    }
+    if (reg::isRoot(h) && p.parts.empty()) {
+      FUZZ_CHECK(got == h);  // a root opens as itself
       return;
     }
     adopt(got, target, grantedAccess(asked));
@@ -178,13 +182,15 @@ class StoreFuzz {
   }
 
   // RegOpenKeyA and RegCreateKeyA: an empty path gives the same handle back
-  // (whether or not its key still exists); otherwise a new full-access handle.
+  // (whether or not its key still exists; no handle gives no handle);
+  // otherwise a new full-access handle. A bad handle leaves the variable be,
+  // but RegCreateKeyA with a subkey clears it first.
   void openOrCreateResult(HKEY h, const Path& p, int32_t rc, HKEY got, bool create) {
     const char* call = create ? "RegCreateKeyA" : "RegOpenKeyA";
     const int base = model_.keyOf(conn_, h);
     if (p.parts.empty()) {
-      expectResult(rc, base < 0 ? reg::kInvalidHandle : reg::kSuccess, call);
-      FUZZ_CHECK(got == (base < 0 ? 0 : h));
+      expectResult(rc, base < 0 && h != 0 ? reg::kInvalidHandle : reg::kSuccess, call);
+      FUZZ_CHECK(got == (base < 0 && h != 0 ? 0xDEAD : h));
       return;
     }
     int32_t want = reg::kSuccess;
@@ -192,13 +198,10 @@ class StoreFuzz {
     if (base < 0) want = reg::kInvalidHandle;
     else if (hasNul(p)) want = reg::kInvalidParameter;
     else if (!model_.exists(base)) want = reg::kKeyDeleted;
-    else if ((target = model_.find(base, p.parts)) < 0) {
-      if (!create) want = reg::kFileNotFound;
-      else if ((model_.accessOf(conn_, h) & reg::kKeyCreateSubKey) == 0) want = reg::kAccessDenied;
-    }
+    else if ((target = model_.find(base, p.parts)) < 0 && !create) want = reg::kFileNotFound;
     expectResult(rc, want, call);
     if (rc != reg::kSuccess) {
-      FUZZ_CHECK(got == 0);
+      FUZZ_CHECK(got == (want == reg::kInvalidHandle && !create ? 0xDEAD : 0));
       return;
     }
     if (target < 0) target = model_.create(base, p.parts);
@@ -245,6 +248,7 @@ class StoreFuzz {
     }
     if (v != nullptr && !sizeOnly && asked < v->data.size()) want = reg::kMoreData;
     expectResult(rc, want, "RegQueryValueExA");
+    if (rc == reg::kFileNotFound && sizeOnly) FUZZ_CHECK(size == 0, "a missing value's size");
     if (v == nullptr) return;
     if (wantType) FUZZ_CHECK(type == v->type);
     const auto n_ = uint32_t(v->data.size());
@@ -359,7 +363,10 @@ class StoreFuzz {
     }
     expectResult(rc, want, "RegEnumValueA");
     if (rc == reg::kMoreData) {
-      FUZZ_CHECK(nameSize == v->name.size() + 1 && dataSize == v->data.size());
+      // The name's size as given; the type written; the data when it fits.
+      FUZZ_CHECK(nameSize == askedName && dataSize == v->data.size() && type == v->type);
+      if (withData && askedData >= v->data.size())
+        FUZZ_CHECK(std::memcmp(data, v->data.data(), v->data.size()) == 0);
     } else if (rc == reg::kSuccess) {
       FUZZ_CHECK(nameSize == v->name.size() && std::string(name, nameSize) == v->name);
       FUZZ_CHECK(type == v->type && dataSize == v->data.size());

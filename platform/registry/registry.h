@@ -76,8 +76,10 @@ constexpr bool isStringType(uint32_t type) {
 
 // Access masks. A handle refuses (kAccessDenied) what its open did not
 // grant: queries and value enumeration need kKeyQueryValue, setting and
-// deleting values kKeySetValue, creating a subkey kKeyCreateSubKey, subkey
-// enumeration kKeyEnumerateSubKeys. Roots grant everything.
+// deleting values kKeySetValue, subkey enumeration kKeyEnumerateSubKeys.
+// Creating a subkey asks nothing of the parent's handle (the rights of the
+// key being made count, and every key here grants them). Roots grant
+// everything.
 constexpr uint32_t kKeyQueryValue = 0x0001;
 constexpr uint32_t kKeySetValue = 0x0002;
 constexpr uint32_t kKeyCreateSubKey = 0x0004;
@@ -96,10 +98,13 @@ class Registry {
   virtual ~Registry() = default;
 
   // Opens `path` below `key` with the access asked for; an empty path opens
-  // `key` itself again.
+  // `key` itself again (a root: the root handle itself). An invalid `key`
+  // gives kInvalidHandle and leaves *result as it was; other failures set it
+  // to 0.
   virtual int32_t RegOpenKeyExA(HKEY key, std::string_view path, uint32_t options, uint32_t access,
                                 HKEY* result) = 0;
-  // Opens with full access; an empty path gives back `key` itself.
+  // Opens with full access; an empty path gives back `key` itself (no key,
+  // 0, with an empty path: kSuccess and 0).
   virtual int32_t RegOpenKeyA(HKEY key, std::string_view path, HKEY* result) = 0;
   // Opens `path` below `key` with full access, creating it and any missing
   // keys above it; an empty path gives back `key` itself.
@@ -107,6 +112,8 @@ class Registry {
   // With data == nullptr: type and size only. With *size too small: kMoreData
   // and the needed size. Otherwise copies the data and sets *size; string data
   // lacking a final NUL gets one placed after it when the buffer has room.
+  // A missing value asked with no buffer sets *size to 0. `type` and `size`
+  // may be one variable: the size is read before the type is written.
   virtual int32_t RegQueryValueExA(HKEY key, std::string_view name, uint32_t* reserved,
                                    uint32_t* type, uint8_t* data, uint32_t* size) = 0;
   // Stores exactly `size` bytes under `name`, replacing any earlier value.
@@ -125,10 +132,11 @@ class Registry {
   // there while the store is unchanged (listing a key is linear); after any
   // change, by anyone, the index is counted from the first item again.
   // *nameSize holds the buffer size on entry (NUL included) and the name
-  // length on success (NUL excluded); on kMoreData it holds the buffer size
-  // needed (NUL included) and *dataSize the data size needed. The class name
-  // is always empty and the write time 0. The base versions give
-  // kCallNotImplemented.
+  // length on success (NUL excluded). On kMoreData, RegEnumKeyExA sets it to
+  // the buffer size needed (NUL included); RegEnumValueA leaves it as given,
+  // writes the type, and copies the data when it fits (else sets *dataSize
+  // to the size needed). The class name is always empty and the write time
+  // 0. The base versions give kCallNotImplemented.
   virtual int32_t RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
                                 uint32_t* reserved, char* className, uint32_t* classSize,
                                 uint64_t* lastWriteTime);

@@ -803,14 +803,19 @@ bool SqliteRegistry::readCacheAvailable() {
 int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t /*options*/, uint32_t access,
                                       HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
-  *result = 0;
   Impl::Call call(*d_);
   OpenKey rootKey;
   const OpenKey* base = nullptr;
+  // As on the platform, a bad handle leaves the caller's variable as it was.
   if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+  *result = 0;
   const auto parts = components(path);
   if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  if (parts.empty() && reg::isRoot(key)) {
+    *result = key;  // a root opens as itself, and closing it does nothing
+    return kSuccess;
+  }
   d_->syncCache();
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
@@ -828,13 +833,15 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
 int32_t SqliteRegistry::RegOpenKeyA(HKEY key, std::string_view path, HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
   if (components(path).empty()) {
+    // No handle and no subkey is no key at all, and not an error.
+    if (key == 0) {
+      *result = 0;
+      return kSuccess;
+    }
     Impl::Call call(*d_);
     OpenKey rootKey;
     const OpenKey* base = nullptr;
-    if (!d_->resolve(key, rootKey, base)) {
-      *result = 0;
-      return kInvalidHandle;
-    }
+    if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
     *result = key;
     return kSuccess;
   }
@@ -859,8 +866,9 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   std::string lpath = joinFolded(base->lpath, parts);
   int64_t id = 0;
   if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
+  // The platform checks the rights of the key being made, not those of the
+  // handle it is reached from: a parent opened for reading will do.
   if (id == 0) {
-    if ((base->access & reg::kKeyCreateSubKey) == 0) return kAccessDenied;
     if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
     if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
     if (int32_t rc = d_->finish(d_->createPath(*base, parts, id)); rc != kSuccess) return rc;
@@ -883,9 +891,16 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   const CachedValue* v = nullptr;
   if (int32_t rc = d_->fetchValue(*k, name, v); rc != kSuccess) return rc;
   if (v->state == CachedValue::kKeyGone) return kKeyDeleted;
-  if (v->state == CachedValue::kMissing) return kFileNotFound;
-  if (type != nullptr) *type = v->type;
-  return copyValue(v->type, v->data, data, size);
+  if (v->state == CachedValue::kMissing) {
+    if (data == nullptr && size != nullptr) *size = 0;
+    return kFileNotFound;
+  }
+  // The size is read before the type is written: a caller may pass one
+  // variable for both.
+  const uint32_t valueType = v->type;
+  const int32_t rc = copyValue(valueType, v->data, data, size);
+  if (type != nullptr) *type = valueType;
+  return rc;
 }
 
 int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t /*reserved*/, uint32_t type,
@@ -1052,9 +1067,14 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   const auto n = static_cast<uint32_t>(foundName.size());
   const bool nameFits = *nameSize > n;
   const bool dataFits = data == nullptr || *dataSize >= foundData.size();
+  if (type != nullptr) *type = foundType;
   if (!nameFits || !dataFits) {
-    *nameSize = n + 1;
-    if (dataSize != nullptr) *dataSize = static_cast<uint32_t>(foundData.size());
+    // As the platform answers: the name's size as the caller gave it, the
+    // data copied when it fits, else its size.
+    if (dataFits && dataSize != nullptr)
+      copyValue(foundType, foundData, data, dataSize);
+    else if (dataSize != nullptr)
+      *dataSize = static_cast<uint32_t>(foundData.size());
     at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
@@ -1062,7 +1082,6 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   std::memcpy(name, foundName.data(), n);
   name[n] = '\0';
   *nameSize = n;
-  if (type != nullptr) *type = foundType;
   return copyValue(foundType, foundData, data, dataSize);
 }
 

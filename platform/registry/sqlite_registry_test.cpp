@@ -420,13 +420,14 @@ TEST_P(RegistryCallsTest, HandleRules) {
   EXPECT_EQ(registry.RegCloseKey(0), reg::kInvalidHandle);
   EXPECT_EQ(registry.RegCloseKey(0x7654321), reg::kInvalidHandle);
 
-  // A closed, zero, unknown or out-of-range handle is refused by every call.
+  // A closed, zero, unknown or out-of-range handle is refused by every call
+  // (but for no handle with no subkey, which opens nothing).
   for (HKEY bad : {fresh, HKEY(0), HKEY(0x7654321), HKEY(reg::kDynData + 1)}) {
     HKEY out = 1;
     uint32_t size = 0;
     EXPECT_EQ(registry.RegOpenKeyExA(bad, "x", 0, reg::kKeyRead, &out), reg::kInvalidHandle);
-    EXPECT_EQ(out, 0u);
-    EXPECT_EQ(registry.RegOpenKeyA(bad, "", &out), reg::kInvalidHandle);
+    EXPECT_EQ(out, 1u);
+    EXPECT_EQ(registry.RegOpenKeyA(bad, "", &out), bad == 0 ? reg::kSuccess : reg::kInvalidHandle);
     EXPECT_EQ(registry.RegCreateKeyA(bad, "x", &out), reg::kInvalidHandle);
     EXPECT_EQ(registry.RegQueryValueExA(bad, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
     EXPECT_EQ(setBytes(registry, bad, "v", reg::kString, "x"), reg::kInvalidHandle);
@@ -434,6 +435,108 @@ TEST_P(RegistryCallsTest, HandleRules) {
     EXPECT_EQ(registry.RegDeleteKeyA(bad, "x"), reg::kInvalidHandle);
   }
   for (HKEY h : {a, b, c}) EXPECT_EQ(registry.RegCloseKey(h), reg::kSuccess);
+}
+
+// Where the calls answer as the platform's do, each with the result, the
+// caller's result variable, size, type and bytes it leaves behind.
+TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
+  HKEY k = create(registry, kHKCU, "Software\\Platform");
+  ASSERT_EQ(setBytes(registry, k, "LongName", reg::kBinary, "abc"), reg::kSuccess);
+  ASSERT_EQ(setBytes(registry, k, "n", reg::kString, "longer data"), reg::kSuccess);
+  registry.RegCloseKey(k);
+  HKEY readOnly = 0;
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Platform", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
+  constexpr uint32_t kUntouched = 0xDEAD;
+  struct Outcome {
+    int32_t rc;
+    HKEY handle = kUntouched;
+    uint32_t size = kUntouched;
+    uint32_t type = kUntouched;
+    std::string bytes;  // the name or data buffer's start, as the row reads it
+
+    bool operator==(const Outcome&) const = default;
+  };
+  auto enumValue = [&](uint32_t nameRoom, uint32_t dataRoom) {
+    char name[16] = "##############";
+    uint8_t data[16];
+    std::memset(data, '#', sizeof data);
+    uint32_t nameSize = nameRoom, dataSize = dataRoom, type = kUntouched;
+    const int32_t rc = registry.RegEnumValueA(readOnly, 0, name, &nameSize, nullptr, &type, data, &dataSize);
+    return Outcome{rc, nameSize, dataSize, type,
+                   std::string(name, 3) + "|" + std::string(reinterpret_cast<char*>(data), 4)};
+  };
+  auto query = [&](const char* name, bool buffer) {
+    uint8_t data[16];
+    std::memset(data, '#', sizeof data);
+    uint32_t size = buffer ? sizeof data : kUntouched, type = kUntouched;
+    const int32_t rc = registry.RegQueryValueExA(readOnly, name, nullptr, &type, buffer ? data : nullptr, &size);
+    return Outcome{rc, kUntouched, size, type, std::string(reinterpret_cast<char*>(data), buffer ? 4 : 0)};
+  };
+  struct Row {
+    const char* what;
+    std::function<Outcome()> call;
+    Outcome want;
+  } rows[] = {
+      {"enum value, name too small, data fits: name size kept, type and data written",
+       [&] { return enumValue(4, 8); }, {reg::kMoreData, 4, 3, reg::kBinary, "###|abc#"}},
+      {"enum value, both too small: name size kept, data size needed",
+       [&] { return enumValue(4, 2); }, {reg::kMoreData, 4, 3, reg::kBinary, "###|####"}},
+      {"enum value, only the data too small", [&] { return enumValue(16, 2); },
+       {reg::kMoreData, 16, 3, reg::kBinary, "###|####"}},
+      {"query of a missing value without a buffer: size 0", [&] { return query("Missing", false); },
+       {reg::kFileNotFound, kUntouched, 0, kUntouched, ""}},
+      {"query of a missing value with a buffer: size kept", [&] { return query("Missing", true); },
+       {reg::kFileNotFound, kUntouched, 16, kUntouched, "####"}},
+      {"one variable for type and size: read as size, written as type",
+       [&] {
+         uint8_t data[16] = {};
+         uint32_t both = sizeof data;
+         const int32_t rc = registry.RegQueryValueExA(readOnly, "LongName", nullptr, &both, data, &both);
+         return Outcome{rc, kUntouched, both, kUntouched, std::string(reinterpret_cast<char*>(data), 3)};
+       },
+       {reg::kSuccess, kUntouched, reg::kBinary, kUntouched, "abc"}},
+      {"RegOpenKeyA without a handle or subkey: success, no handle",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyA(0, "", &out), out};
+       },
+       {reg::kSuccess, 0}},
+      {"RegOpenKeyA without a handle, with a subkey: 6, variable kept",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyA(0, "Software", &out), out};
+       },
+       {reg::kInvalidHandle, kUntouched}},
+      {"RegOpenKeyExA on an invalid handle: 6, variable kept",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyExA(0x7654321, "Software", 0, reg::kKeyRead, &out), out};
+       },
+       {reg::kInvalidHandle, kUntouched}},
+      {"RegOpenKeyExA of a root with no subkey: the root itself, closed for nothing",
+       [&] {
+         HKEY out = kUntouched;
+         const int32_t rc = registry.RegOpenKeyExA(reg::kClassesRoot, "", 0, reg::kKeyRead, &out);
+         return Outcome{rc == reg::kSuccess ? registry.RegCloseKey(out) : rc, out};
+       },
+       {reg::kSuccess, reg::kClassesRoot}},
+      {"RegCreateKeyA below a handle open for reading, new then existing",
+       [&] {
+         HKEY first = 0, again = 0;
+         const int32_t rc = registry.RegCreateKeyA(readOnly, "Made", &first);
+         registry.RegCloseKey(first);
+         const int32_t rc2 = registry.RegCreateKeyA(readOnly, "Made", &again);
+         registry.RegCloseKey(again);
+         return Outcome{rc == reg::kSuccess ? rc2 : rc};
+       },
+       {reg::kSuccess}},
+  };
+  for (const Row& row : rows) {
+    const Outcome got = row.call();
+    EXPECT_TRUE(got == row.want) << row.what << ": rc " << got.rc << " handle " << got.handle << " size "
+                                 << got.size << " type " << got.type << " bytes \"" << got.bytes << "\"";
+  }
+  registry.RegCloseKey(readOnly);
 }
 
 TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
@@ -448,7 +551,8 @@ TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, 0, &nothing), reg::kSuccess);
   ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kMaximumAllowed, &maximum), reg::kSuccess);
 
-  // Read access: reads and enumeration, no writes, no new subkeys.
+  // Read access: reads and enumeration, no writes; new subkeys, whose own
+  // rights are what count.
   EXPECT_EQ(readBytes(registry, readOnly, "v"), "x");
   EXPECT_EQ(setBytes(registry, readOnly, "v", reg::kString, "y"), reg::kAccessDenied);
   EXPECT_EQ(registry.RegDeleteValueA(readOnly, "v"), reg::kAccessDenied);
@@ -456,7 +560,8 @@ TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   HKEY out = 0;
   EXPECT_EQ(registry.RegCreateKeyA(readOnly, "Existing", &out), reg::kSuccess);
   registry.RegCloseKey(out);
-  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "New", &out), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "New", &out), reg::kSuccess);
+  registry.RegCloseKey(out);
 
   // Write access: writes, no reads.
   EXPECT_EQ(setBytes(registry, writeOnly, "w", reg::kString, "1"), reg::kSuccess);
