@@ -7,6 +7,12 @@
 // the case they were created with. Paths separate keys with backslashes; empty
 // components (doubled, leading or trailing backslashes) are skipped.
 //
+// HKEY_CLASSES_ROOT is no tree of its own but, as on the platform, the merged
+// view of HKEY_CURRENT_USER\Software\Classes over
+// HKEY_LOCAL_MACHINE\Software\Classes: a key is the user's when the user
+// has it, else the machine's; its values are that key's; its subkeys are
+// those of both, each name once; a new key is made in the user's tree.
+//
 // Names have the platform's limits; past them a call fails with
 // kInvalidParameter and changes nothing: a key name (one path component) of
 // at most kMaxKeyNameLength bytes, a path at most kMaxKeyDepth keys deep

@@ -51,7 +51,10 @@ using reg::kMoreData;
 using reg::kSuccess;
 
 constexpr int kApplicationId = 0x57577267;
-constexpr int kSchemaVersion = 1;
+// 2: HKEY_CLASSES_ROOT is a view of the user's and the machine's classes,
+// not a tree of its own (version 1 stores are moved over when opened).
+constexpr int kSchemaVersion = 2;
+constexpr int kSeparateClassesVersion = 1;
 constexpr auto kBusyTimeout = std::chrono::seconds(5);
 constexpr int64_t kReclaimPages = 64;
 
@@ -210,7 +213,28 @@ struct OpenKey {
   uint8_t root = 0;      // 0..6
   std::string lpath;     // folded path below the root
   uint32_t access = 0;
+  // Opened through HKEY_CLASSES_ROOT (or that root itself): the key above is
+  // the one the view found, and `classesPath` (as the caller spelled it) is
+  // where the handle sits in the view, for what is opened below it.
+  bool classes = false;
+  std::string classesPath;
 };
+
+constexpr uint8_t kClassesRootIndex = 0, kUserRootIndex = 1, kMachineRootIndex = 2;
+
+// Where a path of the classes view lives in the user's or the machine's tree.
+std::string classesLpath(const std::string& foldedPath) {
+  return foldedPath.empty() ? std::string("software\\classes") : "software\\classes\\" + foldedPath;
+}
+
+std::string joinPath(const std::string& base, const std::vector<std::string_view>& parts) {
+  std::string out = base;
+  for (std::string_view p : parts) {
+    if (!out.empty()) out.push_back('\\');
+    out.append(p);
+  }
+  return out;
+}
 
 // What the store was when something was read from it: SQLite's data
 // version (moves on every commit, by this connection or any other) and this
@@ -335,7 +359,7 @@ struct SqliteRegistry::Impl {
     if (int rc = queryInt("PRAGMA user_version", version); rc != SQLITE_OK) return errorFromSqlite(rc, db);
     if (int rc = queryInt("SELECT count(*) FROM sqlite_schema", tables); rc != SQLITE_OK)
       return errorFromSqlite(rc, db);
-    const bool ours = appId == kApplicationId && version == kSchemaVersion;
+    const bool ours = appId == kApplicationId && (version == kSchemaVersion || version == kSeparateClassesVersion);
     const bool blank = appId == 0 && version == 0 && tables == 0;
     if (!ours && !blank) return kBadDb;
     if (blank && readOnly) return forWrite ? kAccessDenied : kBadDb;
@@ -359,6 +383,9 @@ struct SqliteRegistry::Impl {
     }
     if (!readOnly) upgradeSchema();
     if (int32_t rc = prepareAll(); rc != kSuccess) return rc;
+    if (ours && version == kSeparateClassesVersion && !readOnly) {
+      if (int32_t rc = moveSeparateClassesTree(); rc != kSuccess) return rc;
+    }
     attachCache();
     return kSuccess;
   }
@@ -605,6 +632,9 @@ struct SqliteRegistry::Impl {
       rootKey.id = rootKey.root + 1;
       rootKey.lpath.clear();
       rootKey.access = reg::kKeyAllAccess;
+      rootKey.classes = rootKey.root == kClassesRootIndex;
+      rootKey.classesPath.clear();
+      if (rootKey.classes) rootKey.id = 0;  // found per call: see classesValueKey
       out = &rootKey;
       return true;
     }
@@ -614,13 +644,170 @@ struct SqliteRegistry::Impl {
     return true;
   }
 
-  HKEY addHandle(int64_t id, uint8_t root, std::string lpath, uint32_t access) {
+  HKEY addHandle(OpenKey key) {
     HKEY h;
     do {
       h = g_nextHandle.fetch_add(1, std::memory_order_relaxed) & 0x7FFFFFFFu;
     } while (h < 0x100 || handles.count(h) != 0);
-    handles.emplace(h, OpenKey{id, root, std::move(lpath), access});
+    handles.emplace(h, std::move(key));
     return h;
+  }
+
+  HKEY addHandle(int64_t id, uint8_t root, std::string lpath, uint32_t access) {
+    return addHandle(OpenKey{id, root, std::move(lpath), access, false, {}});
+  }
+
+  // ---- HKEY_CLASSES_ROOT -------------------------------------------------------
+  // The merged view of HKCU\Software\Classes over HKLM\Software\Classes:
+  // a key is the user's when the user has it, else the machine's.
+
+  // The key at `path` of the view (as spelled), as a handle of the view with
+  // `access`; its id is 0 when neither tree has it (root: the user's). Calls
+  // that did not bring the cache up to date ask the database (`fromDb`).
+  int32_t findClassesKey(const std::string& path, uint32_t access, OpenKey& found, bool fromDb = false) {
+    const std::string lpath = classesLpath(folded(path));
+    found = OpenKey{0, kUserRootIndex, lpath, access, true, path};
+    for (uint8_t root : {kUserRootIndex, kMachineRootIndex}) {
+      int64_t id = 0;
+      if (int32_t rc = fromDb ? findKeyInDb(root, lpath, id) : findKey(root, lpath, id); rc != kSuccess) return rc;
+      if (id != 0) {
+        found.id = id;
+        found.root = root;
+        return kSuccess;
+      }
+    }
+    return kSuccess;
+  }
+
+  // Makes the key at `path` of the view in the user's tree, with what is
+  // missing above it.
+  int32_t createClassesKey(const std::string& path, OpenKey& made) {
+    std::vector<std::string_view> parts{"Software", "Classes"};
+    for (std::string_view part : components(path)) parts.push_back(part);
+    if (int32_t rc = beginWrite(); rc != kSuccess) return rc;
+    if (int32_t rc = beginTransaction(); rc != kSuccess) return rc;
+    const OpenKey userRoot{kUserRootIndex + 1, kUserRootIndex, {}, reg::kKeyAllAccess, false, {}};
+    made = OpenKey{0, kUserRootIndex, classesLpath(folded(path)), reg::kKeyAllAccess, true, path};
+    return finish(createPath(userRoot, parts, made.id));
+  }
+
+  // The subkey `skip` places after `after` (a folded path; empty: before the
+  // first) among the children of the user's and the machine's key (0: none),
+  // in the order of their folded names, the user's when both have one. Each
+  // step is one indexed look-up in each tree, so listing in order is linear.
+  int findMergedChild(int64_t userParent, int64_t machineParent, std::string after, uint32_t skip,
+                      std::string& name, std::string& lpath) {
+    for (uint32_t step = 0;; ++step) {
+      std::string userName, userLpath, machineName, machineLpath;
+      const int u = userParent != 0 ? childAfter(userParent, after, userName, userLpath) : SQLITE_DONE;
+      const int m = machineParent != 0 ? childAfter(machineParent, after, machineName, machineLpath) : SQLITE_DONE;
+      if (u != SQLITE_ROW && u != SQLITE_DONE) return u;
+      if (m != SQLITE_ROW && m != SQLITE_DONE) return m;
+      if (u == SQLITE_DONE && m == SQLITE_DONE) return SQLITE_DONE;
+      const bool user = u == SQLITE_ROW && (m == SQLITE_DONE || userLpath <= machineLpath);
+      name = user ? std::move(userName) : std::move(machineName);
+      lpath = user ? std::move(userLpath) : std::move(machineLpath);
+      if (step == skip) return SQLITE_ROW;
+      after = lpath;
+    }
+  }
+
+  int childAfter(int64_t parent, const std::string& after, std::string& name, std::string& lpath) {
+    Run r(enumKeyAfter.stmt);
+    r.bind(1, parent).bind(2, after);
+    const int rc = r.step();
+    if (rc == SQLITE_ROW) {
+      name.assign(r.blob(0));
+      lpath.assign(r.blob(1));
+    }
+    return rc;
+  }
+
+  // The key whose values a handle shows. HKEY_CLASSES_ROOT itself shows the
+  // user's classes key (else the machine's); `forWrite` asks the database
+  // (writes do not bring the cache up to date) and makes the user's key for
+  // a value to be set. Other handles name their key already.
+  int32_t valueKey(const OpenKey*& k, OpenKey& scratch, bool forWrite, bool create = false) {
+    if (!k->classes || k->id != 0) return kSuccess;
+    int32_t rc = findClassesKey({}, k->access, scratch, forWrite);
+    if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey({}, scratch);
+    if (rc == kSuccess && scratch.id != 0) k = &scratch;
+    return rc;
+  }
+
+  // Version 1 kept HKEY_CLASSES_ROOT as a tree of its own: its keys move into
+  // the user's classes, once, in one transaction. Where the user already has
+  // a key, the user's values win and the rest join them.
+  int32_t moveSeparateClassesTree() {
+    if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc, db);
+    const int32_t rc = moveClassesKeys();
+    if (rc != kSuccess) {
+      exec("ROLLBACK");
+      return rc;
+    }
+    const std::string version = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    if (int erc = exec(version.c_str()); erc != SQLITE_OK || (erc = exec("COMMIT")) != SQLITE_OK) {
+      exec("ROLLBACK");
+      return errorFromSqlite(erc, db);
+    }
+    return kSuccess;
+  }
+
+  int32_t moveClassesKeys() {
+    const OpenKey userRoot{kUserRootIndex + 1, kUserRootIndex, {}, reg::kKeyAllAccess, false, {}};
+    int64_t classesId = 0;
+    if (int32_t rc = createPath(userRoot, {"Software", "Classes"}, classesId); rc != kSuccess) return rc;
+    struct OldKey {
+      int64_t id, parent;
+      std::string lpath;
+    };
+    std::vector<OldKey> old;  // parents before their children
+    sqlite3_stmt* list = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT id, parent, lpath FROM keys WHERE root=0 AND parent IS NOT NULL "
+                                    "ORDER BY length(lpath)", -1, &list, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(list)) == SQLITE_ROW) {
+      old.push_back({sqlite3_column_int64(list, 0), sqlite3_column_int64(list, 1),
+                     std::string(static_cast<const char*>(sqlite3_column_blob(list, 2)),
+                                 size_t(sqlite3_column_bytes(list, 2)))});
+      rc = SQLITE_OK;
+    }
+    sqlite3_finalize(list);
+    if (rc != SQLITE_OK && rc != SQLITE_DONE) return errorFromSqlite(rc, db);
+    std::unordered_map<int64_t, int64_t> movedTo{{kClassesRootIndex + 1, classesId}};
+    rc = SQLITE_OK;
+    for (const OldKey& k : old) {
+      const std::string lpath = classesLpath(k.lpath);
+      int64_t existing = 0;
+      if (int32_t frc = findKeyInDb(kUserRootIndex, lpath, existing); frc != kSuccess) return frc;
+      rc = existing != 0 ? mergeKeyInto(k.id, existing) : moveKey(k.id, movedTo[k.parent], lpath);
+      if (rc != SQLITE_OK) return errorFromSqlite(rc, db);
+      movedTo[k.id] = existing != 0 ? existing : k.id;
+    }
+    return kSuccess;
+  }
+
+  int moveKey(int64_t id, int64_t parent, const std::string& lpath) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, "UPDATE keys SET root=?1, parent=?2, lpath=?3 WHERE id=?4", -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+      sqlite3_bind_int64(s, 1, kUserRootIndex);
+      sqlite3_bind_int64(s, 2, parent);
+      sqlite3_bind_blob64(s, 3, lpath.data(), lpath.size(), SQLITE_STATIC);
+      sqlite3_bind_int64(s, 4, id);
+      rc = sqlite3_step(s) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+    }
+    sqlite3_finalize(s);
+    return rc;
+  }
+
+  // The user's values win; the key itself goes once its children have moved.
+  int mergeKeyInto(int64_t from, int64_t into) {
+    const std::string key = std::to_string(from);
+    int rc = exec(("UPDATE OR IGNORE vals SET key=" + std::to_string(into) + " WHERE key=" + key).c_str());
+    if (rc == SQLITE_OK) rc = exec(("DELETE FROM vals WHERE key=" + key).c_str());
+    if (rc == SQLITE_OK) rc = exec(("UPDATE keys SET parent=" + std::to_string(into) + " WHERE parent=" + key).c_str());
+    if (rc == SQLITE_OK) rc = exec(("DELETE FROM keys WHERE id=" + key).c_str());
+    return rc;
   }
 
   // ---- values ----------------------------------------------------------------
@@ -820,6 +1007,15 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
   if (!alive) return kKeyDeleted;
+  if (base->classes) {
+    OpenKey found;
+    if (int32_t rc = d_->findClassesKey(joinPath(base->classesPath, parts), grantedAccess(access), found);
+        rc != kSuccess)
+      return rc;
+    if (found.id == 0) return kFileNotFound;
+    *result = d_->addHandle(std::move(found));
+    return kSuccess;
+  }
   int64_t id = base->id;
   std::string lpath = joinFolded(base->lpath, parts);
   if (!parts.empty()) {
@@ -863,6 +1059,17 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
   if (!alive) return kKeyDeleted;
+  if (base->classes) {
+    // Found where the view has it (the machine's, when only it has the
+    // key); a new key is the user's.
+    const std::string path = joinPath(base->classesPath, parts);
+    OpenKey found;
+    int32_t rc = d_->findClassesKey(path, reg::kKeyAllAccess, found);
+    if (rc == kSuccess && found.id == 0) rc = d_->createClassesKey(path, found);
+    if (rc != kSuccess) return rc;
+    *result = d_->addHandle(std::move(found));
+    return kSuccess;
+  }
   std::string lpath = joinFolded(base->lpath, parts);
   int64_t id = 0;
   if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
@@ -888,6 +1095,8 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
+  OpenKey classesKey;
+  if (int32_t rc = d_->valueKey(k, classesKey, false); rc != kSuccess) return rc;
   const CachedValue* v = nullptr;
   if (int32_t rc = d_->fetchValue(*k, name, v); rc != kSuccess) return rc;
   if (v->state == CachedValue::kKeyGone) return kKeyDeleted;
@@ -913,6 +1122,8 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
   if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
   if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  OpenKey classesKey;
+  if (int32_t rc = d_->valueKey(k, classesKey, true, true); rc != kSuccess) return rc;
   const std::string lname = folded(name);
   int rc;
   {
@@ -936,7 +1147,15 @@ int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
   if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-  const int32_t rc = d_->finish(d_->deletePath(*base, parts));
+  int32_t rc = kSuccess;
+  if (base->classes) {
+    OpenKey found;  // the user's key, else the machine's
+    rc = d_->findClassesKey(joinPath(base->classesPath, parts), reg::kKeyAllAccess, found, true);
+    if (rc == kSuccess) rc = found.id == 0 ? kFileNotFound : d_->deletePath(found, {});
+  } else {
+    rc = d_->deletePath(*base, parts);
+  }
+  rc = d_->finish(rc);
   if (rc == kSuccess) d_->reclaimSpace();
   return rc;
 }
@@ -949,6 +1168,8 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
   if (!validValueName(name)) return kInvalidParameter;
   if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  OpenKey classesKey;
+  if (int32_t rc = d_->valueKey(k, classesKey, true); rc != kSuccess) return rc;
   const std::string lname = folded(name);
   int rc;
   {
@@ -988,7 +1209,17 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   d_->syncCache();
   EnumPosition& at = d_->subkeyPositions[key];
   std::string found, foundLpath;
+  // The classes view lists the user's and the machine's subkeys as one.
+  const int64_t positionId = k->classes ? -1 : k->id;
+  int64_t userParent = 0, machineParent = 0;
+  if (k->classes) {
+    const std::string lpath = classesLpath(folded(k->classesPath));
+    if (int32_t rc = d_->findKey(kUserRootIndex, lpath, userParent); rc != kSuccess) return rc;
+    if (int32_t rc = d_->findKey(kMachineRootIndex, lpath, machineParent); rc != kSuccess) return rc;
+  }
   const auto find = [&](bool next) {
+    if (k->classes) return d_->findMergedChild(userParent, machineParent, next ? at.lpath : std::string(),
+                                               next ? 0 : index, found, foundLpath);
     Run r(next ? d_->enumKeyAfter.stmt : d_->enumKey.stmt);
     if (next)
       r.bind(1, k->id).bind(2, at.lpath);
@@ -1001,7 +1232,7 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
     }
     return rc;
   };
-  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
+  const bool next = at.keyId == positionId && index > 0 && index == at.index + 1;
   int rc = find(next);
   if (next && d_->stamp() != at.stamp) rc = find(false);  // changed since: count afresh
   if (rc == SQLITE_DONE) {
@@ -1016,7 +1247,7 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
     at.keyId = 0;  // the caller asks for this index again
     return kMoreData;
   }
-  at = EnumPosition{k->id, index, std::move(foundLpath), 0, d_->stamp()};
+  at = EnumPosition{positionId, index, std::move(foundLpath), 0, d_->stamp()};
   std::memcpy(name, found.data(), n);
   name[n] = '\0';
   *nameSize = n;
@@ -1039,6 +1270,8 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
   if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
   d_->syncCache();
+  OpenKey classesKey;
+  if (int32_t rc = d_->valueKey(k, classesKey, false); rc != kSuccess) return rc;
   EnumPosition& at = d_->valuePositions[key];
   std::string foundName, foundData;
   uint32_t foundType = 0;

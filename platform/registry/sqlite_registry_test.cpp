@@ -237,6 +237,119 @@ TEST_P(RegistryCallsTest, RootsAreSeparateTreesAndHoldValues) {
   registry.RegCloseKey(machine);
 }
 
+// HKEY_CLASSES_ROOT shows the user's classes over the machine's: a key in
+// either is seen, the user's wins, writes go where the key is (a new key:
+// the user's), and subkeys are listed once each, in order.
+TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
+  auto put = [&](HKEY root, const char* path, const char* value) {
+    HKEY k = create(registry, root, path);
+    EXPECT_EQ(setBytes(registry, k, "", reg::kString, value), reg::kSuccess);
+    registry.RegCloseKey(k);
+  };
+  put(kHKCU, "Software\\Classes\\Both", "user");
+  put(reg::kLocalMachine, "Software\\Classes\\Both", "machine");
+  put(reg::kLocalMachine, "Software\\Classes\\both\\OnlyMachine", "deep");
+  put(reg::kLocalMachine, "Software\\Classes\\MachineOnly", "machine");
+  put(kHKCU, "Software\\Classes\\UserOnly", "user");
+  auto viaClasses = [&](const char* path) {
+    HKEY k = 0;
+    const int32_t rc = registry.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &k);
+    if (rc != reg::kSuccess) return "<rc " + std::to_string(rc) + ">";
+    std::string v = readBytes(registry, k, "");
+    registry.RegCloseKey(k);
+    return v;
+  };
+  EXPECT_EQ(viaClasses("Both"), "user");
+  EXPECT_EQ(viaClasses("BOTH\\OnlyMachine"), "deep");  // below a key the user has too
+  EXPECT_EQ(viaClasses("MachineOnly"), "machine");
+  EXPECT_EQ(viaClasses("UserOnly"), "user");
+  EXPECT_EQ(viaClasses("Nowhere"), "<rc 2>");
+  HKEY both = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(reg::kClassesRoot, "Both", &both), reg::kSuccess);
+  EXPECT_EQ(subkeys(registry, reg::kClassesRoot), (std::vector<std::string>{"Both", "MachineOnly", "UserOnly"}));
+  HKEY sub = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(both, "onlymachine", &sub), reg::kSuccess);  // through a handle of the view
+  registry.RegCloseKey(sub);
+
+  // Writes: to the machine's key when only it has one; new keys are the user's.
+  HKEY machineOnly = create(registry, reg::kClassesRoot, "MachineOnly");
+  ASSERT_EQ(setBytes(registry, machineOnly, "x", reg::kString, "1"), reg::kSuccess);
+  registry.RegCloseKey(machineOnly);
+  HKEY made = create(registry, both, "Made");
+  registry.RegCloseKey(made);
+  HKEY check = create(registry, reg::kLocalMachine, "Software\\Classes\\MachineOnly");
+  EXPECT_EQ(readBytes(registry, check, "x"), "1");
+  registry.RegCloseKey(check);
+  check = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Both\\Made", &check), reg::kSuccess);
+  registry.RegCloseKey(check);
+  EXPECT_EQ(subkeys(registry, both), (std::vector<std::string>{"Made", "OnlyMachine"}));
+
+  // Deleting through the view takes the user's key first, then the machine's.
+  put(kHKCU, "Software\\Classes\\Both\\Gone", "user");
+  put(reg::kLocalMachine, "Software\\Classes\\Both\\Gone", "machine");
+  for (const char* left : {"machine", "<rc 2>"}) {
+    EXPECT_EQ(registry.RegDeleteKeyA(both, "Gone"), reg::kSuccess);
+    EXPECT_EQ(viaClasses("Both\\Gone"), left);
+  }
+  EXPECT_EQ(registry.RegDeleteKeyA(both, "Gone"), reg::kFileNotFound);
+  registry.RegCloseKey(both);
+  // Values of the root itself are those of the user's classes key.
+  ASSERT_EQ(setBytes(registry, reg::kClassesRoot, "top", reg::kString, "t"), reg::kSuccess);
+  HKEY classes = create(registry, kHKCU, "Software\\Classes");
+  EXPECT_EQ(readBytes(registry, classes, "top"), "t");
+  registry.RegCloseKey(classes);
+}
+
+// A store of the version that kept HKEY_CLASSES_ROOT as a tree of its own
+// has that tree moved into the user's classes when it is opened, once; a key
+// the user has already keeps its own values.
+TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software\\Classes\\Shared");
+    ASSERT_EQ(setBytes(registry, k, "who", reg::kString, "user"), reg::kSuccess);
+    registry.RegCloseKey(k);
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+  // Names and data are blobs in the store, as the calls write them.
+  const char* oldTree = R"sql(
+    INSERT INTO keys(id, root, parent, name, lpath) VALUES
+      (100, 0, 1, CAST('Rowcast.CRowcast' AS BLOB), CAST('rowcast.crowcast' AS BLOB)),
+      (101, 0, 100, CAST('CLSID' AS BLOB), CAST('rowcast.crowcast\clsid' AS BLOB)),
+      (102, 0, 1, CAST('Shared' AS BLOB), CAST('shared' AS BLOB));
+    INSERT INTO vals(key, lname, name, type, data) VALUES
+      (101, x'', x'', 1, CAST('{AF63}' AS BLOB)),
+      (102, CAST('who' AS BLOB), CAST('who' AS BLOB), 1, CAST('old' AS BLOB)),
+      (102, CAST('more' AS BLOB), CAST('more' AS BLOB), 1, CAST('m' AS BLOB));
+    PRAGMA user_version=1;)sql";
+  ASSERT_EQ(sqlite3_exec(db, oldTree, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  for (int open = 0; open < 2; ++open) {
+    SqliteRegistry registry(path);
+    HKEY k = 0;
+    ASSERT_EQ(registry.RegOpenKeyA(reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", &k), reg::kSuccess);
+    EXPECT_EQ(readBytes(registry, k, ""), "{AF63}");
+    registry.RegCloseKey(k);
+    ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Shared", &k), reg::kSuccess);
+    EXPECT_EQ(readBytes(registry, k, "who"), "user");
+    EXPECT_EQ(readBytes(registry, k, "more"), "m");
+    registry.RegCloseKey(k);
+  }
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT (SELECT count(*) FROM keys WHERE root=0), "
+                                   "(SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys))",
+                               -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(s, 0), 1) << "only the old root row is left";
+  EXPECT_EQ(sqlite3_column_int(s, 1), 0) << "no value lost its key";
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
 // ---- values --------------------------------------------------------------------------
 
 TEST_P(RegistryCallsTest, ValuesKeepTypeAndExactBytes) {
