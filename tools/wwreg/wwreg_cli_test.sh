@@ -118,6 +118,14 @@ expect 0 delete 'HKCU\Software\Many' /va /f
 expect 0 query 'HKCU\Software\Many'
 [ "$(grep -c '^    v' <<< "$out")" -eq 0 ] || fail "delete /va left values"
 
+# A value name past the limit (16,383 characters) fails and leaves no new key.
+expect 1 add 'HKCU\Software\Fresh\Deeper' /v "$(head -c 16384 /dev/zero | tr '\0' v)" /d x /f
+expect 1 query 'HKCU\Software\Fresh'
+# A registry file larger than --max-bytes is refused before it is read.
+expect 1 import "$WORK/many.reg" --max-bytes 1000
+grep -q "is $(stat -c %s "$WORK/many.reg") bytes, more than the 1000 a registry file may have" <<< "$err" \
+  || fail "import past --max-bytes said: $err"
+
 # A store that cannot be used says why and names its file.
 touch "$WORK/plain"
 WAGEWISE_REGISTRY="$WORK/plain/sub/registry.sqlite3" "$WWREG" query 'HKCU\Software' >/dev/null 2>"$WORK/err"
