@@ -69,7 +69,8 @@ class LineSplitter {
       }
     }
     if (!odd_.isEmpty()) current_ += odd_;
-    return hand();
+    hand();
+    return true;
   }
 
  private:

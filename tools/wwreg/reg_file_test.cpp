@@ -138,6 +138,7 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x\n", 2},
       {"Windows Registry Editor Version 5.00\n[]\n", 2},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"unclosed\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"unclosed", 3},  // no line end
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"b\" trailing\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\nname=\"b\"\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"\"b\"\n", 3},
