@@ -94,7 +94,10 @@ TEST(ListModelTest, MalformedJsonIsRefusedWithTheReason) {
   const QString fifo = dir.filePath(QStringLiteral("pipe.json"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   const QString big = dir.filePath(QStringLiteral("big.json"));
-  ASSERT_TRUE(QFile(big).resize(kMaxJsonListBytes + 1));
+  {
+    QFile f(big);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(kMaxJsonListBytes + 1));
+  }
   const struct {
     QString path;
     QString error;

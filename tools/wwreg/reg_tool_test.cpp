@@ -365,7 +365,10 @@ TEST_F(RegToolTest, ImportReadsOnlyRegularFilesWithinTheLimit) {
   const QString fifo = dir.filePath(QStringLiteral("pipe.reg"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   const QString sparse = dir.filePath(QStringLiteral("sparse.reg"));  // 64 MiB and a byte, costing nothing
-  ASSERT_TRUE(QFile(sparse).resize((qint64(64) << 20) + 1));
+  {
+    QFile f(sparse);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize((qint64(64) << 20) + 1));
+  }
   const QString small = dir.filePath(QStringLiteral("small.reg"));
   {
     QFile f(small);
