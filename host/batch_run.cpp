@@ -119,6 +119,9 @@ int Batch::run(const BatchOptions& options) {
   } else {
     writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"));
   }
+  // The graph window reads the same profiles again: the host's copy goes
+  // first, so a profile's text is never held twice.
+  shifts.clear();
   pictureWindows(dir);
   std::fprintf(out_, "%s\n", qUtf8Printable(summary.text(hostLocale())));
   return failures_ ? kBatchSomeFailed : kBatchDone;
