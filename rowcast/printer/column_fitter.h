@@ -18,10 +18,6 @@ class ColumnFitter {
   static constexpr int16_t kSmallestSize = 5;
   // Kept free of the spread width: the page's margins and some air.
   static constexpr int32_t kPageAllowance = 1068;
-  // A text longer than this counts as too wide at every size without being
-  // measured: at a twip a character or more it is past 16-bit twips anyway,
-  // and measuring a cell of megabytes would tie up the text layout.
-  static constexpr qsizetype kLongestMeasuredText = 32767;
 
   ColumnFitter(const ListModel& list, platform::Printer& printer);
 

@@ -115,8 +115,8 @@ TEST(ColumnFitter, ATextPastTheLongestMeasuredIsTooWideWithoutBeingMeasured) {
   const struct {
     qsizetype length;
     bool measured;
-  } cases[] = {{ColumnFitter::kLongestMeasuredText, true},
-               {ColumnFitter::kLongestMeasuredText + 1, false},
+  } cases[] = {{kLongestMeasuredText, true},
+               {kLongestMeasuredText + 1, false},
                {4'000'000, false}};
   for (const auto& c : cases) {
     MemoryList list(QStringLiteral("Notes"), {QStringLiteral("Note")}, {{QString(c.length, u'i')}});

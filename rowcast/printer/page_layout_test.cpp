@@ -236,7 +236,7 @@ TEST(PageLayout, ATextFarLongerThanThePageIsCutToWhatReachesItsEdge) {
       if (!p.text.startsWith(u'n')) continue;
       ++cells;
       EXPECT_TRUE(note.startsWith(p.text)) << length;
-      if (length <= ColumnFitter::kLongestMeasuredText) {
+      if (length <= kLongestMeasuredText) {
         EXPECT_EQ(p.text.size(), length) << "a text of normal length goes whole";
       } else {
         EXPECT_LT(p.text.size(), 32768) << length;

@@ -157,13 +157,13 @@ void PageRenderer::printSideBySide(const std::vector<PlacedText>& texts) {
 // edge at the narrowest glyph's width, so that the painter never lays out
 // megabytes of which a few hundred characters can be seen.
 QString PageRenderer::reachingThePage(const QString& text) const {
-  if (text.size() <= ColumnFitter::kLongestMeasuredText) return text;
+  if (text.size() <= kLongestMeasuredText) return text;
   float narrowest = 0;
   for (const char* glyph : {"'", "|", "i", "l", ".", "!", " "}) {
     const float width = printer_.textWidth(QLatin1String(glyph));
     if (width > 0 && (narrowest == 0 || width < narrowest)) narrowest = width;
   }
-  qsizetype reach = ColumnFitter::kLongestMeasuredText;
+  qsizetype reach = kLongestMeasuredText;
   if (narrowest > 0) reach = std::min(reach, qsizetype(float(printer_.width()) / narrowest) + 1);
   return text.left(reach);
 }
