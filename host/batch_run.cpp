@@ -77,7 +77,7 @@ class Batch {
     std::fprintf(err_, "wagewise-demo: %s failed: %s\n", qUtf8Printable(what), qUtf8Printable(why));
     ++failures_;
   }
-  void writeFiles(const QDir& dir, const QString& title);
+  void writeFiles(const QDir& dir, const QString& title, int rows, int maxPrintedRows);
   void pictureWindows(const QDir& dir);
 
   CoravelClient coravel_;
@@ -117,7 +117,8 @@ int Batch::run(const BatchOptions& options) {
       fault.isFault()) {
     failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
   } else {
-    writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"));
+    writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"),
+               shifts.itemCount(), options.maxPrintedRows);
   }
   // The graph window reads the same profiles again: the host's copy goes
   // first, so a profile's text is never held twice.
@@ -127,7 +128,8 @@ int Batch::run(const BatchOptions& options) {
   return failures_ ? kBatchSomeFailed : kBatchDone;
 }
 
-void Batch::writeFiles(const QDir& dir, const QString& title) {
+// The list is printed only when it has at most `maxPrintedRows` rows.
+void Batch::writeFiles(const QDir& dir, const QString& title, int rows, int maxPrintedRows) {
   const std::pair<RowcastClient::ExportType, const char*> exports[] = {{RowcastClient::eCSV, "list.csv"},
                                                                        {RowcastClient::eHtml, "list.html"}};
   for (const auto& [type, name] : exports) {
@@ -135,6 +137,12 @@ void Batch::writeFiles(const QDir& dir, const QString& title) {
     const OutputResult result = rowcast_.exportList(type, path, title);
     if (result.succeeded()) wrote(path);
     else failed(QLatin1String(name), result.reason());
+  }
+  if (rows > maxPrintedRows) {
+    failed(QStringLiteral("list.pdf"), QStringLiteral("%1 rows are more than the %2 the batch prints; the list was "
+                                                      "not printed (list.csv and list.html hold every row)")
+                                           .arg(hostLocale().toString(rows), hostLocale().toString(maxPrintedRows)));
+    return;
   }
   const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
   QPrinter printer(QPrinter::HighResolution);
