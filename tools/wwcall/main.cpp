@@ -30,6 +30,7 @@ void usage() {
       "              [--then MEMBER]... MEMBER [VALUE...]\n"
       "       wwcall --register LIBRARY | --unregister LIBRARY\n"
       "values: e: (empty)  i:42  d:1.5  b:true  s:TEXT  a:[\"x\",\"y\"]  list:FILE.json\n"
+      "        (list: reads a regular file of at most 64 MiB)\n"
       "prints 'result: VALUE' and 'arg N: VALUE' after the call, then 'MEMBER: VALUE' for each\n"
       "--then member read afterwards (LastErrorMsg, say); a fault goes to standard\n"
       "error as 'fault: NUMBER DESCRIPTION' with exit status 1. Message boxes are printed\n"
