@@ -138,18 +138,27 @@ class LineSplitter {
 // The length of the well-formed sequence at `i`, or 0 (overlong forms,
 // surrogates and code points past U+10FFFF are not well-formed).
 int utf8SequenceLength(const QByteArray& s, qsizetype i) {
+  struct Lead {
+    uchar first, last;          // the lead bytes of this row
+    int length;                 // of the sequence
+    uchar secondLow, secondHigh;  // the bounds of its second byte
+  };
+  static constexpr Lead kLeads[] = {
+      {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+      {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+      {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+  };
   const uchar lead = uchar(s[i]);
-  int length = 0;
-  uchar low = 0x80, high = 0xBF;  // the bounds of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
-  if (length == 0 || i + length > s.size()) return 0;
-  for (int k = 1; k < length; ++k) {
-    const uchar c = uchar(s[i + k]);
-    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return 0;
+  for (const Lead& row : kLeads) {
+    if (lead < row.first || lead > row.last) continue;
+    if (i + row.length > s.size()) return 0;
+    for (int k = 1; k < row.length; ++k) {
+      const uchar c = uchar(s[i + k]);
+      if (c < (k == 1 ? row.secondLow : 0x80) || c > (k == 1 ? row.secondHigh : 0xBF)) return 0;
+    }
+    return row.length;
   }
-  return length;
+  return 0;
 }
 
 // What a first reading finds: the first line that is not UTF-8 (0 when

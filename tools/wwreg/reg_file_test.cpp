@@ -163,6 +163,9 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\"\n\"b\"=\"\xe9\"\n", 4},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xff\"\n\"b\"=\"\xc3\xa9\"\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xc3\"\n", 3},
+      // Encoded surrogates and overlong forms are not UTF-8 either.
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xed\xa0\x80\"\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xc0\xaf\"\n", 3},
   };
   for (const auto& c : cases) {
     const RegFileContent r = readRegFile(QByteArray(c.text.data(), qsizetype(c.text.size())));

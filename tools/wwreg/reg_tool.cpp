@@ -370,22 +370,21 @@ QString openRegularFile(const QString& path, qint64 maxBytes, QFile& file) {
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return QString::fromLatin1(kFileError);
   struct stat st{};
+  const bool known = ::fstat(fd, &st) == 0;
   QString why;
-  if (::fstat(fd, &st) != 0)
-    why = QString::fromLatin1(kFileError);
-  else if (!S_ISREG(st.st_mode))
+  if (known && !S_ISREG(st.st_mode))
     why = QStringLiteral("ERROR: %1 is %2, not a registry file; only regular files are imported.")
               .arg(path, QLatin1String(fileKind(st.st_mode)));
-  else if (st.st_size > maxBytes)
+  else if (known && st.st_size > maxBytes)
     why = QStringLiteral("ERROR: %1 is %2 bytes, more than the %3 a registry file may have (--max-bytes N "
                          "raises the limit); nothing was imported.")
               .arg(path)
               .arg(qint64(st.st_size))
               .arg(maxBytes);
-  else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-    why = QString::fromLatin1(kFileError);
-  else
+  else if (known && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
     return QString();
+  else
+    why = QString::fromLatin1(kFileError);
   ::close(fd);
   return why;
 }
