@@ -77,6 +77,8 @@ class Batch {
     std::fprintf(err_, "wagewise-demo: %s failed: %s\n", qUtf8Printable(what), qUtf8Printable(why));
     ++failures_;
   }
+  void writeList(const coravel::ProfileTable& shifts, const ProfileSummary& summary, const QDir& dir,
+                 const BatchOptions& options);
   void writeFiles(const QDir& dir, const QString& title, int rows, int maxPrintedRows);
   void pictureWindows(const QDir& dir);
 
@@ -113,19 +115,32 @@ int Batch::run(const BatchOptions& options) {
     failed(QStringLiteral("storing AppPath"), fault.description);
 
   const ProfileSummary summary = summarize(shifts, loader.filesRead(), hostLocale());
-  if (core::Fault fault = rowcast_.setList(std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts")));
-      fault.isFault()) {
-    failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
-  } else {
-    writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"),
-               shifts.itemCount(), options.maxPrintedRows);
-  }
+  writeList(shifts, summary, dir, options);
   // The graph window reads the same profiles again: the host's copy goes
   // first, so a profile's text is never held twice.
   shifts.clear();
   pictureWindows(dir);
   std::fprintf(out_, "%s\n", qUtf8Printable(summary.text(hostLocale())));
   return failures_ ? kBatchSomeFailed : kBatchDone;
+}
+
+// The list as CSV, HTML and PDF, unless it is too long to write in minutes.
+void Batch::writeList(const coravel::ProfileTable& shifts, const ProfileSummary& summary, const QDir& dir,
+                      const BatchOptions& options) {
+  const int rows = shifts.itemCount();
+  if (rows > options.maxWrittenRows) {
+    failed(QStringLiteral("list.csv, list.html and list.pdf"),
+           QStringLiteral("%1 rows are more than the %2 the batch writes; the list was not written")
+               .arg(hostLocale().toString(rows), hostLocale().toString(options.maxWrittenRows)));
+    return;
+  }
+  if (core::Fault fault = rowcast_.setList(std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts")));
+      fault.isFault()) {
+    failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
+    return;
+  }
+  writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"),
+             rows, options.maxPrintedRows);
 }
 
 // The list is printed only when it has at most `maxPrintedRows` rows.
