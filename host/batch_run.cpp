@@ -134,13 +134,14 @@ void Batch::writeList(const coravel::ProfileTable& shifts, const ProfileSummary&
                .arg(hostLocale().toString(rows), hostLocale().toString(options.maxWrittenRows)));
     return;
   }
-  if (core::Fault fault = rowcast_.setList(std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts")));
-      fault.isFault()) {
+  auto list = std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts"));
+  if (core::Fault fault = rowcast_.setList(std::move(list)); fault.isFault()) {
     failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
     return;
   }
-  writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"),
-             rows, options.maxPrintedRows);
+  const QString title =
+      summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts");
+  writeFiles(dir, title, rows, options.maxPrintedRows);
 }
 
 // The list is printed only when it has at most `maxPrintedRows` rows.

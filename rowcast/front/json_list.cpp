@@ -100,7 +100,10 @@ std::optional<QByteArray> readBoundedFile(const QString& path, QString* error) {
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     *error = QStringLiteral("%1: not a regular file").arg(path);
   } else if (st.st_size > kMaxJsonListBytes) {
-    *error = QStringLiteral("%1: %2 bytes, more than the %3 a list file may have").arg(path).arg(qint64(st.st_size)).arg(kMaxJsonListBytes);
+    *error = QStringLiteral("%1: %2 bytes, more than the %3 a list file may have")
+                 .arg(path)
+                 .arg(qint64(st.st_size))
+                 .arg(kMaxJsonListBytes);
   } else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     *error = QStringLiteral("%1: %2").arg(path, file.errorString());
   } else {

@@ -485,7 +485,8 @@ RegFileContent readRegFile(QIODevice& in) {
     // Bytes that are not UTF-8 in a file that is UTF-8 elsewhere are damage,
     // not another encoding.
     if (survey.firstInvalidLine > 0 && survey.multiByte) {
-      parser.fail(survey.firstInvalidLine, QStringLiteral("the line is not valid UTF-8, though the file holds UTF-8 characters elsewhere"));
+      parser.fail(survey.firstInvalidLine,
+                  QStringLiteral("the line is not valid UTF-8, though the file holds UTF-8 characters elsewhere"));
       return parser.finish();
     }
     if (survey.firstInvalidLine > 0) encoding = Encoding::Latin1;
