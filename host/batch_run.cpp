@@ -77,7 +77,9 @@ class Batch {
     std::fprintf(err_, "wagewise-demo: %s failed: %s\n", qUtf8Printable(what), qUtf8Printable(why));
     ++failures_;
   }
-  void writeFiles(const QDir& dir, const QString& title);
+  void writeList(const coravel::ProfileTable& shifts, const ProfileSummary& summary, const QDir& dir,
+                 const BatchOptions& options);
+  void writeFiles(const QDir& dir, const QString& title, int rows, int maxPrintedRows);
   void pictureWindows(const QDir& dir);
 
   CoravelClient coravel_;
@@ -113,18 +115,37 @@ int Batch::run(const BatchOptions& options) {
     failed(QStringLiteral("storing AppPath"), fault.description);
 
   const ProfileSummary summary = summarize(shifts, loader.filesRead(), hostLocale());
-  if (core::Fault fault = rowcast_.setList(std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts")));
-      fault.isFault()) {
-    failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
-  } else {
-    writeFiles(dir, summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts"));
-  }
+  writeList(shifts, summary, dir, options);
+  // The graph window reads the same profiles again: the host's copy goes
+  // first, so a profile's text is never held twice.
+  shifts.clear();
   pictureWindows(dir);
   std::fprintf(out_, "%s\n", qUtf8Printable(summary.text(hostLocale())));
   return failures_ ? kBatchSomeFailed : kBatchDone;
 }
 
-void Batch::writeFiles(const QDir& dir, const QString& title) {
+// The list as CSV, HTML and PDF, unless it is too long to write in minutes.
+void Batch::writeList(const coravel::ProfileTable& shifts, const ProfileSummary& summary, const QDir& dir,
+                      const BatchOptions& options) {
+  const int rows = shifts.itemCount();
+  if (rows > options.maxWrittenRows) {
+    failed(QStringLiteral("list.csv, list.html and list.pdf"),
+           QStringLiteral("%1 rows are more than the %2 the batch writes; the list was not written")
+               .arg(hostLocale().toString(rows), hostLocale().toString(options.maxWrittenRows)));
+    return;
+  }
+  auto list = std::make_shared<rowcast::ItemModelList>(&shifts, QStringLiteral("lvwShifts"));
+  if (core::Fault fault = rowcast_.setList(std::move(list)); fault.isFault()) {
+    failed(QStringLiteral("handing the list to Rowcast.CRowcast"), fault.description);
+    return;
+  }
+  const QString title =
+      summary.year ? QStringLiteral("Wagewise Shifts %1").arg(summary.year) : QStringLiteral("Wagewise Shifts");
+  writeFiles(dir, title, rows, options.maxPrintedRows);
+}
+
+// The list is printed only when it has at most `maxPrintedRows` rows.
+void Batch::writeFiles(const QDir& dir, const QString& title, int rows, int maxPrintedRows) {
   const std::pair<RowcastClient::ExportType, const char*> exports[] = {{RowcastClient::eCSV, "list.csv"},
                                                                        {RowcastClient::eHtml, "list.html"}};
   for (const auto& [type, name] : exports) {
@@ -132,6 +153,12 @@ void Batch::writeFiles(const QDir& dir, const QString& title) {
     const OutputResult result = rowcast_.exportList(type, path, title);
     if (result.succeeded()) wrote(path);
     else failed(QLatin1String(name), result.reason());
+  }
+  if (rows > maxPrintedRows) {
+    failed(QStringLiteral("list.pdf"), QStringLiteral("%1 rows are more than the %2 the batch prints; the list was "
+                                                      "not printed (list.csv and list.html hold every row)")
+                                           .arg(hostLocale().toString(rows), hostLocale().toString(maxPrintedRows)));
+    return;
   }
   const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
   QPrinter printer(QPrinter::HighResolution);

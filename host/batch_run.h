@@ -11,9 +11,19 @@
 
 namespace host {
 
+// Printing takes about a tenth of a millisecond a row: a list longer than
+// this is not printed (the CSV and HTML files still hold every row), so a
+// huge profile ends the batch within minutes instead of hours.
+inline constexpr int kBatchMaxPrintedRows = 1'000'000;
+// Writing CSV and HTML takes about seven microseconds a row: a longer list
+// is refused for them too (the windows are still pictured).
+inline constexpr int kBatchMaxWrittenRows = 30'000'000;
+
 struct BatchOptions {
   QString outDir;
   QString profilesDir;  // empty: the AppPath already stored
+  int maxPrintedRows = kBatchMaxPrintedRows;
+  int maxWrittenRows = kBatchMaxWrittenRows;
 };
 
 // Exit statuses.

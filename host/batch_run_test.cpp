@@ -13,6 +13,7 @@
 
 #include "coravel/graph/graph_design.h"
 #include "core/twips.h"
+#include "host/batch_run.h"
 #include "host/host_test_support.h"
 #include "platform/printer/pdf_inspection.h"
 
@@ -97,6 +98,25 @@ TEST(BatchMode, WritesTheListThePrintoutAndThePicturesOfTheSamples) {
   const QImage graph(QDir(out).filePath(QStringLiteral("frmGraph.png")));
   EXPECT_EQ(graph.size(), QSize(core::twipsToPixels(coravel::graph_design::kClientWidth),
                                  core::twipsToPixels(coravel::graph_design::kClientHeight)));
+}
+
+TEST(BatchMode, AListPastThePrintedBoundIsWrittenButNotPrinted) {
+  QTemporaryDir dir;
+  const QString profiles = dir.filePath(QStringLiteral("profiles"));
+  QDir().mkpath(profiles);
+  {
+    QFile huge(profiles + QStringLiteral("/huge.dat"));  // one row more than is printed, of empty cells
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.write(QByteArray(",,,,,,,,,,,,\n").repeated(kBatchMaxPrintedRows + 1)) > 0);
+  }
+  const QString out = dir.filePath(QStringLiteral("out"));
+  const DemoRun run = runDemo(dir, {QStringLiteral("--batch"), out, QStringLiteral("--profiles"), profiles});
+  EXPECT_EQ(run.status, kBatchSomeFailed) << qPrintable(run.err);
+  EXPECT_TRUE(run.err.contains(QLatin1String("list.pdf failed: 1,000,001 rows are more than the 1,000,000 the batch prints")))
+      << qPrintable(run.err);
+  EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("list.pdf"))));
+  for (const char* name : {"list.csv", "list.html", "frmGraph.png"})
+    EXPECT_GT(QFileInfo(QDir(out).filePath(QLatin1String(name))).size(), 0) << name;
 }
 
 TEST(BatchMode, WithoutProfilesSaysSoAndFails) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 #include "host/batch_run.h"
 #include "host/component_session.h"
@@ -74,9 +75,7 @@ int screenshot(host::MainWindow& window, const QString& path) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   Options options;
@@ -130,4 +129,16 @@ int main(int argc, char** argv) {
   window.show();
   if (!folder.isEmpty()) QTimer::singleShot(0, &window, [&window, folder] { window.openFolder(folder); });
   return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Running out of memory (over a huge profile, say) ends the run with a message, not an abort.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "wagewise-demo: not enough memory\n");
+    return 1;
+  }
 }

@@ -186,6 +186,15 @@ for file in "$WORK/random.reg" "$WORK/long-line.reg" "$WORK/long-key.reg" "$WORK
   has "$err" 'ERROR: '
   [ "${#err}" -lt 1000 ] || fail "wwreg import $file: a message of ${#err} bytes"
 done
+# Sources that never end or never begin, and files past the size limit
+# (sparse: 3 GB that cost nothing), are refused at once (5 s at the most).
+mkfifo "$WORK/pipe.reg"
+truncate -s 3G "$WORK/sparse.reg"
+for file in /dev/urandom "$WORK/pipe.reg" "$WORK/sparse.reg" /dev/stdin; do
+  yes | timeout 5 "$WWREG" import "$file" >/dev/null 2>"$WORK/err"; got=$?
+  [ "$got" -eq 1 ] || fail "wwreg import $file exited $got, wanted 1 within 5 s"
+  grep -q '^ERROR: ' "$WORK/err" || fail "wwreg import $file said: $(head -c 300 "$WORK/err")"
+done
 run 1 "$WWREG" query 'HKCU\Software\Imported'
 
 exit "$failures"

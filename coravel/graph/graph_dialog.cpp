@@ -104,10 +104,10 @@ void GraphDialog::createControls() {
 
   listView_ = new QTableView(this);
   place(listView_, "ListViewGraph", design::kListViewGraph);
-  listView_->setModel(&list_);
   listView_->verticalHeader()->hide();
   listView_->setFocusPolicy(Qt::NoFocus);
   listView_->hide();
+  listView_->installEventFilter(this);
   chainTabOrder({ckAverage_, ckHorizontal_, ckVertical_, command1});
 }
 
@@ -271,6 +271,14 @@ void GraphDialog::setScaleLabel(int index, const QString& caption) {
   const int right = core::twipsToPixels(design::kScaleLabelLeft + design::kScaleLabelWidth);
   const int width = std::max(core::twipsToPixels(design::kScaleLabelWidth), label->sizeHint().width());
   label->setGeometry(right - width, label->y(), width, label->height());
+}
+
+// The list view stays hidden in this design, and a table view keeps a size
+// for each of its rows (a hostile profile has a hundred million): it gets
+// the list only if it is ever shown.
+bool GraphDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == listView_ && event->type() == QEvent::Show && !listView_->model()) listView_->setModel(&list_);
+  return QDialog::eventFilter(watched, event);
 }
 
 void GraphDialog::closeEvent(QCloseEvent* event) {

@@ -54,6 +54,7 @@ class GraphDialog : public QDialog {
   const ProfileTable& listViewGraph() const { return list_; }
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 

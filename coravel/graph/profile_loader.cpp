@@ -64,7 +64,7 @@ LoadOutcome ProfileLoader::loadFile(ProfileTable& list, const QByteArray& path) 
   // Most files never hold the mark; only those that do are checked field by field.
   const bool checkFields = holdsNotProfileMark(view);
 
-  std::vector<int64_t> recordStarts;
+  RecordStarts recordStarts(text->size());
   ProfileReader reader(view);
   bool abandoned = false;
   size_t listedEnd = 0;

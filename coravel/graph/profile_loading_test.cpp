@@ -276,6 +276,28 @@ TEST(SelectMultipleFiles, AsksForProfilesAndJoinsTheAnswer) {
   }
 }
 
+TEST(RecordStarts, KeepEveryStartAcrossBlocksInFourOrEightBytes) {
+  const struct {
+    int64_t textSize;
+    int64_t step;  // between starts; the last start of the wide case is past 32 bits
+  } cases[] = {{int64_t(UINT32_MAX), 13}, {int64_t(UINT32_MAX) * 4, 65537}};
+  for (const auto& c : cases) {
+    RecordStarts starts(c.textSize);
+    const size_t count = 200'000;  // a few blocks and a part of one
+    for (size_t i = 0; i < count; ++i) starts.push_back(int64_t(i) * c.step);
+    ASSERT_EQ(starts.size(), count);
+    size_t wrong = 0;
+    for (size_t i = 0; i < count; ++i) wrong += starts[i] != int64_t(i) * c.step;
+    EXPECT_EQ(wrong, 0u) << c.textSize;
+    starts.truncate(70'000);
+    starts.truncate(count);  // never grows
+    ASSERT_EQ(starts.size(), 70'000u);
+    EXPECT_EQ(starts[69'999], 69'999 * c.step);
+    starts.push_back(7);
+    EXPECT_EQ(starts[70'000], 7);
+  }
+}
+
 TEST(ProfileTable, ReadsAsATableModel) {
   Files files;
   ProfileTable list;

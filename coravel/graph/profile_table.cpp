@@ -65,16 +65,15 @@ QString ProfileTable::cellText(int item, int column) const {
   return QString::fromLatin1(c.data(), static_cast<qsizetype>(c.size()));
 }
 
-void ProfileTable::appendRecords(QByteArray text, std::vector<int64_t> recordStarts) {
+void ProfileTable::appendRecords(QByteArray text, RecordStarts recordStarts) {
   // Row numbers are ints, as in every item model; rows past that are not listed.
   const size_t room = static_cast<size_t>(INT_MAX - rowCount_);
-  if (recordStarts.size() > room) recordStarts.resize(room);
+  recordStarts.truncate(room);
   if (recordStarts.empty()) return;
   const int first = rowCount_;
   const int count = static_cast<int>(recordStarts.size());
   beginInsertRows(QModelIndex(), first, first + count - 1);
   textBytes_ += text.size();
-  recordStarts.shrink_to_fit();
   files_.push_back({std::move(text), first, std::move(recordStarts)});
   rowCount_ += count;
   endInsertRows();

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "coravel/graph/record_starts.h"
+
 namespace coravel {
 
 class ProfileTable : public QAbstractTableModel {
@@ -41,7 +43,7 @@ class ProfileTable : public QAbstractTableModel {
 
   // Appends one file's records, in order: `recordStarts` are where each
   // begins in `text`. The list keeps the text for as long as it keeps the rows.
-  void appendRecords(QByteArray text, std::vector<int64_t> recordStarts);
+  void appendRecords(QByteArray text, RecordStarts recordStarts);
   // Removes every row and the texts they came from.
   void clear();
   // Counts the clears, so that a long load can tell the list was emptied
@@ -56,7 +58,7 @@ class ProfileTable : public QAbstractTableModel {
   struct FileText {
     QByteArray bytes;
     int firstRow = 0;
-    std::vector<int64_t> recordStarts;  // one per row, in row order
+    RecordStarts recordStarts;  // one per row, in row order
   };
   std::string_view recordText(int item, size_t* start) const;
 

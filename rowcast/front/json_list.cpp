@@ -1,10 +1,15 @@
 #include "rowcast/front/json_list.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "core/number_text.h"
@@ -79,18 +84,44 @@ std::shared_ptr<MemoryList> parseJsonList(const QByteArray& json, QString* error
   return list;
 }
 
-std::shared_ptr<MemoryList> loadJsonList(const QString& path, QString* error) {
-  // A device or pipe might never end (or never begin): only files are read.
-  if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+namespace {
+
+// The file's bytes, or nullopt with `error` set. Opening does not wait (a
+// pipe without a writer would never answer), and a file that is not
+// regular or is too large is refused before anything is read.
+std::optional<QByteArray> readBoundedFile(const QString& path, QString* error) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    return std::nullopt;
+  }
+  struct stat st{};
+  QFile file;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     *error = QStringLiteral("%1: not a regular file").arg(path);
-    return nullptr;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+  } else if (st.st_size > kMaxJsonListBytes) {
+    *error = QStringLiteral("%1: %2 bytes, more than the %3 a list file may have")
+                 .arg(path)
+                 .arg(qint64(st.st_size))
+                 .arg(kMaxJsonListBytes);
+  } else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return nullptr;
+  } else {
+    QByteArray bytes = file.read(kMaxJsonListBytes + 1);  // the file may have grown since
+    if (bytes.size() <= kMaxJsonListBytes) return bytes;
+    *error = QStringLiteral("%1: more than the %2 bytes a list file may have").arg(path).arg(kMaxJsonListBytes);
+    return std::nullopt;
   }
-  std::shared_ptr<MemoryList> list = parseJsonList(file.readAll(), error);
+  ::close(fd);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::shared_ptr<MemoryList> loadJsonList(const QString& path, QString* error) {
+  std::optional<QByteArray> bytes = readBoundedFile(path, error);
+  if (!bytes) return nullptr;
+  std::shared_ptr<MemoryList> list = parseJsonList(*bytes, error);
   if (!list) *error = QStringLiteral("%1: %2").arg(path, *error);
   return list;
 }

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QStandardItemModel>
@@ -87,9 +89,28 @@ TEST(ListModelTest, MalformedJsonIsRefusedWithTheReason) {
   QString error;
   EXPECT_EQ(loadJsonList(dir.filePath(QStringLiteral("missing.json")), &error), nullptr);
   EXPECT_TRUE(error.contains(QStringLiteral("missing.json"))) << error.toStdString();
-  // A device that never ends is refused, not read until memory runs out.
-  EXPECT_EQ(loadJsonList(QStringLiteral("/dev/zero"), &error), nullptr);
-  EXPECT_EQ(error, QStringLiteral("/dev/zero: not a regular file"));
+  // A device that never ends, a pipe without a writer and a file past the
+  // limit (sparse, so nothing big is written) are refused, not read.
+  const QString fifo = dir.filePath(QStringLiteral("pipe.json"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString big = dir.filePath(QStringLiteral("big.json"));
+  {
+    QFile f(big);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(kMaxJsonListBytes + 1));
+  }
+  const struct {
+    QString path;
+    QString error;
+  } refused[] = {
+      {QStringLiteral("/dev/zero"), QStringLiteral("/dev/zero: not a regular file")},
+      {fifo, fifo + QStringLiteral(": not a regular file")},
+      {dir.path(), dir.path() + QStringLiteral(": not a regular file")},
+      {big, big + QStringLiteral(": 67108865 bytes, more than the 67108864 a list file may have")},
+  };
+  for (const auto& r : refused) {
+    EXPECT_EQ(loadJsonList(r.path, &error), nullptr) << r.path.toStdString();
+    EXPECT_EQ(error, r.error);
+  }
 }
 
 }  // namespace

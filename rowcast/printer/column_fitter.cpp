@@ -12,6 +12,10 @@ namespace {
 
 constexpr int64_t kLargestWidth = std::numeric_limits<int16_t>::max();
 
+// What a text too long to measure counts as: far past 16-bit twips, and far
+// enough from the 32-bit limit that spreading spare width cannot overflow.
+constexpr int32_t kUnmeasuredWidth = int32_t{1} << 30;
+
 [[noreturn]] void overflow() { throw core::FaultError(core::kOverflow, QStringLiteral("CPrinter")); }
 
 // The nearest whole number of twips, ties to even as the platform rounds;
@@ -42,7 +46,8 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   const ColumnTexts& all = texts(columns);
   std::vector<int32_t> measured;
   measured.reserve(size_t(all.distinct().size()));
-  for (const QString& text : all.distinct()) measured.push_back(wholeTwips(printer_.textWidth(text)));
+  for (const QString& text : all.distinct())
+    measured.push_back(text.size() > kLongestMeasuredText ? kUnmeasuredWidth : wholeTwips(printer_.textWidth(text)));
   for (int column = 0; column < all.columnCount(); ++column)
     for (int text : all.ofColumn(column)) widths_[size_t(column)] = std::max(widths_[size_t(column)], measured[size_t(text)]);
   printer_.setFontBold(false);

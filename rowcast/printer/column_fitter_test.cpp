@@ -111,6 +111,24 @@ TEST(ColumnFitter, WidthsPastSixteenBitsDoNotFitAndNeverWrap) {
   EXPECT_EQ(sum.columnWidths(), (std::vector<int32_t>{20400, 20400}));
 }
 
+TEST(ColumnFitter, ATextPastTheLongestMeasuredIsTooWideWithoutBeingMeasured) {
+  const struct {
+    qsizetype length;
+    bool measured;
+  } cases[] = {{kLongestMeasuredText, true},
+               {kLongestMeasuredText + 1, false},
+               {4'000'000, false}};
+  for (const auto& c : cases) {
+    MemoryList list(QStringLiteral("Notes"), {QStringLiteral("Note")}, {{QString(c.length, u'i')}});
+    RecordingPrinter printer;
+    ColumnFitter fitter(list, printer);
+    EXPECT_FALSE(fitter.fitToPage(12)) << c.length;
+    EXPECT_FLOAT_EQ(printer.fontSize(), 5) << "every size was tried";
+    EXPECT_EQ(printer.textWidthCalls, (c.measured ? 2 : 1) * 8) << c.length << ": header, and the cell when measured";
+    EXPECT_GT(fitter.columnWidths().at(0), 32767) << c.length;
+  }
+}
+
 TEST(ColumnFitter, AListWithoutColumnsMeasuresNothingAndCannotBeSpread) {
   MemoryList empty(QStringLiteral("Empty"), {});
   RecordingPrinter printer;

@@ -8,7 +8,7 @@ namespace rowcast {
 ColumnTexts::ColumnTexts(const ListModel& list, int columns) {
   std::vector<QSet<QString>> perColumn(size_t(std::max(columns, 0)));
   auto add = [&perColumn](int column, const QString& text) {
-    if (!text.isEmpty()) perColumn[size_t(column)].insert(text);
+    if (!text.isEmpty()) perColumn[size_t(column)].insert(text.left(kLongestMeasuredText + 1));
   };
   const int items = list.itemCount();
   for (int item = 0; item < items; ++item) {

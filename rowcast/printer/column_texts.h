@@ -10,13 +10,19 @@
 
 namespace rowcast {
 
+// A text longer than this counts as too wide at every size without being
+// measured: at a twip a character or more it is past 16-bit twips anyway,
+// and measuring a cell of megabytes would tie up the text layout.
+inline constexpr qsizetype kLongestMeasuredText = 32767;
+
 class ColumnTexts {
  public:
   // Reads the headers and the cells of the first `columns` columns of every
   // item (a row's missing cells are empty). Throws whatever the list throws.
   ColumnTexts(const ListModel& list, int columns);
 
-  // Every distinct text that is not empty (empty texts take no width).
+  // Every distinct text that is not empty (empty texts take no width). Of a
+  // text past kLongestMeasuredText only the part that tells so is kept.
   const QStringList& distinct() const { return distinct_; }
   // Indices into distinct() of the texts found in `column` (0-based).
   const std::vector<int>& ofColumn(int column) const { return columns_.at(size_t(column)); }

@@ -2,6 +2,7 @@
 // characters x size x 10 twips in bold (8 regular), line height = size x 24.
 #include <gtest/gtest.h>
 
+#include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/print_job_test_support.h"
 
 namespace rowcast {
@@ -219,6 +220,31 @@ TEST(PageLayout, OnALandscapePageTheHeaderLineTakesTenPointsAboveEight) {
     PrintJob job(list, int16_t(orientation), int16_t(size));
     ASSERT_TRUE(job.output.Rowcast());
     EXPECT_FLOAT_EQ(job.one(QStringLiteral("Head")).size, size);
+  }
+}
+
+TEST(PageLayout, ATextFarLongerThanThePageIsCutToWhatReachesItsEdge) {
+  for (qsizetype length : {qsizetype(32767), qsizetype(3'000'000)}) {
+    const QString note(length, u'n');
+    auto list = std::make_shared<MemoryList>(QStringLiteral("Notes"), QStringList{"Date", "Note"},
+                                             std::vector<QStringList>{{note, note}});
+    PrintJob job(list, 2, 12);  // landscape: printed at 5 points though it does not fit
+    ASSERT_TRUE(job.output.Rowcast());
+    const auto pieces = job.printer.printed.size();
+    int cells = 0;
+    for (const auto& p : job.printer.printed) {
+      if (!p.text.startsWith(u'n')) continue;
+      ++cells;
+      EXPECT_TRUE(note.startsWith(p.text)) << length;
+      if (length <= kLongestMeasuredText) {
+        EXPECT_EQ(p.text.size(), length) << "a text of normal length goes whole";
+      } else {
+        EXPECT_LT(p.text.size(), 32768) << length;
+        // 8 twips a character a point, regular: still past the page's edge.
+        EXPECT_GE(float(p.text.size()) * p.size * 8, float(RecordingPrinter::kLetterLongSide)) << length;
+      }
+    }
+    EXPECT_EQ(cells, 2) << pieces;
   }
 }
 

@@ -1,8 +1,10 @@
 #include "rowcast/printer/page_renderer.h"
 
 #include <QColor>
+#include <algorithm>
 #include <cmath>
 
+#include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/continue_on_error.h"
 
 namespace rowcast {
@@ -103,7 +105,7 @@ void PageRenderer::printRow(int item, int16_t& rememberedPage) {
   attempt([&] { printer_.setCurrentY(top); });
   attempt([&] { printer_.setCurrentX(0); });
   attempt([&] {
-    const QString text = list_.itemText(item);
+    const QString text = reachingThePage(list_.itemText(item));
     printer_.print(printer_.fontSize() > kLargestPlainDateSize ? dateCell_.format(text) : text);
   });
   for (int column = 1; column < columns_; ++column) {
@@ -111,7 +113,7 @@ void PageRenderer::printRow(int item, int16_t& rememberedPage) {
     const bool read = attempt([&] { cell = list_.cellText(item, column); });
     attempt([&] { printer_.setCurrentY(top); });
     attempt([&] { printer_.setCurrentX(float(columnLeft(column))); });
-    if (read) attempt([&] { printer_.print(cell); });
+    if (read) attempt([&] { printer_.print(reachingThePage(cell)); });
     const int number = column + 1;
     if (!ColumnTotals::isSummed(number)) continue;
     if (read) attempt([&] { totals_.add(number, cell); });
@@ -143,11 +145,27 @@ void PageRenderer::printSideBySide(const std::vector<PlacedText>& texts) {
   for (const PlacedText& placed : texts) {
     attempt([&] { printer_.setCurrentY(top); });
     attempt([&] { printer_.setCurrentX(float(placed.left)); });
-    attempt([&] { printer_.print(placed.text); });
+    attempt([&] { printer_.print(reachingThePage(placed.text)); });
     attempt([&] {
       if (printer_.page() != page) top = 0, page = printer_.page();
     });
   }
+}
+
+// Texts of normal length go to the printer whole. A longer one is cut to
+// the characters that could reach the page's right edge even from its left
+// edge at the narrowest glyph's width, so that the painter never lays out
+// megabytes of which a few hundred characters can be seen.
+QString PageRenderer::reachingThePage(const QString& text) const {
+  if (text.size() <= kLongestMeasuredText) return text;
+  float narrowest = 0;
+  for (const char* glyph : {"'", "|", "i", "l", ".", "!", " "}) {
+    const float width = printer_.textWidth(QLatin1String(glyph));
+    if (width > 0 && (narrowest == 0 || width < narrowest)) narrowest = width;
+  }
+  qsizetype reach = kLongestMeasuredText;
+  if (narrowest > 0) reach = std::min(reach, qsizetype(float(printer_.width()) / narrowest) + 1);
+  return text.left(reach);
 }
 
 }  // namespace rowcast

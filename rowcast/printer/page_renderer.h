@@ -3,7 +3,8 @@
 // top of every later page), one line per item, the grand-total line and the
 // profile line. Every column starts at the sum of the widths before it; no
 // cell is clipped, padded or aligned. Page breaks come only from
-// Printer::print running past the bottom of a page.
+// Printer::print running past the bottom of a page. A text far longer than
+// any page is wide is cut to what can reach the page before it is printed.
 #include <QLocale>
 #include <vector>
 
@@ -39,6 +40,7 @@ class PageRenderer {
   void printTotalLine();
   void printSideBySide(const std::vector<PlacedText>& texts);
   int64_t columnLeft(int column) const { return lefts_[size_t(column)]; }
+  QString reachingThePage(const QString& text) const;
 
   const ListModel& list_;
   platform::Printer& printer_;

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "platform/component/object_host.h"
@@ -29,6 +30,7 @@ void usage() {
       "              [--then MEMBER]... MEMBER [VALUE...]\n"
       "       wwcall --register LIBRARY | --unregister LIBRARY\n"
       "values: e: (empty)  i:42  d:1.5  b:true  s:TEXT  a:[\"x\",\"y\"]  list:FILE.json\n"
+      "        (list: reads a regular file of at most 64 MiB)\n"
       "prints 'result: VALUE' and 'arg N: VALUE' after the call, then 'MEMBER: VALUE' for each\n"
       "--then member read afterwards (LastErrorMsg, say); a fault goes to standard\n"
       "error as 'fault: NUMBER DESCRIPTION' with exit status 1. Message boxes are printed\n"
@@ -102,13 +104,11 @@ void ensureRuntimeDir() {
   if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(char** argv) {
   // Qt sees no arguments: it would take "-platform", "-style" and the like
   // for its own (and abort on a platform it lacks).
   QStringList args;
-  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  for (int i = 1; argv[i] != nullptr; ++i) args << QString::fromLocal8Bit(argv[i]);
 
   QString answer, snapshotDir;
   while (args.size() >= 2 && (args[0] == QLatin1String("--answer") || args[0] == QLatin1String("--snapshot"))) {
@@ -196,4 +196,15 @@ int main(int argc, char** argv) {
     std::printf("%s: %s\n", qUtf8Printable(name), qUtf8Printable(tools::formatValue(value)));
   }
   return documentWritten ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+  // Running out of memory (a huge list file, say) ends the call with a message, not an abort.
+  try {
+    return run(argv);
+  } catch (const std::bad_alloc&) {
+    return fail(QStringLiteral("not enough memory"), 1);
+  }
 }

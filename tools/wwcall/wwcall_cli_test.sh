@@ -134,6 +134,19 @@ expect 0 --answer yes Rowcast.CRowcast --set "lvwToPrint=list:$WORK/huge.json" T
 has "$err" 'msgbox: Output Overflow: Unable to fit output to the page even after rotating.  Please Adjust'
 has "$out" 'result: i:1'
 
+# A list file past 64 MiB (sparse: 2 GB that cost nothing) and a pipe
+# without a writer are refused at once, before anything is read.
+truncate -s 2G "$WORK/big.json"
+mkfifo "$WORK/pipe.json"
+for file in big.json pipe.json; do
+  launch=(timeout 5)
+  expect 2 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/$file" ExportListView i:1 "s:$WORK/out.csv"
+  launch=(env)
+done
+has "$err" "wwcall: list:$WORK/pipe.json: not a regular file"
+expect 2 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/big.json" ExportListView i:1 "s:$WORK/out.csv"
+has "$err" "wwcall: list:$WORK/big.json: 2147483648 bytes, more than the 67108864 a list file may have"
+
 # Without a list: the message of the method.
 expect 0 Rowcast.CRowcast --then LastErrorMsg ExportListView i:7
 has "$out" 'LastErrorMsg: s:"List View Not Defined"'

@@ -52,8 +52,12 @@ struct RegFileContent {
 };
 
 // Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark;
-// line ends CRLF, LF or CR, lines at most kMaxLineBytes long. The first line
-// must be the header. Names holding a NUL or characters outside ISO 8859-1
+// a file with bytes that are not UTF-8 is read as ISO 8859-1 when it holds no
+// UTF-8 multi-byte character, and refused at the first such line when it
+// does. Line ends CRLF, LF or CR, lines at most kMaxLineBytes long. The first
+// line must be the header. Lines are taken one at a time (a file is read
+// twice, a sequential device gathered whole), so memory follows the keys and
+// values held, not the lines. Names holding a NUL or characters outside ISO 8859-1
 // are refused; in string data such characters become "?".
 RegFileContent readRegFile(QIODevice& in);
 RegFileContent readRegFile(const QByteArray& bytes);

@@ -108,8 +108,10 @@ TEST(RegFileRead, AcceptsOtherEncodingsLineEndsAndDeletions) {
   }
   const RegFileContent fromUtf16 = readRegFile(utf16);
   const RegFileContent withBom = readRegFile("\xef\xbb\xbf" + text.toUtf8());
+  // Bytes that are not UTF-8 and no UTF-8 character anywhere: ISO 8859-1.
+  const RegFileContent latin1 = readRegFile(text.toLatin1());
 
-  for (const RegFileContent* c : {&utf8, &fromUtf16, &withBom}) {
+  for (const RegFileContent* c : {&utf8, &fromUtf16, &withBom, &latin1}) {
     ASSERT_TRUE(c->error.isEmpty()) << c->error.toStdString();
     ASSERT_EQ(c->sections.size(), 2u);
     EXPECT_TRUE(c->sections[0].remove);
@@ -136,6 +138,7 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x\n", 2},
       {"Windows Registry Editor Version 5.00\n[]\n", 2},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"unclosed\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"unclosed", 3},  // no line end
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"b\" trailing\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\nname=\"b\"\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"\"b\"\n", 3},
@@ -156,6 +159,13 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x\0y]\n"sv, 2},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"\xce\xa9\"=\"v\"\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\\xe2\x82\xac]\n", 2},
+      // A byte that is not UTF-8 in a file that holds UTF-8 elsewhere, before or after it.
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\"\n\"b\"=\"\xe9\"\n", 4},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xff\"\n\"b\"=\"\xc3\xa9\"\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xc3\"\n", 3},
+      // Encoded surrogates and overlong forms are not UTF-8 either.
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xed\xa0\x80\"\n", 3},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\xc0\xaf\"\n", 3},
   };
   for (const auto& c : cases) {
     const RegFileContent r = readRegFile(QByteArray(c.text.data(), qsizetype(c.text.size())));

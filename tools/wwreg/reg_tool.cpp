@@ -1,5 +1,7 @@
 #include "tools/wwreg/reg_tool.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +10,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <istream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -118,12 +121,17 @@ constexpr char kExportUsage[] = R"(WWREG EXPORT KeyName FileName [/y]
   /y       Overwrites an existing file without asking.
 )";
 
-constexpr char kImportUsage[] = R"(WWREG IMPORT FileName
+constexpr char kImportUsage[] = R"(WWREG IMPORT FileName [--max-bytes N]
 
   Reads a registry file (UTF-8 or UTF-16LE with byte-order mark) and
   applies it: [KEY] creates keys and sets values, [-KEY] deletes a key with
-  its subkeys, "name"=- deletes a value.
+  its subkeys, "name"=- deletes a value. Only regular files are read (not
+  pipes, devices or folders), and none larger than 64 MiB.
+  --max-bytes N  Reads files of up to N bytes instead.
 )";
+
+// Files larger than this are refused unread unless --max-bytes says otherwise.
+constexpr qint64 kDefaultMaxImportBytes = qint64(64) << 20;
 
 std::string toBytes(const QString& s) {
   const QByteArray b = s.toLatin1();  // characters past 0xFF become '?'
@@ -346,6 +354,43 @@ std::optional<std::string> encodeData(uint32_t type, const QString& data, const 
       return out;
     }
   }
+}
+
+// ---- the file to import ---------------------------------------------------------------------
+
+const char* fileKind(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a regular file";
+}
+
+// Opens `path` into `file` when it is a regular file of at most `maxBytes`;
+// else the message why not. Opening does not wait, so a pipe without a
+// writer is refused at once instead of blocking, and nothing is read from
+// a file that is refused.
+QString openRegularFile(const QString& path, qint64 maxBytes, QFile& file) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return QString::fromLatin1(kFileError);
+  struct stat st{};
+  const bool known = ::fstat(fd, &st) == 0;
+  QString why;
+  if (known && !S_ISREG(st.st_mode))
+    why = QStringLiteral("ERROR: %1 is %2, not a registry file; only regular files are imported.")
+              .arg(path, QLatin1String(fileKind(st.st_mode)));
+  else if (known && st.st_size > maxBytes)
+    why = QStringLiteral("ERROR: %1 is %2 bytes, more than the %3 a registry file may have (--max-bytes N "
+                         "raises the limit); nothing was imported.")
+              .arg(path)
+              .arg(qint64(st.st_size))
+              .arg(maxBytes);
+  else if (known && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    return QString();
+  else
+    why = QString::fromLatin1(kFileError);
+  ::close(fd);
+  return why;
 }
 
 // ---- the command line ----------------------------------------------------------------------
@@ -592,22 +637,30 @@ class Tool {
     if (!name && (o->has("t") || o->has("d"))) name = std::string();
 
     Registry& r = registry_();
-    HKEY k = 0;
-    if (int32_t rc = r.RegCreateKeyA(key->root, key->path, &k); rc != reg::kSuccess) return fail(rc);
-    int result = 0;
-    if (name) {
-      const bool exists = r.RegQueryValueExA(k, *name, nullptr, nullptr, nullptr, nullptr) == reg::kSuccess;
+    if (name && valueExists(r, *key, *name) && !o->has("f")) {
       const QString shown = name->empty() ? QStringLiteral("(Default)") : fromBytes(*name);
-      if (exists && !o->has("f") && !confirm(QStringLiteral("Value %1 exists, overwrite(Yes/No)?").arg(shown))) {
-        result = canceled();
-      } else if (int32_t rc = r.RegSetValueExA(k, *name, 0, type, reinterpret_cast<const uint8_t*>(data->data()),
-                                               static_cast<uint32_t>(data->size()));
-                 rc != reg::kSuccess) {
-        result = fail(rc);
-      }
+      if (!confirm(QStringLiteral("Value %1 exists, overwrite(Yes/No)?").arg(shown))) return canceled();
     }
+    // One transaction: a value that cannot be written leaves no new key behind.
+    const int32_t rc = r.runAtomically([&] {
+      HKEY k = 0;
+      int32_t result = r.RegCreateKeyA(key->root, key->path, &k);
+      if (result != reg::kSuccess) return result;
+      if (name)
+        result = r.RegSetValueExA(k, *name, 0, type, reinterpret_cast<const uint8_t*>(data->data()),
+                                  static_cast<uint32_t>(data->size()));
+      r.RegCloseKey(k);
+      return result;
+    });
+    return rc == reg::kSuccess ? done() : fail(rc);
+  }
+
+  static bool valueExists(Registry& r, const KeyPath& key, const std::string& name) {
+    HKEY k = 0;
+    if (r.RegOpenKeyExA(key.root, key.path, 0, reg::kKeyRead, &k) != reg::kSuccess) return false;
+    const bool exists = r.RegQueryValueExA(k, name, nullptr, nullptr, nullptr, nullptr) == reg::kSuccess;
     r.RegCloseKey(k);
-    return result == 0 ? done() : result;
+    return exists;
   }
 
   int remove(const QStringList& args) {
@@ -729,10 +782,17 @@ class Tool {
 
   int importFile(const QStringList& args) {
     int exitCode = 1;
-    const auto o = options(args, {}, 1, kImportUsage, exitCode);
+    // Switch names are taken after their first character: "--max-bytes" is "-max-bytes".
+    const auto o = options(args, {{"-max-bytes", true}}, 1, kImportUsage, exitCode);
     if (!o) return exitCode;
-    QFile in(o->positional[0]);
-    if (!in.open(QIODevice::ReadOnly)) return fail(QString::fromLatin1(kFileError));
+    qint64 maxBytes = kDefaultMaxImportBytes;
+    if (o->has("-max-bytes")) {
+      const auto n = parseNumber(o->get("-max-bytes"), uint64_t(std::numeric_limits<qint64>::max()));
+      if (!n) return fail(QStringLiteral("ERROR: Invalid --max-bytes \"%1\".").arg(o->get("-max-bytes")));
+      maxBytes = qint64(*n);
+    }
+    QFile in;
+    if (const QString why = openRegularFile(o->positional[0], maxBytes, in); !why.isEmpty()) return fail(why);
     const RegFileContent content = readRegFile(in);
     if (!content.error.isEmpty())
       return fail(QStringLiteral("ERROR: %1 is not a valid registry file: line %2: %3.")

@@ -1,5 +1,7 @@
 #include "tools/wwreg/reg_tool.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -357,6 +359,53 @@ TEST_F(RegToolTest, ImportChangesNothingWhenAnySectionFails) {
   EXPECT_EQ(stored("Software\\Keep", "v"), "old");
   EXPECT_EQ(stored("Software\\Doomed", "v"), "here");
   EXPECT_FALSE(keyExists("Software\\Fresh"));
+}
+
+TEST_F(RegToolTest, ImportReadsOnlyRegularFilesWithinTheLimit) {
+  const QString fifo = dir.filePath(QStringLiteral("pipe.reg"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString sparse = dir.filePath(QStringLiteral("sparse.reg"));  // 64 MiB and a byte, costing nothing
+  {
+    QFile f(sparse);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize((qint64(64) << 20) + 1));
+  }
+  const QString small = dir.filePath(QStringLiteral("small.reg"));
+  {
+    QFile f(small);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software\\Small]\r\n\"v\"=\"1\"\r\n");
+  }
+  const qint64 smallSize = QFile(small).size();
+  const std::string tooLarge = " bytes, more than the ";
+  const struct {
+    QStringList args;
+    std::string err;  // a part of the error output; empty: imported
+  } cases[] = {
+      {{"import", fifo}, "ERROR: " + fifo.toStdString() + " is a pipe, not a registry file;"},
+      {{"import", dir.path()}, "ERROR: " + dir.path().toStdString() + " is a folder, not a registry file;"},
+      {{"import", "/dev/urandom"}, "ERROR: /dev/urandom is a device, not a registry file;"},
+      {{"import", sparse}, "is 67108865 bytes, more than the 67108864 a registry file may have"},
+      {{"import", small, "--max-bytes", QString::number(smallSize - 1)}, tooLarge},
+      {{"import", small, "--max-bytes", "lots"}, "ERROR: Invalid --max-bytes \"lots\"."},
+      {{"import", small, "--max-bytes", QString::number(smallSize)}, ""},
+  };
+  for (const auto& c : cases) {
+    const Result r = wwreg(c.args);
+    EXPECT_EQ(r.code, c.err.empty() ? 0 : 1) << c.args.join(' ').toStdString();
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args.join(' ').toStdString() << " gave: " << r.err;
+    EXPECT_EQ(keyExists("Software\\Small"), c.err.empty()) << c.args.join(' ').toStdString();
+  }
+}
+
+TEST_F(RegToolTest, AddThatFailsOnTheValueLeavesNoNewKey) {
+  const QString pastLimit(16384, u'v');  // value names hold at most 16,383 characters
+  const Result r = wwreg({"add", "HKCU\\Software\\Fresh\\Deeper", "/v", pastLimit, "/d", "x", "/f"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("ERROR: The parameter is incorrect", 0), 0u) << r.err;
+  EXPECT_FALSE(keyExists("Software\\Fresh"));
+  const Result ok = wwreg({"add", "HKCU\\Software\\Fresh\\Deeper", "/v", pastLimit.left(16383), "/d", "x", "/f"});
+  EXPECT_EQ(ok.code, 0) << ok.err;
+  EXPECT_TRUE(keyExists("Software\\Fresh\\Deeper"));
 }
 
 TEST_F(RegToolTest, ExportRefusesTheStoreAndItsJournalFiles) {
