@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -101,6 +102,7 @@ OutputFile::OutputFile(const QString& path, Mode mode) {
       platform::openWritableFile(path, mode == Mode::Append ? platform::WriteMode::Append : platform::WriteMode::Replace);
   if (!opened.ok()) throw refusal(opened, path);
   fd_ = opened.fd;
+  if (mode == Mode::Append) start_ = std::max<off_t>(0, ::lseek(fd_, 0, SEEK_END));
   buffer_ = std::make_unique<char[]>(kInitialCapacity);
   capacity_ = kInitialCapacity;
 }
@@ -113,7 +115,13 @@ OutputFile::~OutputFile() {
     } catch (...) {
     }
   }
+  cutUnfinishedLine();
   ::close(fd_);
+}
+
+// Part of a line that was never finished went to the file already: it goes.
+void OutputFile::cutUnfinishedLine() {
+  if (written_ > lineEndInFile_) (void)::ftruncate(fd_, start_ + off_t(lineEndInFile_));
 }
 
 char* OutputFile::grow(size_t bytes) {
@@ -134,11 +142,27 @@ void OutputFile::appendCsvCell(QStringView text, bool first) {
 
 void OutputFile::appendHtmlEscaped(QStringView text) { appendConverted<HtmlEscape>(text, {}, {}); }
 
+// A long text goes in pieces (never between the halves of a surrogate
+// pair), and a line grown past kSpillAt goes to the file as it grows, so the
+// buffer never holds more than a piece's worth beyond that.
+template <class Escape>
+void OutputFile::appendConverted(QStringView text, std::string_view before, std::string_view after) {
+  while (text.size() > kPieceUnits) {
+    qsizetype piece = kPieceUnits;
+    if (QChar::isHighSurrogate(text[piece - 1].unicode())) --piece;
+    appendPiece<Escape>(text.first(piece), before, {});
+    before = {};
+    text = text.sliced(piece);
+    if (used_ - lineEnd_ >= kSpillAt) writeOut(used_);
+  }
+  appendPiece<Escape>(text, before, after);
+}
+
 // UTF-16 to UTF-8 straight into the buffer, between `before` and `after`; a
 // lone surrogate becomes U+FFFD. Plain ASCII, by far the most common, goes
 // four units at a time.
 template <class Escape>
-void OutputFile::appendConverted(QStringView text, std::string_view before, std::string_view after) {
+void OutputFile::appendPiece(QStringView text, std::string_view before, std::string_view after) {
   const char16_t* in = text.utf16();
   const char16_t* const end = in + text.size();
   char* const start = room(before.size() + size_t(text.size()) * kMaxBytesPerUnit + after.size());
@@ -193,6 +217,7 @@ void OutputFile::writeOut(size_t bytes) {
       throw writeFault(errno);
     }
     done += size_t(n);
+    written_ += size_t(n);
   }
   std::memmove(buffer_.get(), buffer_.get() + bytes, used_ - bytes);
   used_ -= bytes;

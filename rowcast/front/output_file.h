@@ -3,7 +3,11 @@
 // the error log. Every failure (open, write, close) throws core::FaultError
 // with the platform's file fault number and text. Only whole lines reach the
 // file when it is given up without close(): a fault in the middle of a line
-// leaves the lines before it and nothing of the broken one.
+// leaves the lines before it and nothing of the broken one. Memory stays
+// small whatever the texts: a line longer than the buffer goes to the file
+// as it grows, and is cut off again if it is never finished.
+#include <sys/types.h>
+
 #include <QString>
 #include <QStringView>
 #include <cstring>
@@ -41,6 +45,7 @@ class OutputFile {
   void endLine() {
     appendAscii("\r\n");
     lineEnd_ = used_;
+    lineEndInFile_ = written_ + lineEnd_;
     if (lineEnd_ >= kFlushAt) writeOut(lineEnd_);
   }
   // Writes everything and closes; a fault here means the file is incomplete.
@@ -48,9 +53,16 @@ class OutputFile {
 
  private:
   static constexpr size_t kFlushAt = size_t{128} * 1024;
+  // Texts are converted this many units at a time, and an unfinished line
+  // goes to the file once it holds this many bytes.
+  static constexpr qsizetype kPieceUnits = 64 * 1024;
+  static constexpr size_t kSpillAt = size_t{1024} * 1024;
 
   template <class Escape>
   void appendConverted(QStringView text, std::string_view before, std::string_view after);
+  template <class Escape>
+  void appendPiece(QStringView text, std::string_view before, std::string_view after);
+  void cutUnfinishedLine();
   // Where `bytes` more bytes can go; the buffer grows for lines longer than it.
   char* room(size_t bytes) { return capacity_ - used_ >= bytes ? buffer_.get() + used_ : grow(bytes); }
   char* grow(size_t bytes);
@@ -62,6 +74,9 @@ class OutputFile {
   size_t capacity_ = 0;
   size_t used_ = 0;
   size_t lineEnd_ = 0;  // bytes of the buffer that form whole lines
+  off_t start_ = 0;     // where this file's writing began (Append: the old end)
+  size_t written_ = 0;  // bytes that reached the file
+  size_t lineEndInFile_ = 0;  // of those and the buffer's, where the last whole line ends
 };
 
 }  // namespace rowcast

@@ -78,7 +78,12 @@ TEST(OutputFileTest, EscapingMatchesItsDefinitionAtEveryPosition) {
 TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("out.txt"));
-  const QString longLine(3'000'000, QChar(0x00e9));
+  // Two-byte characters with surrogate pairs across every piece boundary.
+  QString longLine(3'000'000, QChar(0x00e9));
+  for (qsizetype at = 64 * 1024 - 1; at + 1 < longLine.size(); at += 64 * 1024) {
+    longLine[at] = QChar(0xD83D);
+    longLine[at + 1] = QChar(0xDE00);
+  }
   QByteArray expected;
   {
     OutputFile file(path);
@@ -93,6 +98,22 @@ TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
   }
   expected += longLine.toUtf8() + "\r\n";
   EXPECT_EQ(readFile(path), expected);
+}
+
+// A line far longer than the buffer reaches the file while it grows; given
+// up unfinished, it is taken off again, after old lines as after new ones.
+TEST(OutputFileTest, AnUnfinishedLongLineIsCutOffWhenGivenUp) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("out.txt"));
+  for (OutputFile::Mode mode : {OutputFile::Mode::Replace, OutputFile::Mode::Append}) {
+    {
+      OutputFile file(path, mode);
+      file.appendAscii("first");
+      file.endLine();
+      file.appendCsvCell(QString(5'000'000, QLatin1Char('x')), true);
+    }
+    EXPECT_EQ(readFile(path), mode == OutputFile::Mode::Replace ? "first\r\n" : "first\r\nfirst\r\n");
+  }
 }
 
 TEST(OutputFileTest, GivingUpKeepsWholeLinesOnly) {
