@@ -256,19 +256,46 @@ bool readHexBytes(QStringView list, std::string& out) {
   }
 }
 
+bool isStringType(uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+// The Platform form's string data: single bytes to UTF-16LE and back.
+std::string wideFromBytes(const std::string& bytes) {
+  std::string wide;
+  wide.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    wide.push_back(c);
+    wide.push_back('\0');
+  }
+  return wide;
+}
+
+bool bytesFromWide(const std::string& wide, std::string& bytes) {
+  if (wide.size() % 2 != 0) return false;
+  bytes.clear();
+  for (size_t i = 0; i < wide.size(); i += 2) {
+    const char16_t unit = char16_t(uchar(wide[i]) | (uchar(wide[i + 1]) << 8));
+    bytes.push_back(unit <= 0xFF ? char(unit) : '?');
+  }
+  return true;
+}
+
 // Turns a file's lines, given one at a time, into its sections; a hex value
 // whose line ends in a backslash waits for its next lines.
 class SectionParser {
  public:
+  // A UTF-16LE file: with the version 5 header it is the Platform form.
+  explicit SectionParser(bool utf16 = false) : utf16_(utf16) {}
+
   // False once the file is refused (see content()).
   bool line(const QString& text, int lineNo) {
     if (pendingHex_) return continueHex(text);
     const QString line = text.trimmed();
     if (line.isEmpty() || line.startsWith(QLatin1Char(';'))) return true;
     if (!headerSeen_) {
-      if (line != QLatin1String(kRegFileHeader))
+      if (line != QLatin1String(kRegFileHeader) && line != QLatin1String(kOldRegFileHeader))
         return fail(lineNo, QStringLiteral("the file does not begin with the registry file header"));
       headerSeen_ = true;
+      wideStrings_ = utf16_ && line == QLatin1String(kRegFileHeader);
       return true;
     }
     if (line.startsWith(QLatin1Char('['))) return section(line, lineNo);
@@ -386,11 +413,19 @@ class SectionParser {
     const bool read = readHexBytes(pendingList_, pendingValue_.data);
     pendingList_.clear();
     if (!read) return fail(pendingLine_, QStringLiteral("bad hex bytes"));
+    if (wideStrings_ && isStringType(pendingValue_.type)) {
+      std::string bytes;
+      if (!bytesFromWide(pendingValue_.data, bytes))
+        return fail(pendingLine_, QStringLiteral("string data in a UTF-16 file must be whole UTF-16 units"));
+      pendingValue_.data = std::move(bytes);
+    }
     result_.sections.back().values.push_back(std::move(pendingValue_));
     return true;
   }
 
   RegFileContent result_;
+  const bool utf16_;
+  bool wideStrings_ = false;
   bool headerSeen_ = false;
   bool pendingHex_ = false;
   RegFileValue pendingValue_;
@@ -400,10 +435,15 @@ class SectionParser {
 
 }  // namespace
 
-QString formatValue(const RegFileValue& v) {
+QString formatValue(const RegFileValue& value, RegFileForm form) {
+  const bool wide = form == RegFileForm::Platform && isStringType(value.type) && !value.remove &&
+                    !(value.type == 1 && fitsInQuotes(value.data));
+  RegFileValue wideValue;
+  if (wide) wideValue = RegFileValue{value.name, false, value.type, wideFromBytes(value.data)};
+  const RegFileValue& v = wide ? wideValue : value;
   QString line = (v.name.empty() ? QStringLiteral("@") : quoted(v.name)) + QLatin1Char('=');
   if (v.remove) return line + QLatin1Char('-');
-  if (v.type == 1 && fitsInQuotes(v.data)) return line + quoted(v.data);
+  if (v.type == 1 && !wide && fitsInQuotes(v.data)) return line + quoted(v.data);
   if (v.type == 4 && v.data.size() == 4) {
     const uint32_t n = uint32_t(uchar(v.data[0])) | uint32_t(uchar(v.data[1])) << 8 |
                        uint32_t(uchar(v.data[2])) << 16 | uint32_t(uchar(v.data[3])) << 24;
@@ -443,14 +483,21 @@ QString unwritableName(const std::vector<RegFileSection>& sections) {
   return QString();
 }
 
-QByteArray writeRegFile(const std::vector<RegFileSection>& sections) {
+QByteArray writeRegFile(const std::vector<RegFileSection>& sections, RegFileForm form) {
   QString text = QLatin1String(kRegFileHeader) + QStringLiteral("\r\n\r\n");
   for (const RegFileSection& s : sections) {
     text += QLatin1Char('[') + (s.remove ? QStringLiteral("-") : QString()) + s.key + QStringLiteral("]\r\n");
-    for (const RegFileValue& v : s.values) text += formatValue(v) + QStringLiteral("\r\n");
+    for (const RegFileValue& v : s.values) text += formatValue(v, form) + QStringLiteral("\r\n");
     text += QStringLiteral("\r\n");
   }
-  return text.toUtf8();
+  if (form == RegFileForm::Text) return text.toUtf8();
+  QByteArray utf16("\xFF\xFE", 2);
+  utf16.reserve(2 + text.size() * 2);
+  for (QChar c : text) {
+    utf16.append(char(c.unicode() & 0xFF));
+    utf16.append(char(c.unicode() >> 8));
+  }
+  return utf16;
 }
 
 RegFileContent readRegFile(const QByteArray& bytes) {
@@ -469,7 +516,7 @@ RegFileContent readRegFile(QIODevice& in) {
   if (encoding == Encoding::Utf16) in.skip(2);
   else if (head.startsWith("\xEF\xBB\xBF")) in.skip(3);
   const qint64 start = in.pos();
-  SectionParser parser;
+  SectionParser parser(encoding == Encoding::Utf16);
   QString error;
   int errorLine = 0;
   if (encoding == Encoding::Utf8) {

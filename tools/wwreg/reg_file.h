@@ -17,6 +17,14 @@
 namespace wwreg {
 
 inline constexpr char kRegFileHeader[] = "Windows Registry Editor Version 5.00";
+// The older header, of files whose string data is single-byte throughout.
+inline constexpr char kOldRegFileHeader[] = "REGEDIT4";
+
+// How a file is written: Text is UTF-8 and carries every value's bytes as
+// they are; Platform is what the platform's registry editor writes, UTF-16LE
+// with its byte-order mark, where the string types' hex data (hex(1),
+// hex(2), hex(7)) is UTF-16LE too.
+enum class RegFileForm { Text, Platform };
 // The longest line a file may have (a key path at the registry's limits is
 // about 130 KB; longer string data is written as hex lines).
 inline constexpr qsizetype kMaxLineBytes = 1 << 20;
@@ -36,14 +44,15 @@ struct RegFileSection {
 
 // One value line, e.g. "count"=dword:0000002a; long hex data continues on
 // further lines ("\" at the end, two blanks at the start of the next).
-QString formatValue(const RegFileValue& value);
+QString formatValue(const RegFileValue& value, RegFileForm form = RegFileForm::Text);
 
 // Why the sections cannot be written so that reading gives them back (empty
 // when they can): a key or value name holding a CR, LF or NUL.
 QString unwritableName(const std::vector<RegFileSection>& sections);
 
-// The whole file: UTF-8 without byte-order mark, CRLF line ends.
-QByteArray writeRegFile(const std::vector<RegFileSection>& sections);
+// The whole file, CRLF line ends: UTF-8 without byte-order mark (Text), or
+// UTF-16LE with it (Platform).
+QByteArray writeRegFile(const std::vector<RegFileSection>& sections, RegFileForm form = RegFileForm::Text);
 
 struct RegFileContent {
   std::vector<RegFileSection> sections;
@@ -51,7 +60,10 @@ struct RegFileContent {
   int line = 0;   // 1-based line of the error
 };
 
-// Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark;
+// Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark
+// (a UTF-16LE file with the version 5 header is the Platform form: its
+// string types' hex data is read back into single bytes, a character past
+// ISO 8859-1 becoming "?"); the header may also be the older one;
 // a file with bytes that are not UTF-8 is read as ISO 8859-1 when it holds no
 // UTF-8 multi-byte character, and refused at the first such line when it
 // does. Line ends CRLF, LF or CR, lines at most kMaxLineBytes long. The first

@@ -114,16 +114,20 @@ constexpr char kDeleteUsage[] = R"(WWREG DELETE KeyName [/v ValueName | /ve | /v
   Without /v, /ve and /va the key is deleted with all its subkeys.
 )";
 
-constexpr char kExportUsage[] = R"(WWREG EXPORT KeyName FileName [/y]
+constexpr char kExportUsage[] = R"(WWREG EXPORT KeyName FileName [/y] [/utf16]
 
   Writes the key, its subkeys and their values to FileName as a
   registry file (UTF-8, CRLF line ends).
   /y       Overwrites an existing file without asking.
+  /utf16   Writes the form the platform's registry editor writes and reads
+           (UTF-16LE with byte-order mark; string data in hex lines as
+           UTF-16LE), for a file that goes back to such a machine.
 )";
 
 constexpr char kImportUsage[] = R"(WWREG IMPORT FileName [--max-bytes N]
 
-  Reads a registry file (UTF-8 or UTF-16LE with byte-order mark) and
+  Reads a registry file (UTF-8, or UTF-16LE with byte-order mark as the
+  platform's registry editor writes it; the header may be REGEDIT4) and
   applies it: [KEY] creates keys and sets values, [-KEY] deletes a key with
   its subkeys, "name"=- deletes a value. Only regular files are read (not
   pipes, devices or folders), and none larger than 64 MiB.
@@ -731,7 +735,7 @@ class Tool {
 
   int exportKey(const QStringList& args) {
     int exitCode = 1;
-    const auto o = options(args, {{"y", false}}, 2, kExportUsage, exitCode);
+    const auto o = options(args, {{"y", false}, {"utf16", false}}, 2, kExportUsage, exitCode);
     if (!o) return exitCode;
     const auto key = parseKey(o->positional[0]);
     if (!key) return fail(QString::fromLatin1(kBadKey));
@@ -753,7 +757,7 @@ class Tool {
     if (QFileInfo::exists(file) && !o->has("y") &&
         !confirm(QStringLiteral("File %1 already exists. Overwrite (Yes/No)?").arg(file)))
       return canceled();
-    return writeExport(file, writeRegFile(sections));
+    return writeExport(file, writeRegFile(sections, o->has("utf16") ? RegFileForm::Platform : RegFileForm::Text));
   }
 
   int storeRefused(const QString& file) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/registry/sqlite_registry.h"
+#include "tools/wwreg/reg_file.h"
 
 namespace wwreg {
 namespace {
@@ -406,6 +407,39 @@ TEST_F(RegToolTest, AddThatFailsOnTheValueLeavesNoNewKey) {
   const Result ok = wwreg({"add", "HKCU\\Software\\Fresh\\Deeper", "/v", pastLimit.left(16383), "/d", "x", "/f"});
   EXPECT_EQ(ok.code, 0) << ok.err;
   EXPECT_TRUE(keyExists("Software\\Fresh\\Deeper"));
+}
+
+// A file as the platform's registry editor writes it (UTF-16LE, every value
+// type, string types in hex as UTF-16LE) imports to single-byte values and
+// exports back byte for byte; the text form round-trips the same store.
+TEST_F(RegToolTest, ThePlatformEditorsFilesComeBackByteForByte) {
+  QFile sample(QStringLiteral(WWREG_PLATFORM_SAMPLE));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  const QByteArray original = sample.readAll();
+  ASSERT_EQ(wwreg({"import", QStringLiteral(WWREG_PLATFORM_SAMPLE)}).err, "");
+  uint32_t type = 0;
+  EXPECT_EQ(stored("Software\\Vandr\\Registry", "Home", &type), "%USERPROFILE%\0"s);
+  EXPECT_EQ(type, reg::kExpandString);
+  EXPECT_EQ(stored("Software\\Vandr\\Registry", "Jobs", &type), "Caf\xe9\0Depot\0\0"s);
+  EXPECT_EQ(stored("Software\\Vandr\\Registry", "Note", &type), "two\r\nlines\0"s);
+  EXPECT_EQ(stored("Software\\Vandr\\Registry", "Path"), "C:\\Wagewise \"jobs\"");
+
+  const QString platform = dir.filePath(QStringLiteral("platform.reg"));
+  const QString text = dir.filePath(QStringLiteral("text.reg"));
+  ASSERT_EQ(wwreg({"export", "HKCU\\Software\\Vandr", platform, "/utf16"}).code, 0);
+  ASSERT_EQ(wwreg({"export", "HKCU\\Software\\Vandr", text}).code, 0);
+  QFile back(platform);
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), original);
+  ASSERT_EQ(wwreg({"delete", "HKCU\\Software\\Vandr", "/f"}).code, 0);
+  ASSERT_EQ(wwreg({"import", text}).code, 0);
+  ASSERT_EQ(wwreg({"export", "HKCU\\Software\\Vandr", platform, "/utf16", "/y"}).code, 0);
+  back.seek(0);
+  EXPECT_EQ(back.readAll(), original);
+  // The older header reads string data as single bytes.
+  const RegFileContent old = readRegFile(QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n\"e\"=hex(2):41,00\r\n"));
+  ASSERT_EQ(old.error, QString());
+  EXPECT_EQ(old.sections.at(0).values.at(0).data, "A\0"s);
 }
 
 TEST_F(RegToolTest, ExportRefusesTheStoreAndItsJournalFiles) {
