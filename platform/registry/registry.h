@@ -7,6 +7,12 @@
 // the case they were created with. Paths separate keys with backslashes; empty
 // components (doubled, leading or trailing backslashes) are skipped.
 //
+// Where this store answers otherwise than the platform's, on purpose:
+// RegSetValueExA keeps exactly the bytes it is given (the platform counts a
+// terminator for string data sized without one; the callers here rely on
+// exact bytes), a path with a leading backslash opens as if it had none, and
+// keys keep no class name or write time (enumeration reports none).
+//
 // HKEY_CLASSES_ROOT is no tree of its own but, as on the platform, the merged
 // view of HKEY_CURRENT_USER\Software\Classes over
 // HKEY_LOCAL_MACHINE\Software\Classes: a key is the user's when the user
