@@ -561,10 +561,13 @@ TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
   ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Platform", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
   constexpr uint32_t kUntouched = 0xDEAD;
   struct Outcome {
+    // 0xDEAD: kUntouched, which a local class's defaults cannot name.
+    Outcome(int32_t r, HKEY h = 0xDEAD, uint32_t s = 0xDEAD, uint32_t t = 0xDEAD, std::string b = {})
+        : rc(r), handle(h), size(s), type(t), bytes(std::move(b)) {}
     int32_t rc;
-    HKEY handle = kUntouched;
-    uint32_t size = kUntouched;
-    uint32_t type = kUntouched;
+    HKEY handle;
+    uint32_t size;
+    uint32_t type;
     std::string bytes;  // the name or data buffer's start, as the row reads it
 
     bool operator==(const Outcome&) const = default;

@@ -55,7 +55,7 @@ class OutputFile {
   static constexpr size_t kFlushAt = size_t{128} * 1024;
   // Texts are converted this many units at a time, and an unfinished line
   // goes to the file once it holds this many bytes.
-  static constexpr qsizetype kPieceUnits = 64 * 1024;
+  static constexpr qsizetype kPieceUnits = qsizetype{64} * 1024;
   static constexpr size_t kSpillAt = size_t{1024} * 1024;
 
   template <class Escape>

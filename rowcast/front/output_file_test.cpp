@@ -80,7 +80,7 @@ TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
   const QString path = dir.filePath(QStringLiteral("out.txt"));
   // Two-byte characters with surrogate pairs across every piece boundary.
   QString longLine(3'000'000, QChar(0x00e9));
-  for (qsizetype at = 64 * 1024 - 1; at + 1 < longLine.size(); at += 64 * 1024) {
+  for (qsizetype at = qsizetype{64} * 1024 - 1; at + 1 < longLine.size(); at += qsizetype{64} * 1024) {
     longLine[at] = QChar(0xD83D);
     longLine[at + 1] = QChar(0xDE00);
   }
