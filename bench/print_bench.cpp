@@ -205,7 +205,7 @@ void BM_QPainterFloor100k(benchmark::State& state) {
   const std::vector<LayoutCapture::Placed>& placed = capture.placed;
   state.counters["pages"] = placed.back().page;
   state.counters["row_points"] = placed[placed.size() / 2].size;
-  rowcast::ColumnFitter fitter(*gLarge, real);
+  rowcast::ColumnFitter fitter(*gLarge, real, QLocale(QLocale::English, QLocale::UnitedStates));
   state.counters["table_twips_8pt"] = fitter.measureColumns(8);
   state.counters["table_twips_9pt"] = fitter.measureColumns(9);
 
