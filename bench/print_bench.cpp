@@ -2,8 +2,8 @@
 //  1. 10,000 rows x 13 cells to a PDF file through CPrinter, against Qt's
 //     QTextDocument printing the same table as HTML (what a Qt programmer
 //     would reach for). Target: at least 20x faster, end to end.
-//  2. 100,000 rows x 13 cells at a requested 12 points that first fits at 8,
-//     so the search measures at five sizes, against one QPainter pass that
+//  2. 100,000 rows x 13 cells at a requested 12 points that first fits at 6,
+//     so the search measures at seven sizes, against one QPainter pass that
 //     draws the very same texts at their final places without measuring
 //     anything: the floor. Target: within 1.5x of it.
 // Files go to a temporary folder.
