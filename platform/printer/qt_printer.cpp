@@ -32,9 +32,11 @@ QPrinter& QtPrinter::device() const {
     if (QPrinter* host = hostPrinter(); host && pdfPath_.isEmpty()) {
       target_.emplace();  // the host's device: it knows where its pages go
       device_ = std::shared_ptr<QPrinter>(host, [](QPrinter*) {});
+      chosenPages_ = PageSelection(*host);
     } else {
       target_ = PrintTarget::choose(pdfPath_);
       device_ = target_->createDevice();
+      chosenPages_ = PageSelection();
     }
     device_->setPageOrientation(orientation_ == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     dotsPerTwip_ = double(device_->resolution()) / core::kTwipsPerInch;
@@ -127,6 +129,7 @@ void QtPrinter::beginDocument() {
   }
   painterFontStale_ = true;
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
+  openSheetIfChosen();
 }
 
 void QtPrinter::refuseDocument(const core::Fault& fault) {
@@ -138,13 +141,22 @@ void QtPrinter::refuseDocument(const core::Fault& fault) {
 }
 
 void QtPrinter::startNewPage() {
-  device_->newPage();
   ++page_;
+  openSheetIfChosen();
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
+}
+
+// The device opens its first sheet when painting begins; every later chosen
+// page takes a new one.
+void QtPrinter::openSheetIfChosen() {
+  if (!chosenPages_.includes(page_)) return;
+  if (sheetPage_ != 0) device_->newPage();
+  sheetPage_ = page_;
 }
 
 void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
   beginDocument();
+  if (!drawingThisPage()) return;
   painter_.save();
   painter_.setPen(QPen(QColor::fromRgb(colour), drawWidth_));
   painter_.drawLine(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
@@ -158,7 +170,7 @@ void QtPrinter::print(const QString& text) {
     startNewPage();
     y_ = 0;
   }
-  if (!text.isEmpty()) {
+  if (!text.isEmpty() && drawingThisPage()) {
     if (painterFontStale_) {
       painter_.setFont(font_);
       painterFontStale_ = false;
@@ -175,7 +187,9 @@ void QtPrinter::endDocument() {
   device_.reset();
   target_.reset();
   metrics_.reset();
+  chosenPages_ = PageSelection();
   page_ = 1;
+  sheetPage_ = 0;
   x_ = y_ = 0;
   if (written) return;
   // Checked to be a regular file when the document began.

@@ -2,7 +2,8 @@
 // The printer on QPrinter + QPainter, drawn at the device's own resolution.
 // A document starts with beginDocument() or the first line or text drawn and
 // goes where PrintTarget decides; it ends with endDocument() or when this
-// object is destroyed. A document that cannot be opened or written is
+// object is destroyed. On a host's QPrinter only the pages its print dialog
+// chose are drawn (page_selection.h). A document that cannot be opened or written is
 // reported once on standard error as well as thrown. Needs a QGuiApplication.
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,6 +12,7 @@
 #include <optional>
 
 #include "core/fault.h"
+#include "platform/printer/page_selection.h"
 #include "platform/printer/print_target.h"
 #include "platform/printer/printer.h"
 
@@ -64,6 +66,10 @@ class QtPrinter : public Printer {
   // Closes the painter; false when the document was not written whole.
   bool finishPainting();
   void startNewPage();
+  // Gives the page being laid out a sheet of the device when it is one of
+  // the chosen pages.
+  void openSheetIfChosen();
+  bool drawingThisPage() const { return sheetPage_ == page_; }
   const FontMetrics& metrics() const;
   void fontChanged();
   double toDevice(float twips) const { return double(twips) * dotsPerTwip_; }
@@ -83,6 +89,8 @@ class QtPrinter : public Printer {
   bool painterFontStale_ = true;
   float x_ = 0, y_ = 0;
   int16_t page_ = 1;
+  mutable PageSelection chosenPages_;
+  int16_t sheetPage_ = 0;  // the page drawn on the device's open sheet; 0 before the first
   int16_t drawWidth_ = 1;
   float pageBottom_ = 0;  // printable height of the page being drawn, twips
 };

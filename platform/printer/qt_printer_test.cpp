@@ -7,11 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cmath>
 
 #include "core/fault.h"
+#include "platform/printer/host_printer.h"
 #include "platform/printer/pdf_inspection.h"
 
 namespace platform {
@@ -221,6 +223,43 @@ TEST_F(QtPrinterTest, RowcastPrintToNamesTheFileWhenNoPathIsGiven) {
   const QStringList pages = pdfPages(pdf());
   ASSERT_EQ(pages.size(), 1);
   EXPECT_TRUE(pages[0].contains(QStringLiteral("to the named file")));
+}
+
+// Five pages laid out on a host's QPrinter to PDF, one numbered line on each;
+// the dialog's choice decides which of them reach the file.
+TEST_F(QtPrinterTest, OnAHostsPrinterOnlyThePagesItsDialogChoseAreDrawn) {
+  const struct {
+    const char* what;
+    QPrinter::PrintRange range;
+    int from, to;
+    QStringList pages;
+  } cases[] = {{"all pages", QPrinter::AllPages, 0, 0, {"page 1", "page 2", "page 3", "page 4", "page 5"}},
+               {"pages 2 to 2", QPrinter::PageRange, 2, 2, {"page 2"}},
+               {"pages 2 to 4", QPrinter::PageRange, 2, 4, {"page 2", "page 3", "page 4"}},
+               {"current page", QPrinter::CurrentPage, 0, 0, {"page 1"}}};
+  for (const auto& c : cases) {
+    QPrinter host(QPrinter::HighResolution);
+    host.setOutputFormat(QPrinter::PdfFormat);
+    host.setOutputFileName(pdf());
+    host.setPrintRange(c.range);
+    if (c.from > 0) host.setFromTo(c.from, c.to);
+    bindHostPrinter(&host);
+    {
+      QtPrinter printer;
+      printer.setFontSize(12);
+      for (int page = 1; page <= 5; ++page) {
+        while (printer.page() < page) printer.print(QString());
+        printer.print(QStringLiteral("page %1").arg(page));
+      }
+      EXPECT_EQ(printer.page(), 5) << c.what << ": every page laid out";
+      printer.endDocument();
+    }
+    bindHostPrinter(nullptr);
+    EXPECT_EQ(pdfPageSizes(pdf()).size(), c.pages.size()) << c.what;
+    QStringList texts;
+    for (const QString& page : pdfPages(pdf())) texts.append(page.trimmed());
+    EXPECT_EQ(texts, c.pages) << c.what;
+  }
 }
 
 }  // namespace

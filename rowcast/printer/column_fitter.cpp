@@ -16,6 +16,12 @@ constexpr int64_t kLargestWidth = std::numeric_limits<int16_t>::max();
 // enough from the 32-bit limit that spreading spare width cannot overflow.
 constexpr int32_t kUnmeasuredWidth = int32_t{1} << 30;
 
+int32_t widestOf(const std::vector<int>& texts, const std::vector<int32_t>& measured) {
+  int32_t widest = 0;
+  for (int text : texts) widest = std::max(widest, measured[size_t(text)]);
+  return widest;
+}
+
 [[noreturn]] void overflow() { throw core::FaultError(core::kOverflow, QStringLiteral("CPrinter")); }
 
 // The nearest whole number of twips, ties to even as the platform rounds;
@@ -27,10 +33,11 @@ int32_t wholeTwips(float width) {
 
 }  // namespace
 
-ColumnFitter::ColumnFitter(const ListModel& list, platform::Printer& printer) : list_(list), printer_(printer) {}
+ColumnFitter::ColumnFitter(const ListModel& list, platform::Printer& printer, const QLocale& locale)
+    : list_(list), printer_(printer), locale_(locale) {}
 
 const ColumnTexts& ColumnFitter::texts(int columns) {
-  if (!texts_ || texts_->columnCount() != columns) texts_.emplace(list_, columns);
+  if (!texts_ || texts_->columnCount() != columns) texts_.emplace(list_, columns, locale_);
   return *texts_;
 }
 
@@ -44,12 +51,14 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   // Bold, so the regular text printed later always has room.
   printer_.setFontBold(true);
   const ColumnTexts& all = texts(columns);
+  // One blank beyond the widest text keeps the next column's text off it.
+  widths_.assign(widths_.size(), wholeTwips(printer_.textWidth(QStringLiteral(" "))));
   std::vector<int32_t> measured;
   measured.reserve(size_t(all.distinct().size()));
   for (const QString& text : all.distinct())
     measured.push_back(text.size() > kLongestMeasuredText ? kUnmeasuredWidth : wholeTwips(printer_.textWidth(text)));
   for (int column = 0; column < all.columnCount(); ++column)
-    for (int text : all.ofColumn(column)) widths_[size_t(column)] = std::max(widths_[size_t(column)], measured[size_t(text)]);
+    widths_[size_t(column)] += widestOf(all.ofColumn(column), measured);
   printer_.setFontBold(false);
 
   int64_t sum = 0;
@@ -72,11 +81,12 @@ bool ColumnFitter::fitToPage(int16_t points) {
   return false;
 }
 
-// A table too wide for 16-bit twips is too wide for any page, so that size
-// does not fit and a smaller one may.
+// A size fits only when the spreading takes nothing away, so the blank
+// after each column survives. A table too wide for 16-bit twips is too wide
+// for any page, so that size does not fit and a smaller one may.
 bool ColumnFitter::fitsAt(int16_t points) {
   try {
-    return measureColumns(points) < printer_.width();
+    return int64_t(measureColumns(points)) + kPageAllowance < printer_.width();
   } catch (const core::FaultError& e) {
     if (e.fault().number != core::kOverflow) throw;
     return false;

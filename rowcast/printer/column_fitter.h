@@ -1,9 +1,11 @@
 #pragma once
 // Sizing the columns and choosing the font size: every column is as wide as
-// its widest text (header included) in bold at the size tried, and the
-// largest size from the requested one down to 5 points at which the table is
-// narrower than the page wins. Works on the Printer interface alone, so the
+// its widest text (header, cells and its grand total) plus one blank, in bold
+// at the size tried, and the largest size from the requested one down to 5
+// points at which the table leaves the page allowance free wins. So no two
+// texts on a line touch, and spreading never takes width away. Works on the Printer interface alone, so the
 // recording printer drives it in tests.
+#include <QLocale>
 #include <optional>
 #include <vector>
 
@@ -19,7 +21,8 @@ class ColumnFitter {
   // Kept free of the spread width: the page's margins and some air.
   static constexpr int32_t kPageAllowance = 1068;
 
-  ColumnFitter(const ListModel& list, platform::Printer& printer);
+  // Totals are read the way `locale` writes numbers, as the total line prints them.
+  ColumnFitter(const ListModel& list, platform::Printer& printer, const QLocale& locale);
 
   // Measures every column at `points` in bold and returns the table width.
   // Widths and the table width are 16-bit twips: past 32767 the measuring
@@ -28,15 +31,16 @@ class ColumnFitter {
   int16_t measureColumns(int16_t points);
 
   // Tries `points`, then one point less down to 5, and leaves the printer at
-  // the first size whose table is narrower than the page. False when none
+  // the first size whose table is narrower than the page less the page
+  // allowance. False when none
   // is; the printer then keeps the size of the last try. A table past 16-bit
   // twips does not fit at that size; any other measuring fault ends the
   // search (the caller counts it as no fit).
   bool fitToPage(int16_t points);
 
   // Adds (page width - 1068 - table width) / column count, truncated toward
-  // zero, to every column: negative when the table is within 1068 twips of
-  // the page. Fails with division by zero for a list without columns.
+  // zero, to every column: never negative after a fit. Fails with division
+  // by zero for a list without columns.
   void spreadSpareWidth();
 
   // False until a measuring has started.
@@ -50,6 +54,7 @@ class ColumnFitter {
 
   const ListModel& list_;
   platform::Printer& printer_;
+  QLocale locale_;
   std::optional<ColumnTexts> texts_;
   std::vector<int32_t> widths_;
   int16_t tableWidth_ = 0;

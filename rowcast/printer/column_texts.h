@@ -1,8 +1,10 @@
 #pragma once
-// The texts of every column of a list, each distinct text kept once. The fit
+// The texts of every column of a list, each distinct text kept once, and the
+// grand total of each summed column as the total line will print it. The fit
 // search measures every text at up to a dozen sizes; lists repeat their
 // dates, rates and amounts, so measuring distinct texts instead of cells
 // saves most of the work and gives the same widest text.
+#include <QLocale>
 #include <QStringList>
 #include <vector>
 
@@ -18,8 +20,9 @@ inline constexpr qsizetype kLongestMeasuredText = 32767;
 class ColumnTexts {
  public:
   // Reads the headers and the cells of the first `columns` columns of every
-  // item (a row's missing cells are empty). Throws whatever the list throws.
-  ColumnTexts(const ListModel& list, int columns);
+  // item (a row's missing cells are empty), summing columns 4 to 11 the way
+  // `locale` writes numbers. Throws whatever the list throws.
+  ColumnTexts(const ListModel& list, int columns, const QLocale& locale);
 
   // Every distinct text that is not empty (empty texts take no width). Of a
   // text past kLongestMeasuredText only the part that tells so is kept.

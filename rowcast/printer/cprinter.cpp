@@ -22,7 +22,7 @@ bool CPrinter::Rowcast() {
     if (title_.isEmpty()) title_ = list_->name() + QStringLiteral(" Output");
   });
 
-  ColumnFitter fitter(*list_, printer_);
+  ColumnFitter fitter(*list_, printer_, locale_);
   bool fits = false;
   attempt([&] { fits = fitter.fitToPage(fontSize_); });
   bool portrait = false;

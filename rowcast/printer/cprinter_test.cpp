@@ -61,9 +61,10 @@ TEST(CPrinter, AnsweringYesTurnsThePageAndPrintsWithoutSpreading) {
   ASSERT_EQ(job.ui.boxes.size(), 1);
   expectRotateQuestion(job.ui.boxes[0]);
   EXPECT_EQ(job.printer.orientation(), platform::kLandscape);
-  // 15000 twips at 6 points on a 15840-twip page; no spare width added.
-  EXPECT_EQ(cellLefts(job), (QList<float>{0, 7500}));
-  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 6);
+  // 12600 twips at 5 points on a 15840-twip page (at 6 the table would take
+  // the page allowance); no spare width added.
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 6300}));
+  EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
 }
 
 TEST(CPrinter, ATableTooWideEvenTurnedIsRefusedWithAnEmptyMessage) {
@@ -87,7 +88,7 @@ TEST(CPrinter, AnsweringNoPrintsInPortraitAtFivePointsWithTheFivePointWidths) {
   EXPECT_TRUE(job.output.Rowcast());
   EXPECT_EQ(job.ui.boxes.size(), 1);
   EXPECT_EQ(job.printer.orientation(), platform::kPortrait);
-  EXPECT_EQ(cellLefts(job), (QList<float>{0, 6250}));
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 6300}));
   EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
 }
 
@@ -95,8 +96,8 @@ TEST(CPrinter, ALandscapeTableThatFitsNowhereIsPrintedAtFivePointsUnasked) {
   PrintJob job(listOfWidths({160, 160}), 2, 10);
   EXPECT_TRUE(job.output.Rowcast());
   EXPECT_TRUE(job.ui.boxes.isEmpty());
-  EXPECT_EQ(job.printer.textWidthCalls, 6 * 2 + 1) << "every size from 10 down to 5, then the title";
-  EXPECT_EQ(cellLefts(job), (QList<float>{0, 8000}));
+  EXPECT_EQ(job.printer.textWidthCalls, 6 * 3 + 1) << "every size from 10 down to 5 (the blank and two texts), then the title";
+  EXPECT_EQ(cellLefts(job), (QList<float>{0, 8050}));
   EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
 }
 
@@ -106,7 +107,7 @@ TEST(CPrinter, ASizeBelowFiveAsksAtOnceAndPrintsAtFiveWithEveryColumnPlaced) {
   EXPECT_TRUE(no.output.Rowcast());
   ASSERT_EQ(no.ui.boxes.size(), 1);
   expectRotateQuestion(no.ui.boxes[0]);
-  EXPECT_EQ(cellLefts(no), (QList<float>{0, 500, 1500}));
+  EXPECT_EQ(cellLefts(no), (QList<float>{0, 550, 1600}));
   EXPECT_FLOAT_EQ(no.printer.printed.last().size, 5);
 
   PrintJob yes(listOfWidths({10, 20, 30}), 1, 4);
@@ -119,7 +120,7 @@ TEST(CPrinter, ASizeBelowFiveAsksAtOnceAndPrintsAtFiveWithEveryColumnPlaced) {
   PrintJob landscape(listOfWidths({10, 20, 30}), 2, 4);
   EXPECT_TRUE(landscape.output.Rowcast());
   EXPECT_TRUE(landscape.ui.boxes.isEmpty());
-  EXPECT_EQ(cellLefts(landscape), (QList<float>{0, 500, 1500}));
+  EXPECT_EQ(cellLefts(landscape), (QList<float>{0, 550, 1600}));
 }
 
 TEST(CPrinter, ASizeWiderThanSixteenBitsIsTooWideAndTheSearchGoesOn) {
@@ -131,12 +132,13 @@ TEST(CPrinter, ASizeWiderThanSixteenBitsIsTooWideAndTheSearchGoesOn) {
     float printedSize;
   };
   const Case cases[] = {
-      // 48000 twips at 12 points, 20000 at 5: fits nowhere, printed at 5.
-      {"landscape, too wide everywhere", {200, 200}, 2, 12, {0, 10000}, 5},
+      // 48240 twips at 12 points, 20100 at 5: fits nowhere, printed at 5.
+      {"landscape, too wide everywhere", {200, 200}, 2, 12, {0, 10050}, 5},
       // Past 16 bits even at 5 points: every column still gets its place.
-      {"landscape, a column past 16 bits", {3300, 4}, 2, 12, {0, 165000}, 5},
-      // 36000 twips at 30 points, 12000 at 10: fits, spread by (12240 - 1068 - 12000) / 2.
-      {"portrait, asked at 30", {60, 60}, 1, 30, {0, 6000 - 414}, 10},
+      {"landscape, a column past 16 bits", {3300, 4}, 2, 12, {0, 165050}, 5},
+      // 36600 twips at 30 points; 12200 at 10 would take the page allowance,
+      // 10980 at 9 fits, spread by (12240 - 1068 - 10980) / 2.
+      {"portrait, asked at 30", {60, 60}, 1, 30, {0, 5490 + 96}, 9},
   };
   for (const Case& c : cases) {
     PrintJob job(listOfWidths(c.lengths), c.orientation, c.size);

@@ -2,6 +2,10 @@
 // characters x size x 10 twips in bold (8 regular), line height = size x 24.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
+#include "rowcast/front/json_list.h"
 #include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/print_job_test_support.h"
 
@@ -22,12 +26,12 @@ std::shared_ptr<MemoryList> shifts() {
           {"Notes only", "Thu"}});
 }
 
-// Left edges from the widest text of each column at 10 points plus the
-// spread: (12240 - 1068 - 6500) / 11 = 424.
+// Left edges from the widest text of each column at 10 points (its total
+// included) and a blank, plus the spread: (12240 - 1068 - 8100) / 11 = 279.
 QList<float> shiftLefts() {
-  const QList<int> longest = {10, 3, 4, 5, 5, 5, 9, 6, 4, 9, 5};
+  const QList<int> longest = {10, 3, 4, 5, 8, 5, 9, 7, 5, 9, 5};
   QList<float> lefts{0};
-  for (int i = 0; i + 1 < longest.size(); ++i) lefts.append(lefts.last() + float(longest[i] * 100 + 424));
+  for (int i = 0; i + 1 < longest.size(); ++i) lefts.append(lefts.last() + float(longest[i] * 100 + 100 + 279));
   return lefts;
 }
 
@@ -36,8 +40,8 @@ TEST(PageLayout, TitleHeadersRowsTotalsAndProfileLineLandWhereTheyBelong) {
   job.output.setFileName(QStringLiteral("shifts.dat"));
   ASSERT_TRUE(job.output.Rowcast());
   const QList<float> lefts = shiftLefts();
-  ASSERT_EQ(lefts[1], 1424);
-  ASSERT_EQ(lefts[10], 10240);
+  ASSERT_EQ(lefts[1], 1379);
+  ASSERT_EQ(lefts[10], 10290);
 
   // Title: 16-point bold, centred (13 characters = 2080 twips), over a rule.
   const auto title = job.one(QStringLiteral("Shifts Output"));
@@ -253,10 +257,12 @@ TEST(PageLayout, TotalsOfMissingColumnsStandAtTheLeftEdge) {
                                            std::vector<QStringList>{{"1", "2", "3", "4", "5"}, {"1", "2", "3", "4", "5"}});
   PrintJob job(five, 1, 10);
   ASSERT_TRUE(job.output.Rowcast());
-  const int columnWidth = (12240 - 1068 - 500) / 5;  // whole twips, as the layout divides
-  const float fourth = job.one(QStringLiteral("A")).x + 3 * float(100 + columnWidth);
+  // One-character texts, and the totals 8.00 and 10.00, each with a blank:
+  // 200 x 3 + 500 + 600 twips; spread in whole twips, as the layout divides.
+  const int spread = (12240 - 1068 - 1700) / 5;
+  const float fourth = job.one(QStringLiteral("A")).x + 3 * float(200 + spread);
   EXPECT_FLOAT_EQ(job.one(QStringLiteral("8.00")).x, fourth);
-  EXPECT_FLOAT_EQ(job.one(QStringLiteral("10.00")).x, fourth + 100 + 2134);
+  EXPECT_FLOAT_EQ(job.one(QStringLiteral("10.00")).x, fourth + 500 + spread);
   const auto zeros = job.find(QStringLiteral("$0.00"));  // columns 9 and 11 start at zero
   ASSERT_EQ(zeros.size(), 2);
   for (const auto& zero : zeros) EXPECT_EQ(zero.x, 0);
@@ -293,6 +299,73 @@ TEST(PageLayout, AListWithoutColumnsPrintsAnEmptyHeaderLine) {
   for (const auto& p : job.printer.printed) texts.append(p.text);
   EXPECT_EQ(texts, (QStringList{"None Output", " ", "Grand Total: ", "0.00", "$0.00", "$0.00", "Profile Name: "}));
   EXPECT_FLOAT_EQ(job.one(QStringLiteral("Grand Total: ")).y, 768 + 2 * 288);
+}
+
+// The neighbouring texts of each line that overlap or touch, as
+// "left|right"; the recording printer's widths are exact.
+QStringList touchingNeighbours(const RecordingPrinter& printer) {
+  std::map<std::pair<int, float>, QList<RecordingPrinter::PrintedText>> lines;
+  for (const auto& p : printer.printed) lines[{p.page, p.y}].append(p);
+  QStringList touching;
+  for (auto& [where, texts] : lines) {
+    std::sort(texts.begin(), texts.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+    for (qsizetype i = 1; i < texts.size(); ++i) {
+      const auto& left = texts[i - 1];
+      const float advance = left.bold ? RecordingPrinter::kBoldAdvancePerPoint : RecordingPrinter::kAdvancePerPoint;
+      if (left.x + float(left.text.size()) * left.size * advance >= texts[i].x)
+        touching.append(left.text + u'|' + texts[i].text);
+    }
+  }
+  return touching;
+}
+
+// Every total far wider than the cells it sums.
+std::shared_ptr<MemoryList> bigTotals() {
+  auto list = std::make_shared<MemoryList>(
+      QStringLiteral("Big"),
+      QStringList{"Date", "In", "Out", "Hrs", "Rate", "OT", "Base", "OT Pay", "Tips", "Bonus", "Cuts", "Note"});
+  for (int row = 0; row < 400; ++row)
+    list->addRow({"01/02/24", "08:00", "16:00", "9999.99", "9999.99", "9999.99", "9999.99", "9999.99", "9999.99",
+                  "9999.99", "9999.99", ""});
+  return list;
+}
+
+// Eleven headers of 16 characters: (11 x 17) x 60 + 1068 twips at 6 points
+// reaches past the page, at 5 it fits.
+std::shared_ptr<MemoryList> fitsOnlyAtFive() {
+  const QStringList headers(11, QStringLiteral("Overtime Pay Sum"));
+  return std::make_shared<MemoryList>(QStringLiteral("Narrow"), headers,
+                                      std::vector<QStringList>{QStringList(11, QStringLiteral("1.00"))});
+}
+
+TEST(PageLayout, NoTwoTextsOnALineOverlapOrTouch) {
+  QString error;
+  const auto sample = loadJsonList(QStringLiteral(SAMPLES_DIR "/shifts.json"), &error);
+  ASSERT_TRUE(sample) << error.toStdString();
+  const struct {
+    const char* what;
+    std::shared_ptr<ListModel> list;
+    int16_t orientation;
+    float fittedSize;  // 0: whichever fits
+  } cases[] = {{"sample, portrait", sample, 1, 0},
+               {"sample, landscape", sample, 2, 0},
+               {"totals wider than cells", bigTotals(), 1, 8},
+               {"fits only at 5 points", fitsOnlyAtFive(), 1, 5}};
+  for (const auto& c : cases) {
+    PrintJob job(c.list, c.orientation, 12);
+    ASSERT_TRUE(job.output.Rowcast()) << c.what;
+    EXPECT_TRUE(job.ui.boxes.isEmpty()) << c.what;
+    const auto label = job.one(QStringLiteral("Grand Total: "));
+    const auto onTotalLine = std::count_if(job.printer.printed.begin(), job.printer.printed.end(), [&](const auto& p) {
+      return p.page == label.page && p.y == label.y;
+    });
+    EXPECT_EQ(onTotalLine, 1 + 8) << c.what << ": every total printed";
+    if (c.fittedSize > 0) {
+      EXPECT_FLOAT_EQ(job.printer.printed.last().size, c.fittedSize) << c.what;
+    }
+    const QStringList touching = touchingNeighbours(job.printer);
+    EXPECT_TRUE(touching.isEmpty()) << c.what << ": " << touching.join(QStringLiteral(", ")).toStdString();
+  }
 }
 
 }  // namespace
