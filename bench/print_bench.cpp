@@ -128,6 +128,7 @@ class LayoutCapture : public platform::Printer {
   }
   void beginDocument() override { inner_.beginDocument(); }
   void endDocument() override { inner_.endDocument(); }
+  void abortDocument() override { inner_.abortDocument(); }
 
   std::vector<Placed> placed;
 

@@ -64,6 +64,12 @@ class Printer {
   // nothing when no document is open. When the document could not be
   // written whole, its partial file is removed and core::FaultError says so.
   virtual void endDocument() = 0;
+
+  // Throws the open document away: nothing of it reaches the printer, and
+  // its partial file is removed (a print preview keeps the pages it has).
+  // The next text starts a new document, as after endDocument(). Does
+  // nothing when no document is open.
+  virtual void abortDocument() = 0;
 };
 
 // The process-wide printer that library code prints on (QtPrinter), created

@@ -33,10 +33,12 @@ QPrinter& QtPrinter::device() const {
       target_.emplace();  // the host's device: it knows where its pages go
       device_ = std::shared_ptr<QPrinter>(host, [](QPrinter*) {});
       chosenPages_ = PageSelection(*host);
+      copies_ = PageCopies(*host);
     } else {
       target_ = PrintTarget::choose(pdfPath_);
       device_ = target_->createDevice();
       chosenPages_ = PageSelection();
+      copies_ = PageCopies();
     }
     device_->setPageOrientation(orientation_ == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     dotsPerTwip_ = double(device_->resolution()) / core::kTwipsPerInch;
@@ -150,17 +152,24 @@ void QtPrinter::startNewPage() {
 // page takes a new one.
 void QtPrinter::openSheetIfChosen() {
   if (!chosenPages_.includes(page_)) return;
-  if (sheetPage_ != 0) device_->newPage();
+  if (sheetPage_ != 0) {
+    copies_.sheetDone(*device_, painter_);
+    device_->newPage();
+  }
+  copies_.sheetOpened(*device_);
   sheetPage_ = page_;
 }
 
 void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
   beginDocument();
   if (!drawingThisPage()) return;
+  const QPen pen(QColor::fromRgb(colour), drawWidth_);
+  const QLineF drawn(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
   painter_.save();
-  painter_.setPen(QPen(QColor::fromRgb(colour), drawWidth_));
-  painter_.drawLine(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
+  painter_.setPen(pen);
+  painter_.drawLine(drawn);
   painter_.restore();
+  copies_.recordLine(drawn, pen);
 }
 
 void QtPrinter::print(const QString& text) {
@@ -175,7 +184,9 @@ void QtPrinter::print(const QString& text) {
       painter_.setFont(font_);
       painterFontStale_ = false;
     }
-    painter_.drawText(QPointF(toDevice(x_), toDevice(y_) + metrics().ascent), text);
+    const QPointF baseline(toDevice(x_), toDevice(y_) + metrics().ascent);
+    painter_.drawText(baseline, text);
+    copies_.recordText(baseline, font_, text);
   }
   x_ = 0;
   y_ += lineHeight;
@@ -184,13 +195,7 @@ void QtPrinter::print(const QString& text) {
 void QtPrinter::endDocument() {
   const bool written = finishPainting();
   if (target_) lastPdfPath_ = target_->pdfPath();
-  device_.reset();
-  target_.reset();
-  metrics_.reset();
-  chosenPages_ = PageSelection();
-  page_ = 1;
-  sheetPage_ = 0;
-  x_ = y_ = 0;
+  forgetDocument();
   if (written) return;
   // Checked to be a regular file when the document began.
   if (!lastPdfPath_.isEmpty()) QFile::remove(lastPdfPath_);
@@ -201,8 +206,33 @@ void QtPrinter::endDocument() {
   throw core::FaultError(fault);
 }
 
+void QtPrinter::forgetDocument() {
+  device_.reset();
+  target_.reset();
+  metrics_.reset();
+  chosenPages_ = PageSelection();
+  copies_ = PageCopies();
+  page_ = 1;
+  sheetPage_ = 0;
+  x_ = y_ = 0;
+}
+
+// A print system drops an aborted job; a PDF file, ours or a host's, is
+// removed, as a half-written printout is no use to anyone.
+void QtPrinter::abortDocument() {
+  if (painter_.isActive()) {
+    device_->abort();
+    painter_.end();
+    QString file = target_->pdfPath();
+    if (file.isEmpty() && device_->outputFormat() == QPrinter::PdfFormat) file = device_->outputFileName();
+    if (!file.isEmpty()) QFile::remove(file);
+  }
+  forgetDocument();
+}
+
 bool QtPrinter::finishPainting() {
   if (!painter_.isActive()) return true;
+  if (sheetPage_ != 0) copies_.documentDone(*device_, painter_);
   if (!painter_.end()) return false;
   if (!target_->isPdf()) return true;
   if (!target_->isPdfComplete()) return false;

@@ -3,7 +3,8 @@
 // A document starts with beginDocument() or the first line or text drawn and
 // goes where PrintTarget decides; it ends with endDocument() or when this
 // object is destroyed. On a host's QPrinter only the pages its print dialog
-// chose are drawn (page_selection.h). A document that cannot be opened or written is
+// chose are drawn (page_selection.h), as many times as its copy count asks
+// (page_copies.h). A document that cannot be opened or written is
 // reported once on standard error as well as thrown. Needs a QGuiApplication.
 #include <QFont>
 #include <QFontMetricsF>
@@ -12,6 +13,7 @@
 #include <optional>
 
 #include "core/fault.h"
+#include "platform/printer/page_copies.h"
 #include "platform/printer/page_selection.h"
 #include "platform/printer/print_target.h"
 #include "platform/printer/printer.h"
@@ -48,6 +50,7 @@ class QtPrinter : public Printer {
   void print(const QString& text) override;
   void beginDocument() override;
   void endDocument() override;
+  void abortDocument() override;
 
   // The PDF file of the open or last document; empty when it went to a printer.
   QString documentPath() const { return target_ ? target_->pdfPath() : lastPdfPath_; }
@@ -65,6 +68,8 @@ class QtPrinter : public Printer {
   [[noreturn]] void refuseDocument(const core::Fault& fault);
   // Closes the painter; false when the document was not written whole.
   bool finishPainting();
+  // Back to no document, the next one on page 1.
+  void forgetDocument();
   void startNewPage();
   // Gives the page being laid out a sheet of the device when it is one of
   // the chosen pages.
@@ -90,6 +95,7 @@ class QtPrinter : public Printer {
   float x_ = 0, y_ = 0;
   int16_t page_ = 1;
   mutable PageSelection chosenPages_;
+  mutable PageCopies copies_;
   int16_t sheetPage_ = 0;  // the page drawn on the device's open sheet; 0 before the first
   int16_t drawWidth_ = 1;
   float pageBottom_ = 0;  // printable height of the page being drawn, twips

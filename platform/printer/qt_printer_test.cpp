@@ -226,36 +226,48 @@ TEST_F(QtPrinterTest, RowcastPrintToNamesTheFileWhenNoPathIsGiven) {
 }
 
 // Five pages laid out on a host's QPrinter to PDF, one numbered line on each;
-// the dialog's choice decides which of them reach the file.
-TEST_F(QtPrinterTest, OnAHostsPrinterOnlyThePagesItsDialogChoseAreDrawn) {
+// the dialog's choice of pages and copies decides what reaches the file. A
+// PDF file makes no copies itself, so they are drawn again.
+TEST_F(QtPrinterTest, OnAHostsPrinterThePagesAndCopiesItsDialogChoseAreDrawn) {
   const struct {
     const char* what;
     QPrinter::PrintRange range;
     int from, to;
+    int copies;
+    bool collate;
     QStringList pages;
-  } cases[] = {{"all pages", QPrinter::AllPages, 0, 0, {"page 1", "page 2", "page 3", "page 4", "page 5"}},
-               {"pages 2 to 2", QPrinter::PageRange, 2, 2, {"page 2"}},
-               {"pages 2 to 4", QPrinter::PageRange, 2, 4, {"page 2", "page 3", "page 4"}},
-               {"current page", QPrinter::CurrentPage, 0, 0, {"page 1"}}};
+  } cases[] = {
+      {"all pages", QPrinter::AllPages, 0, 0, 1, true, {"page 1", "page 2", "page 3", "page 4", "page 5"}},
+      {"pages 2 to 2", QPrinter::PageRange, 2, 2, 1, true, {"page 2"}},
+      {"pages 2 to 4", QPrinter::PageRange, 2, 4, 1, true, {"page 2", "page 3", "page 4"}},
+      {"current page", QPrinter::CurrentPage, 0, 0, 1, true, {"page 1"}},
+      {"2 copies of 4-5, collated", QPrinter::PageRange, 4, 5, 2, true, {"page 4", "page 5", "page 4", "page 5"}},
+      {"3 copies of 4-5, uncollated", QPrinter::PageRange, 4, 5, 3, false,
+       {"page 4", "page 4", "page 4", "page 5", "page 5", "page 5"}}};
   for (const auto& c : cases) {
     QPrinter host(QPrinter::HighResolution);
     host.setOutputFormat(QPrinter::PdfFormat);
     host.setOutputFileName(pdf());
     host.setPrintRange(c.range);
     if (c.from > 0) host.setFromTo(c.from, c.to);
+    host.setCopyCount(c.copies);
+    host.setCollateCopies(c.collate);
     bindHostPrinter(&host);
     {
       QtPrinter printer;
       printer.setFontSize(12);
       for (int page = 1; page <= 5; ++page) {
         while (printer.page() < page) printer.print(QString());
+        if (page == 5) printer.setOrientation(kLandscape);  // for the pages to come: none
         printer.print(QStringLiteral("page %1").arg(page));
       }
       EXPECT_EQ(printer.page(), 5) << c.what << ": every page laid out";
       printer.endDocument();
     }
     bindHostPrinter(nullptr);
-    EXPECT_EQ(pdfPageSizes(pdf()).size(), c.pages.size()) << c.what;
+    const QStringList sizes = pdfPageSizes(pdf());
+    EXPECT_EQ(sizes.size(), c.pages.size()) << c.what;
+    EXPECT_EQ(sizes.count(sizes.value(0)), sizes.size()) << c.what << ": each copy keeps its page's orientation";
     QStringList texts;
     for (const QString& page : pdfPages(pdf())) texts.append(page.trimmed());
     EXPECT_EQ(texts, c.pages) << c.what;

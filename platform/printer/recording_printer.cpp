@@ -91,6 +91,15 @@ void RecordingPrinter::endDocument() {
   x_ = y_ = 0;
 }
 
+void RecordingPrinter::abortDocument() {
+  calls.append(QStringLiteral("KillDoc"));
+  if (!pageOpen_) return;
+  ++documentsAborted;
+  pageOpen_ = false;
+  page_ = 1;
+  x_ = y_ = 0;
+}
+
 void RecordingPrinter::startPageIfNone() {
   if (pageOpen_) return;
   pageOpen_ = true;

@@ -60,6 +60,7 @@ class RecordingPrinter : public Printer {
   void print(const QString& text) override;
   void beginDocument() override;
   void endDocument() override;
+  void abortDocument() override;
 
   // The line height of the current font, as print() moves.
   float lineHeight() const { return size_ * kLineHeightPerPoint; }
@@ -72,6 +73,7 @@ class RecordingPrinter : public Printer {
   QStringList calls;
   int textWidthCalls = 0;
   int documentsEnded = 0;
+  int documentsAborted = 0;
   QString fontName;
   // Texts whose print() fails, to exercise callers' error paths.
   QSet<QString> refusedTexts;

@@ -22,12 +22,33 @@ class FakeUi : public Ui {
     fileRequests.append(request);
     return filesToChoose;
   }
+  // Records what a job reports; asks to cancel at report `cancelAtReport`.
+  std::unique_ptr<Progress> startProgress(const ProgressRequest& request) override {
+    progressRequests.append(request);
+    return std::make_unique<RecordedProgress>(*this);
+  }
 
   QList<MessageBoxRequest> boxes;
   std::deque<MsgAnswer> answers;
   int beeps = 0;
   QList<OpenFilesRequest> fileRequests;
   QStringList filesToChoose;
+  QList<ProgressRequest> progressRequests;
+  QStringList progressReports;
+  int cancelAtReport = 0;  // 0: never
+
+ private:
+  class RecordedProgress : public Progress {
+   public:
+    explicit RecordedProgress(FakeUi& ui) : ui_(ui) {}
+    bool report(const QString& text) override {
+      ui_.progressReports.append(text);
+      return ui_.cancelAtReport > 0 && ui_.progressReports.size() >= ui_.cancelAtReport;
+    }
+
+   private:
+    FakeUi& ui_;
+  };
 };
 
 }  // namespace platform

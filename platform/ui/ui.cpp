@@ -25,6 +25,17 @@ MsgAnswer defaultAnswer(const MessageBoxRequest& request) {
   return (i >= 0 && i < answers.size()) ? answers[i] : answers.front();
 }
 
+namespace {
+
+class SilentProgress : public Progress {
+ public:
+  bool report(const QString&) override { return false; }
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> Ui::startProgress(const ProgressRequest&) { return std::make_unique<SilentProgress>(); }
+
 Ui& ui() {
   static std::unique_ptr<Ui> instance = [] () -> std::unique_ptr<Ui> {
     if (qEnvironmentVariable("WAGEWISE_UI").compare(QLatin1String("console"), Qt::CaseInsensitive) == 0)

@@ -5,6 +5,7 @@
 // console version.
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace platform {
 
@@ -32,6 +33,21 @@ struct OpenFilesRequest {
 QList<MsgAnswer> answersOf(MsgButtons buttons);
 MsgAnswer defaultAnswer(const MessageBoxRequest& request);
 
+struct ProgressRequest {
+  QString title;
+  QString text;        // what is under way at first
+  QString cancelText;  // the cancel button's caption; empty: none
+};
+
+// A long job's progress, shown while the object lives.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  // Says how far the job has come ("Page 12"). True once the user has asked
+  // to cancel; the job then stops as soon as it safely can.
+  virtual bool report(const QString& text) = 0;
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -40,6 +56,10 @@ class Ui {
   virtual void beep() = 0;
   // The chosen files; empty when the user cancels.
   virtual QStringList openFiles(const OpenFilesRequest& request) = 0;
+  // Progress of a job that may take long. A window appears only when the job
+  // is still running about a second later, so short jobs show nothing; the
+  // console and scripted hosts show nothing at all (this default).
+  virtual std::unique_ptr<Progress> startProgress(const ProgressRequest& request);
 };
 
 // The process-wide seam: Qt widgets, or the console version when the host set
