@@ -71,8 +71,9 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   return tableWidth_;
 }
 
-bool ColumnFitter::fitToPage(int16_t points) {
+bool ColumnFitter::fitToPage(int16_t points, const std::function<bool(int16_t)>& trying) {
   for (int16_t size = points; size >= kSmallestSize; --size) {
+    if (trying && !trying(size)) return false;
     if (fitsAt(size)) {
       printer_.setFontSize(size);
       return true;

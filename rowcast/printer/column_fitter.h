@@ -6,6 +6,7 @@
 // texts on a line touch, and spreading never takes width away. Works on the Printer interface alone, so the
 // recording printer drives it in tests.
 #include <QLocale>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,8 +36,9 @@ class ColumnFitter {
   // allowance. False when none
   // is; the printer then keeps the size of the last try. A table past 16-bit
   // twips does not fit at that size; any other measuring fault ends the
-  // search (the caller counts it as no fit).
-  bool fitToPage(int16_t points);
+  // search (the caller counts it as no fit). `trying` is told each size
+  // before it is measured; when it answers false the search ends unfitted.
+  bool fitToPage(int16_t points, const std::function<bool(int16_t)>& trying = {});
 
   // Adds (page width - 1068 - table width) / column count, truncated toward
   // zero, to every column: never negative after a fit. Fails with division

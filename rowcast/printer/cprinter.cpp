@@ -3,6 +3,7 @@
 #include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/continue_on_error.h"
 #include "rowcast/printer/page_renderer.h"
+#include "rowcast/printer/print_progress.h"
 
 namespace rowcast {
 
@@ -22,12 +23,14 @@ bool CPrinter::Rowcast() {
     if (title_.isEmpty()) title_ = list_->name() + QStringLiteral(" Output");
   });
 
+  PrintProgress progress(ui_);
   ColumnFitter fitter(*list_, printer_, locale_);
   bool fits = false;
-  attempt([&] { fits = fitter.fitToPage(fontSize_); });
+  attempt([&] { fits = fitter.fitToPage(fontSize_, [&](int16_t size) { return progress.tryingSize(size); }); });
+  if (progress.cancelled()) return cancel();
   bool portrait = false;
   attempt([&] { portrait = printer_.orientation() == platform::kPortrait; });
-  if (portrait && !fits && !offerToTurnPage(fitter)) return false;
+  if (portrait && !fits && !offerToTurnPage(fitter, progress)) return progress.cancelled() ? cancel() : false;
 
   // Only a table that fit the page as asked gets the spare width. A list
   // without columns has none to share (the division fails and is skipped);
@@ -39,8 +42,14 @@ bool CPrinter::Rowcast() {
   if (!fitter.hasMeasured()) attempt([&] { fitter.measureColumns(ColumnFitter::kSmallestSize); });
 
   if (!startDocument()) return false;
-  PageRenderer(*list_, printer_, fitter.columnWidths(), locale_).render(title_, fileName_);
-  return true;
+  PageRenderer(*list_, printer_, fitter.columnWidths(), locale_, &progress).render(title_, fileName_);
+  return progress.cancelled() ? cancel() : true;
+}
+
+bool CPrinter::cancel() {
+  attempt([&] { printer_.abortDocument(); });
+  lastErrorMsg_ = QStringLiteral("Printing cancelled");
+  return false;
 }
 
 // Once the layout is settled, the printer opens where the document goes; a
@@ -56,7 +65,7 @@ bool CPrinter::startDocument() {
   }
 }
 
-bool CPrinter::offerToTurnPage(ColumnFitter& fitter) {
+bool CPrinter::offerToTurnPage(ColumnFitter& fitter, PrintProgress& progress) {
   platform::MessageBoxRequest question;
   question.text = QStringLiteral(
       "The output that you have defined is currently wider than the page.  Would you like to rotate the output?");
@@ -67,8 +76,9 @@ bool CPrinter::offerToTurnPage(ColumnFitter& fitter) {
 
   attempt([&] { printer_.setOrientation(platform::kLandscape); });
   bool fits = false;
-  attempt([&] { fits = fitter.fitToPage(fontSize_); });
+  attempt([&] { fits = fitter.fitToPage(fontSize_, [&](int16_t size) { return progress.tryingSize(size); }); });
   if (fits) return true;
+  if (progress.cancelled()) return false;
 
   platform::MessageBoxRequest overflow;
   overflow.text = QStringLiteral("Unable to fit output to the page even after rotating.  Please Adjust");

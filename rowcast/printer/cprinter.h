@@ -6,7 +6,9 @@
 // there, failing steps are skipped rather than reported (continue_on_error.h);
 // Rowcast() refuses only a missing list, a table too wide for either
 // orientation and a printer that cannot open its document (logged, with the
-// reason in LastErrorMsg). The document is left open: the host ends it.
+// reason in LastErrorMsg), and a job the user cancels from its progress
+// window ("Printing cancelled": its document is thrown away). The document
+// is left open: the host ends it.
 #include <QLocale>
 
 #include "core/regional_format.h"
@@ -18,6 +20,7 @@
 namespace rowcast {
 
 class ColumnFitter;
+class PrintProgress;
 
 class CPrinter : public CPrint {
  public:
@@ -44,7 +47,9 @@ class CPrinter : public CPrint {
  private:
   // The rotate question and what follows it; false when the table does not
   // fit even on a turned page.
-  bool offerToTurnPage(ColumnFitter& fitter);
+  bool offerToTurnPage(ColumnFitter& fitter, PrintProgress& progress);
+  // Throws the document away; always false.
+  bool cancel();
   // False, logged and with the message set, when the printer refuses.
   bool startDocument();
 

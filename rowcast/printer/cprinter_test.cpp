@@ -204,5 +204,33 @@ TEST(CPrinter, APrinterThatCannotOpenItsDocumentRefusesTheJobWithItsReasonLogged
   EXPECT_EQ(log[2], "=====Error Desc = " + job.printer.refusedDocument.toUtf8());
 }
 
+// A long job tells its progress: each size tried, then each page. Cancelled,
+// it draws nothing more, throws its document away and says so, unlogged.
+TEST(CPrinter, ALongJobReportsItsProgressAndStopsWhenCancelled) {
+  std::vector<QStringList> rows(100, QStringList{QStringLiteral("01/02/24"), QStringLiteral("8.50")});
+  const auto list = std::make_shared<MemoryList>(QStringLiteral("Shifts"), QStringList{QStringLiteral("Date"), QStringLiteral("Hours")}, rows);
+  const struct {
+    int cancelAtReport;
+    QStringList reports;
+    bool printsTotals;
+  } cases[] = {
+      {0, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2", "Printing page 3"}, true},
+      {1, {"Fitting the list to the page at 12 points"}, false},
+      {3, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2"}, false}};
+  for (const auto& c : cases) {
+    PrintJob job(list);
+    job.ui.cancelAtReport = c.cancelAtReport;
+    EXPECT_EQ(job.output.Rowcast(), c.printsTotals) << c.cancelAtReport;
+    EXPECT_EQ(job.ui.progressReports, c.reports) << c.cancelAtReport;
+    EXPECT_EQ(job.find(QStringLiteral("Grand Total: ")).size(), c.printsTotals ? 1 : 0) << c.cancelAtReport;
+    EXPECT_EQ(job.printer.documentsAborted, c.printsTotals || c.cancelAtReport == 1 ? 0 : 1) << c.cancelAtReport;
+    if (c.cancelAtReport == 1) {
+      EXPECT_TRUE(job.printer.printed.isEmpty());
+    }
+    EXPECT_EQ(job.output.LastErrorMsg(), c.printsTotals ? QString() : QStringLiteral("Printing cancelled"));
+    EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "a cancel is no error";
+  }
+}
+
 }  // namespace
 }  // namespace rowcast

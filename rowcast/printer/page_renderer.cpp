@@ -18,8 +18,8 @@ float wholeSize(float points) { return float(std::nearbyint(double(points))); }
 }  // namespace
 
 PageRenderer::PageRenderer(const ListModel& list, platform::Printer& printer, const std::vector<int32_t>& columnWidths,
-                           const QLocale& locale)
-    : list_(list), printer_(printer), totals_(locale), dateCell_(locale) {
+                           const QLocale& locale, PrintProgress* progress)
+    : list_(list), printer_(printer), totals_(locale), dateCell_(locale), progress_(progress) {
   attempt([&] { columns_ = list_.columnCount(); });
   // A column that was never measured is 0 wide, so every column has a place.
   lefts_.assign(size_t(std::max(columns_, 0)), 0);
@@ -31,6 +31,7 @@ void PageRenderer::render(const QString& title, const QString& profileName) {
   attempt([&] { printTitle(title); });
   attempt([&] { printColumnHeaders(); });
   printRows();
+  if (cancelled()) return;
   printTotalLine();
   attempt([&] { printer_.print(QString()); });
   attempt([&] { printer_.print(QStringLiteral("Profile Name: ") + profileName); });
@@ -83,9 +84,10 @@ void PageRenderer::printColumnHeaders() {
 void PageRenderer::printRows() {
   int16_t rememberedPage = 1;
   attempt([&] { rememberedPage = printer_.page(); });
+  if (progress_) progress_->startingPage(rememberedPage);
   int items = 0;
   attempt([&] { items = list_.itemCount(); });
-  for (int item = 0; item < items; ++item) printRow(item, rememberedPage);
+  for (int item = 0; item < items && !cancelled(); ++item) printRow(item, rememberedPage);
 }
 
 void PageRenderer::printRow(int item, int16_t& rememberedPage) {
@@ -97,6 +99,7 @@ void PageRenderer::printRow(int item, int16_t& rememberedPage) {
   attempt([&] { printer_.print(QString()); });
   attempt([&] {
     if (printer_.page() == rememberedPage) return;
+    if (progress_) progress_->startingPage(printer_.page());
     attempt([&] { printColumnHeaders(); });  // the title is not repeated
     attempt([&] { top = printer_.currentY(); });
     rememberedPage = printer_.page();

@@ -12,13 +12,16 @@
 #include "rowcast/front/list_model.h"
 #include "rowcast/printer/column_totals.h"
 #include "rowcast/printer/print_formats.h"
+#include "rowcast/printer/print_progress.h"
 
 namespace rowcast {
 
 class PageRenderer {
  public:
+  // `progress`, when given, hears of every page and may cancel the job: the
+  // rows stop and nothing more is drawn.
   PageRenderer(const ListModel& list, platform::Printer& printer, const std::vector<int32_t>& columnWidths,
-               const QLocale& locale);
+               const QLocale& locale, PrintProgress* progress = nullptr);
 
   // Failing steps are skipped (see continue_on_error.h).
   void render(const QString& title, const QString& profileName);
@@ -37,6 +40,7 @@ class PageRenderer {
   void printColumnHeaders();
   void printRows();
   void printRow(int item, int16_t& rememberedPage);
+  bool cancelled() const { return progress_ && progress_->cancelled(); }
   void printTotalLine();
   void printSideBySide(const std::vector<PlacedText>& texts);
   int64_t columnLeft(int column) const { return lefts_[size_t(column)]; }
@@ -47,6 +51,7 @@ class PageRenderer {
   std::vector<int64_t> lefts_;  // left edge of each column
   ColumnTotals totals_;
   ShortDateCell dateCell_;
+  PrintProgress* progress_;
   int columns_ = 0;
 };
 
