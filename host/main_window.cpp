@@ -183,7 +183,8 @@ void MainWindow::print() {
   }
   QPrintDialog dialog(printer_.get(), this);
   dialog.setWindowTitle(QStringLiteral("Print the shifts"));
-  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);  // Rowcast prints the whole list
+  // Rowcast lays out every page and draws the range and copies asked for.
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   if (dialog.exec() == QDialog::Accepted) printOn(*printer_);
 }
