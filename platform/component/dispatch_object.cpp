@@ -7,7 +7,17 @@ namespace platform {
 
 namespace {
 std::atomic<int> liveObjects{0};
+
+// Whether a member changed a by-reference argument; when that cannot even be
+// told, it counts as changed and is written back.
+bool changed(const core::Value& now, const core::Value& entered) noexcept {
+  try {
+    return !(now == entered);
+  } catch (...) {
+    return true;
+  }
 }
+}  // namespace
 
 int liveObjectCount() { return liveObjects.load(); }
 
@@ -61,7 +71,7 @@ Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
   auto writeBack = [&] {
     if (!ranWith) return;
     for (size_t i = 0; i < args.size(); ++i)
-      if ((*ranWith)[i].byRef && !(working[i] == entered[i])) args[i] = working[i];
+      if ((*ranWith)[i].byRef && changed(working[i], entered[i])) args[i] = working[i];
   };
   try {
     if (slot < 1 || slot > int(members_.size())) throw FaultError(core::kMemberNotSupported, source_);
