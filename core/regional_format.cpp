@@ -391,13 +391,12 @@ std::optional<double> readLocaleNumber(const QString& text, const QLocale& local
   return value;
 }
 
-namespace {
-
-// Two-digit years name 1930 to 2029, as the platform reads them.
 int fullYear(int year, int digits) {
   if (digits > 2) return year;
   return year < 30 ? 2000 + year : 1900 + year;
 }
+
+namespace {
 
 // "yyyy-mm-dd".
 QDate readIsoDate(QStringView s) {

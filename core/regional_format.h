@@ -52,4 +52,8 @@ std::optional<double> readLocaleNumber(const QString& text, const QLocale& local
 // 1930 to 2029.
 QDate readLocaleDate(const QString& text, const QLocale& locale = regionalLocale());
 
+// The year that a date's year part of `digits` digits names: one or two
+// digits name 1930 to 2029, as the platform reads them; more stand as written.
+int fullYear(int year, int digits);
+
 }  // namespace core

@@ -62,6 +62,14 @@ QLocale regionalLocale() {
 }
 
 int32_t dateYear(std::string_view date) {
+  // "01/16/25": the last four characters would read 6, so a last part of one
+  // or two digits is read as the regional date reading reads such years.
+  const size_t separator = date.find_last_of("/-. ");
+  if (separator != std::string_view::npos) {
+    const std::string_view lastPart = date.substr(separator + 1);
+    if (!lastPart.empty() && lastPart.size() <= 2 && isDigit(lastPart.front()) && isDigit(lastPart.back()))
+      return core::fullYear(static_cast<int>(leadingNumber(lastPart)), static_cast<int>(lastPart.size()));
+  }
   const std::string_view last4 = date.size() > 4 ? date.substr(date.size() - 4) : date;
   return wholeOrZero<int32_t>(leadingNumber(last4));
 }

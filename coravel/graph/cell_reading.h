@@ -16,7 +16,8 @@ QLocale regionalLocale();
 
 // The year of a Date cell, month first and year last ("03/15/2001"): the
 // number at the start of its last four characters, read leniently; 0 when
-// there is none or it does not fit.
+// there is none or it does not fit. A last part of one or two digits
+// ("01/16/25") is a two-digit year, 1930 to 2029.
 int32_t dateYear(std::string_view date);
 // The month: the number at the start of its first two characters ("3/15/2001"
 // gives 3), halves to even; 0 when there is none or it does not fit 16 bits.

@@ -8,10 +8,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableView>
+#include <algorithm>
 #include <cmath>
 
 #include "coravel/graph/cell_reading.h"
+#include "coravel/graph/fitting_indicator_style.h"
 #include "coravel/graph/graph_design.h"
 #include "coravel/graph/graph_figures.h"
 #include "coravel/graph/graph_plot.h"
@@ -32,6 +35,7 @@ namespace design = graph_design;
 namespace {
 
 constexpr int32_t kFrameEdge = 5;  // bump
+constexpr int kSmallestScalePixels = 8;  // 6 points
 const QString kAppPath = QStringLiteral("AppPath");
 constexpr char kShowHorizontal[] = "ShowHorizonal";
 constexpr char kShowVertical[] = "ShowVertical";
@@ -133,6 +137,9 @@ void GraphDialog::createOptionsFrame() {
   ckAverage_ = addCheckBox(frame2_, design::kCheckBoxes[0]);
   ckHorizontal_ = addCheckBox(frame2_, design::kCheckBoxes[1]);
   ckVertical_ = addCheckBox(frame2_, design::kCheckBoxes[2]);
+  auto* indicatorStyle = new FittingIndicatorStyle;
+  indicatorStyle->setParent(this);
+  for (QCheckBox* box : {ckAverage_, ckHorizontal_, ckVertical_}) box->setStyle(indicatorStyle);
   // A change of state, by the user or by the opening code, is a click.
   const std::pair<QCheckBox*, const char*> options[] = {
       {ckAverage_, kShowAverage}, {ckHorizontal_, kShowHorizontal}, {ckVertical_, kShowVertical}};
@@ -181,9 +188,13 @@ void GraphDialog::load() {
 }
 
 void GraphDialog::runOpeningCode() {
-  ckHorizontal_->setChecked(storedOption(kShowHorizontal));
-  ckVertical_->setChecked(storedOption(kShowVertical));
-  ckAverage_->setChecked(storedOption(kShowAverage));
+  {
+    // The reactions these run store and draw but leave the load to the one below.
+    const QScopedValueRollback applying(applyingStoredOptions_, true);
+    ckHorizontal_->setChecked(storedOption(kShowHorizontal));
+    ckVertical_->setChecked(storedOption(kShowVertical));
+    ckAverage_->setChecked(storedOption(kShowAverage));
+  }
   if (closed_) return;
   ResetGraph();
   data_.setGraphYear(0);
@@ -206,7 +217,7 @@ bool GraphDialog::storedOption(const char* name) {
 void GraphDialog::optionClicked(QCheckBox* box, const char* setting) {
   settings_.writeSetting(QLatin1String(setting), box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   ResetGraph();
-  if (searchAppPath()) RefreshData();
+  if (applyingStoredOptions_ || searchAppPath()) RefreshData();
 }
 
 void GraphDialog::loadOtherProfiles() {
@@ -258,19 +269,38 @@ void GraphDialog::showCaptions() {
   year_->setText(c.year);
   fitToText(year_);
   average_->setText(c.average);
-  for (int i = 0; i < 10; ++i) setScaleLabel(i, c.scale[i]);
+  showScaleLabels(c.scale);
   anotherYear_->setText(data_.anotherYearCaption());
   anotherYear_->setToolTip(data_.anotherYearCaption());
   anotherYear_->setVisible(data_.anotherYearDetected());
 }
 
-// A scale label keeps its right edge at the drawing area and widens leftwards.
-void GraphDialog::setScaleLabel(int index, const QString& caption) {
-  QLabel* label = scaleLabels_[index];
-  label->setText(caption);
+// The scale labels keep their right edge at the drawing area and widen
+// leftwards. When the widest would pass the window's left edge, all ten take
+// a smaller size of the window's font, down to 6 points, so that it fits;
+// only past that are they cut at the edge.
+void GraphDialog::showScaleLabels(const std::array<QString, 10>& captions) {
   const int right = core::twipsToPixels(design::kScaleLabelLeft + design::kScaleLabelWidth);
-  const int width = std::max(core::twipsToPixels(design::kScaleLabelWidth), label->sizeHint().width());
-  label->setGeometry(right - width, label->y(), width, label->height());
+  QFont font = formFont();
+  auto widest = [&] {
+    int width = 0;
+    for (size_t i = 0; i < captions.size(); ++i) {
+      scaleLabels_[i]->setFont(font);
+      scaleLabels_[i]->setText(captions[i]);
+      width = std::max(width, scaleLabels_[i]->sizeHint().width());
+    }
+    return width;
+  };
+  while (widest() > right && font.pixelSize() > kSmallestScalePixels) {
+    font.setPixelSize(font.pixelSize() - 1);
+    // Glyphs set on whole pixels: small digits stay sharp and run narrower
+    // (at 6 points "$12,464,370" fits beside the area only so).
+    font.setHintingPreference(QFont::PreferFullHinting);
+  }
+  for (QLabel* label : scaleLabels_) {
+    const int width = std::max(core::twipsToPixels(design::kScaleLabelWidth), label->sizeHint().width());
+    label->setGeometry(right - width, label->y(), width, label->height());
+  }
 }
 
 // The list view stays hidden in this design, and a table view keeps a size

@@ -69,7 +69,8 @@ class GraphDialog : public QDialog {
 
   void runOpeningCode();
   // A check box's reaction: store its state in `setting`, reload from
-  // AppPath, refresh.
+  // AppPath, refresh. While the opening code sets the stored options it
+  // does not reload: the opening's own load follows.
   void optionClicked(QCheckBox* box, const char* setting);
   void loadOtherProfiles();  // Command1
   void ResetGraph();
@@ -80,7 +81,7 @@ class GraphDialog : public QDialog {
   bool storedOption(const char* name);
   GraphOptions options() const;
   void showCaptions();
-  void setScaleLabel(int index, const QString& caption);
+  void showScaleLabels(const std::array<QString, 10>& captions);
   // Runs a reaction; a fault it ends with is shown to the user.
   template <class Reaction>
   void react(Reaction reaction);
@@ -94,6 +95,7 @@ class GraphDialog : public QDialog {
   std::unique_ptr<GraphPlot> plot_;
   bool closed_ = false;
   bool loading_ = false;
+  bool applyingStoredOptions_ = false;
 
   QGroupBox* frame1_ = nullptr;
   QGroupBox* frame2_ = nullptr;

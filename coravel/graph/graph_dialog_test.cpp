@@ -7,13 +7,19 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
+#include "coravel/graph/graph_design.h"
 #include "coravel/graph/graph_plot.h"
 #include "coravel/graph/picture_box.h"
+#include "coravel/leave/form_layout.h"
 #include "coravel/leave/test_settings.h"
+#include "core/twips.h"
 
 namespace coravel {
 namespace {
@@ -65,9 +71,8 @@ TEST_F(GraphDialogTest, OpensWithTheStoredOptionsLoadedFiguresAndEdgedFrames) {
   EXPECT_TRUE(box("ckAverage")->isChecked());
   EXPECT_EQ(QStringList({ts.stored("ShowHorizonal"), ts.stored("ShowVertical"), ts.stored("ShowAverage")}),
             QStringList({"1", "abc", "1"}));
-  // Each box set on opening reloads as its click does: the file was read by
-  // the two reactions and by the opening's own search.
-  EXPECT_EQ(text("lblcount"), "3");
+  // The boxes set on opening store and draw, and the opening loads once.
+  EXPECT_EQ(text("lblcount"), "1");
   EXPECT_EQ(window().listViewGraph().itemCount(), 3);
 
   EXPECT_EQ(text("lblNetPayTotal2"), "$175.00");
@@ -113,6 +118,51 @@ TEST_F(GraphDialogTest, ChosenFilesReplaceTheListUntilAClickReloadsAppPath) {
   QTest::mouseClick(box("ckVertical"), Qt::LeftButton, {}, QPoint(6, box("ckVertical")->height() / 2));
   EXPECT_EQ(ts.stored("ShowVertical"), "0");
   EXPECT_LT(gridPixelsInColumn(287), 50);
+}
+
+// The scale labels keep their right edge at the drawing area and show their
+// whole text: a year past $12 million takes a smaller size of the same font.
+TEST_F(GraphDialogTest, ScaleLabelsShowWholeBesideTheDrawingArea) {
+  const int right = core::twipsToPixels(graph_design::kScaleLabelLeft + graph_design::kScaleLabelWidth);
+  const QFont form = formFont();
+  struct Case {
+    QList<std::pair<const char*, const char*>> rows;
+    const char* top;
+    bool smaller;
+  } cases[] = {{{{"01/05/2001", "150"}}, "$170", false},
+               {{{"01/05/2001", "12462970"}, {"02/03/2001", "1400"}}, "$12,464,370", true}};
+  for (const Case& c : cases) {
+    writeProfile(appPath() + "/jobs/a.dat", c.rows);
+    open();
+    QList<QLabel*> labels = window().findChildren<QLabel*>("Label5");
+    ASSERT_EQ(labels.size(), 10);
+    std::sort(labels.begin(), labels.end(),
+              [](QLabel* a, QLabel* b) { return a->property("index").toInt() < b->property("index").toInt(); });
+    EXPECT_EQ(labels[9]->text(), c.top);
+    for (QLabel* label : labels) {
+      SCOPED_TRACE(label->text().toStdString());
+      EXPECT_GE(label->x(), 0);
+      EXPECT_EQ(label->geometry().right() + 1, right);
+      EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+      EXPECT_EQ(label->font().family(), form.family());
+      EXPECT_GE(label->font().pixelSize(), 8) << "6 points at the least";
+      EXPECT_EQ(label->font().pixelSize() < form.pixelSize(), c.smaller);
+    }
+  }
+}
+
+// Boxes keep their design places, and each shows its whole indicator.
+TEST_F(GraphDialogTest, CheckBoxesShowTheirWholeSquareAtTheirDesignPlaces) {
+  open();
+  for (const graph_design::LabelPlace& place : graph_design::kCheckBoxes) {
+    QCheckBox* checkBox = box(place.name);
+    EXPECT_EQ(checkBox->geometry(), toPixels(place.rect)) << place.name;
+    QStyleOptionButton option;
+    option.initFrom(checkBox);
+    const QRect indicator = checkBox->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, checkBox);
+    EXPECT_TRUE(checkBox->rect().contains(indicator)) << place.name << " indicator bottom " << indicator.bottom();
+    EXPECT_EQ(indicator.width(), indicator.height()) << place.name;
+  }
 }
 
 TEST_F(GraphDialogTest, TheCountGrowsDuringALongLoadAndClosingEndsIt) {

@@ -20,11 +20,15 @@ namespace {
 
 // The whole file, or nothing when it is not a regular file or cannot be read.
 // Opening does not wait: a pipe or device named like a profile is refused.
-std::optional<QByteArray> readWholeFile(const QByteArray& path) {
+// With `seen`, a file already in it (reached again by a link) is not read and
+// `*again` is set; a file read is added.
+std::optional<QByteArray> readWholeFile(const QByteArray& path, ProfileLoader::FileIdentities* seen, bool* again) {
   const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  *again = regular && seen && !seen->insert({st.st_dev, st.st_ino}).second;
+  if (!regular || *again) {
     ::close(fd);
     return std::nullopt;
   }
@@ -45,6 +49,8 @@ std::optional<QByteArray> readWholeFile(const QByteArray& path) {
   return bytes;
 }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 bool holdsNotProfileMark(std::string_view text) {
   // An empty field's view may have no data pointer, which memmem must not get.
   if (text.size() < 4) return false;
@@ -54,18 +60,20 @@ bool holdsNotProfileMark(std::string_view text) {
 }  // namespace
 
 LoadOutcome ProfileLoader::LoadLWGraph(ProfileTable& Lw, const QString& Fname) {
-  return loadFile(Lw, QFile::encodeName(Fname));
+  return loadFile(Lw, QFile::encodeName(Fname), nullptr);
 }
 
-LoadOutcome ProfileLoader::loadFile(ProfileTable& list, const QByteArray& path) {
-  std::optional<QByteArray> text = readWholeFile(path);
-  if (!text) return LoadOutcome::NotReadable;
+LoadOutcome ProfileLoader::loadFile(ProfileTable& list, const QByteArray& path, FileIdentities* seen) {
+  bool again = false;
+  std::optional<QByteArray> text = readWholeFile(path, seen, &again);
+  if (!text) return again ? LoadOutcome::AlreadyRead : LoadOutcome::NotReadable;
   const std::string_view view(text->constData(), static_cast<size_t>(text->size()));
   // Most files never hold the mark; only those that do are checked field by field.
   const bool checkFields = holdsNotProfileMark(view);
 
   RecordStarts recordStarts(text->size());
-  ProfileReader reader(view);
+  // A UTF-8 byte-order mark is no part of the first date.
+  ProfileReader reader(view, view.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
   bool abandoned = false;
   size_t listedEnd = 0;
   while (!abandoned && reader.startRecord()) {
@@ -93,7 +101,8 @@ LoadOutcome ProfileLoader::loadFile(ProfileTable& list, const QByteArray& path) 
 }
 
 // One depth-first search; remembers the folders it has listed, so that a
-// folder mounted inside itself is not searched forever either.
+// folder mounted inside itself is not searched forever either, and the files
+// it has read, so that a linked profile does not count twice.
 class ProfileLoader::Search {
  public:
   Search(ProfileLoader& loader, QByteArray pattern)
@@ -105,7 +114,7 @@ class ProfileLoader::Search {
     if (loader_.list_.generation() != generation_) return false;
     Listing listing;
     if (!list(path, &listing)) return true;  // unreadable: skipped
-    for (const QByteArray& name : listing.files) loader_.loadFile(loader_.list_, path + name);
+    for (const QByteArray& name : listing.files) loader_.loadFile(loader_.list_, path + name, &filesRead_);
     for (const QByteArray& name : listing.subfolders)
       if (!folder(path + name + '/')) return false;
     return true;
@@ -162,6 +171,7 @@ class ProfileLoader::Search {
   QByteArray pattern_;
   uint64_t generation_;
   std::set<std::pair<dev_t, ino_t>> visited_;
+  FileIdentities filesRead_;  // a file reached by several names is read once
 };
 
 void ProfileLoader::FilesSearch(QString& DrivePath, QString& Ext) {

@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <set>
+#include <sys/types.h>
+#include <utility>
 
 #include "coravel/graph/profile_table.h"
 
@@ -14,6 +17,7 @@ enum class LoadOutcome {
   Read,         // read to its end; every record listed
   NotProfile,   // a field holds "Inno": abandoned, earlier records stay listed
   NotReadable,  // missing, not a regular file, or unreadable: nothing listed
+  AlreadyRead,  // the same file (by another name) was read in this search: nothing listed
 };
 
 class ProfileLoader {
@@ -35,7 +39,8 @@ class ProfileLoader {
   // text when missing): the folder's files whose names match the wildcard
   // `Ext` (letter case ignored) are loaded in name order, then its subfolders
   // are searched in name order. Hidden entries are left out, links to folders
-  // are never followed, and folders that cannot be read are skipped.
+  // are never followed, and folders that cannot be read are skipped. A file
+  // reached twice (a link, a hard link) is read the first time only.
   void FilesSearch(QString& DrivePath, QString& Ext);
 
   // The window's load of the host's folder: every "*.dat" under `appPath`.
@@ -46,8 +51,12 @@ class ProfileLoader {
   // lblcount: profile files read to their end since the loader was made.
   int filesRead() const { return filesRead_; }
 
+  // Files by device and inode.
+  using FileIdentities = std::set<std::pair<dev_t, ino_t>>;
+
  private:
-  LoadOutcome loadFile(ProfileTable& list, const QByteArray& path);
+  // `seen`: the files this search has read, or none for a file read alone.
+  LoadOutcome loadFile(ProfileTable& list, const QByteArray& path, FileIdentities* seen);
   class Search;
 
   ProfileTable& list_;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -13,12 +14,13 @@ namespace coravel {
 
 namespace {
 
-// The shell's * (any run of characters, none included) and ?, nothing else:
-// brackets and backslashes in names match themselves.
+// The platform's * (any run of characters, none included) and ?, without
+// regard to letter case; brackets and backslashes in names match themselves.
 bool wildcardMatch(QStringView pattern, QStringView name) {
+  auto same = [](QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); };
   qsizetype p = 0, n = 0, starAt = -1, starName = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+    if (p < pattern.size() && (pattern[p] == u'?' || same(pattern[p], name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == u'*') {
@@ -33,6 +35,13 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
   }
   while (p < pattern.size() && pattern[p] == u'*') ++p;
   return p == pattern.size();
+}
+
+// As the platform matches names: a pattern ending in ".*" also takes a name
+// without any point ("*.*" is every file).
+bool nameMatches(QStringView pattern, QStringView name) {
+  if (wildcardMatch(pattern, name)) return true;
+  return pattern.endsWith(u".*") && !name.contains(u'.') && wildcardMatch(pattern.chopped(2), name);
 }
 
 bool hasWildcard(const QString& text) { return text.contains(u'*') || text.contains(u'?'); }
@@ -65,8 +74,11 @@ bool folderHoldsMatchingFile(const QString& folder, const QString& pattern) {
   }
   while (const dirent* entry = readdir(dir.get())) {
     const QString name = QFile::decodeName(entry->d_name);
-    if (name == u"." || name == u".." || !wildcardMatch(pattern, name)) continue;
-    if (isFileEntry(folderPath + '/' + entry->d_name)) return true;
+    if (name == u"." || name == u".." || !nameMatches(pattern, name)) continue;
+    // An entry that cannot be examined (a looping link, no access) is passed
+    // over, as the platform's search passes over what it cannot list.
+    struct stat info;
+    if (stat((folderPath + '/' + entry->d_name).constData(), &info) == 0 && !S_ISDIR(info.st_mode)) return true;
   }
   return false;
 }
@@ -87,7 +99,9 @@ bool fileMatchExists(QString& path) {
   return folderHoldsMatchingFile(folder, pattern);
 }
 
-QString fileNameAfterBackslash(const QString& text) { return text.mid(text.lastIndexOf(u'\\') + 1); }
+QString fileNameAfterSeparator(const QString& text) {
+  return text.mid(std::max(text.lastIndexOf(u'\\'), text.lastIndexOf(u'/')) + 1);
+}
 
 QString withoutExtension(const QString& name) {
   if (name.size() < 4) throw core::FaultError(core::kInvalidProcedureCall);

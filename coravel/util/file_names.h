@@ -6,14 +6,17 @@
 namespace coravel {
 
 // Whether a file (not a folder) matches `path`, whose last part may hold the
-// wildcards * and ?. Empty or a lone backslash: false. A fourth character
+// wildcards * and ?, matched without regard to letter case; a pattern ending
+// in ".*" also takes names without a point. Entries that cannot be examined
+// are passed over. Empty or a lone backslash: false. A fourth character
 // that is a backslash is first removed from `path` (the caller sees the
 // repaired path). Fault 5 for a path of one to three characters; fault 52
 // for a name the system cannot take, 75 for a folder that may not be read.
 bool fileMatchExists(QString& path);
 
-// The characters behind the last backslash, or the whole text without one.
-QString fileNameAfterBackslash(const QString& text);
+// The characters behind the last backslash or "/", or the whole text without
+// either ("/" never occurs inside a file name here).
+QString fileNameAfterSeparator(const QString& text);
 
 // `name` without its last four characters (a point and a three-letter
 // extension). Fault 5 for a name shorter than four characters.

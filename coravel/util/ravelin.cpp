@@ -80,7 +80,7 @@ void Ravelin::declareMembers() {
     }
   });
   addMethod(QStringLiteral("GetFileName"), {byVal("nStr", text)},
-            [](Args& a) { return Value(fileNameAfterBackslash(a[0].text())); });
+            [](Args& a) { return Value(fileNameAfterSeparator(a[0].text())); });
   addMethod(QStringLiteral("CleanFileName"), {byVal("filename", text)},
             [](Args& a) { return Value(withoutExtension(a[0].text())); });
   addMethod(QStringLiteral("NoRound"), {byVal("InputValue", text)}, [](Args& a) { return Value(core::noRound(a[0].text())); });

@@ -158,10 +158,11 @@ TEST(Ravelin, EncryptAndDecryptShareThePasswordKey) {
 }
 
 TEST(Ravelin, FileNameHelpers) {
-  EXPECT_EQ(call("GetFileName", {Value("C:\\Wages\\may.dat")}).result, Value("may.dat"));
-  EXPECT_EQ(call("GetFileName", {Value("may.dat")}).result, Value("may.dat"));
-  EXPECT_EQ(call("GetFileName", {Value("C:\\Wages\\")}).result, Value(""));
-  EXPECT_EQ(call("GetFileName", {Value("/home/pay/may.dat")}).result, Value("/home/pay/may.dat"));
+  const std::pair<const char*, const char*> fileNames[] = {
+      {"C:\\Wages\\may.dat", "may.dat"}, {"may.dat", "may.dat"}, {"C:\\Wages\\", ""},
+      {"/home/pay/may.dat", "may.dat"},  {"dir/", ""},           {"C:\\a/b", "b"},
+      {"/a\\b", "b"},                   {"", ""}};
+  for (auto [text, name] : fileNames) EXPECT_EQ(call("GetFileName", {Value(text)}).result, Value(name)) << text;
   EXPECT_EQ(call("CleanFileName", {Value("may.dat")}).result, Value("may"));
   EXPECT_EQ(call("CleanFileName", {Value(".dat")}).result, Value(""));
   EXPECT_EQ(call("CleanFileName", {Value("dat")}).fault.number, core::kInvalidProcedureCall);
@@ -174,6 +175,12 @@ class RavelinFiles : public ::testing::Test {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     write("may.dat", 10);
     write("big.dat", 40000);
+    // A file without a point, and a folder whose only ".dat" is a link to itself.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("plain"));
+    write("plain/Readme", 1);
+    ASSERT_TRUE(QDir(dir.path()).mkpath("loops"));
+    ASSERT_TRUE(QFile::link(path("loops/loop.dat"), path("loops/loop.dat")));
+    write("loops/z.txt", 1);
   }
   void write(const char* name, int bytes) {
     QFile f(path(name));
@@ -195,6 +202,10 @@ TEST_F(RavelinFiles, ExistsMatchesFilesNotFolders) {
       {path("may.dat"), true},  {path("*.dat"), true},   {path("m?y.dat"), true},  {path("*"), true},
       {path("m?.dat"), false},  {path("*.txt"), false},  {path("june.dat"), false}, {path("folder"), false},
       {path("fold*"), false},   {path("none/*"), false}, {"", false},               {"\\", false},
+      // Letter case aside; "*.*" takes a name without a point; a looping
+      // link is passed over.
+      {path("M?Y.DAT"), true},  {path("*.DaT"), true},   {path("plain/*.*"), true}, {path("plain/rEAD*"), true},
+      {path("plain/R*.*"), true}, {path("plain/*.x"), false}, {path("loops/*.dat"), false}, {path("loops/*"), true},
   };
   for (const auto& c : cases) {
     Call r = call("Exists", {Value(c.checkFile)});

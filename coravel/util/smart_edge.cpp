@@ -1,7 +1,11 @@
 #include "coravel/util/smart_edge.h"
 
 #include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
 #include <QPainter>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <QVariant>
 #include <QWidget>
 
@@ -19,9 +23,31 @@ constexpr char kBorders[] = "SED_BORDERS";
 
 void PaintEdge(QWidget* window, int32_t kind);
 
+// Reaches a group box's own style option, which it keeps for its subclasses.
+struct GroupBoxOption : QGroupBox {
+  static void of(const QGroupBox& box, QStyleOptionGroupBox* option) {
+    (box.*(&GroupBoxOption::initStyleOption))(option);
+  }
+};
+
+// The widget's own painting without its own border, which the edge replaces:
+// a group box keeps its title and check box, a plain frame has nothing else.
+void paintWithoutOwnBorder(QWidget* window, QEvent* event) {
+  if (auto* box = qobject_cast<QGroupBox*>(window)) {
+    QStyleOptionGroupBox option;
+    GroupBoxOption::of(*box, &option);
+    option.subControls &= ~QStyle::SC_GroupBoxFrame;
+    QStylePainter painter(box);
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+    return;
+  }
+  if (window->metaObject() == &QFrame::staticMetaObject) return;
+  static_cast<QObject*>(window)->event(event);
+}
+
 // Stands where the platform's subclassed window procedure stands: every
-// paint of the widget goes through it; the widget paints itself, then the
-// edge is painted over its frame.
+// paint of the widget goes through it; the widget paints itself but for its
+// own border, then the edge is painted in the border's place.
 class EdgeFilter : public QObject {
  public:
   explicit EdgeFilter(QWidget* window) : QObject(window), window_(window) {
@@ -31,7 +57,7 @@ class EdgeFilter : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched != window_ || event->type() != QEvent::Paint) return false;
-    static_cast<QObject*>(window_)->event(event);  // the widget's own painting
+    paintWithoutOwnBorder(window_, event);
     PaintEdge(window_, window_->property(kBorders).toInt());
     return true;
   }

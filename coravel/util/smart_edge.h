@@ -1,7 +1,8 @@
 #pragma once
 // Window edges: gives a widget a drawn three-dimensional edge of a chosen
 // kind in place of its own border, and takes it off again. The frame
-// painting is taken over by an event filter; what it replaced and the
+// painting is taken over by an event filter (while it is attached the
+// widget's own border is not painted at all); what it replaced and the
 // widget's border styles are kept on the widget itself, as the dynamic
 // properties "SED_OLDPROC", "SED_OLDGWLSTYLE", "SED_OLDGWLEXSTYLE" and
 // "SED_BORDERS", so any number of widgets can carry an edge at once.

@@ -1,5 +1,6 @@
 #include "coravel/util/smart_edge.h"
 
+#include <QGroupBox>
 #include <QImage>
 #include <QPalette>
 #include <QWidget>
@@ -103,6 +104,27 @@ TEST(SmartEdge, KindsWithoutABorderTakeOverThePaintingButDrawNothing) {
     EXPECT_EQ(w.widget.property("SED_BORDERS").toInt(), kind);
     EXPECT_EQ(w.image(), plain) << kind;
     EXPECT_TRUE(DetachEdge(&w.widget)) << kind;
+  }
+}
+
+// A frame's own border is left out while the edge is attached: inside the
+// edge's pixels (none for kind 0) the frame shows only its background.
+TEST(SmartEdge, AFramesOwnBorderIsNotPaintedUnderTheEdge) {
+  const std::pair<int32_t, int> kindsAndWidths[] = {{0, 0}, {9, 0}, {2, 1}, {4, 1}, {5, 2}, {6, 2}};
+  for (auto [kind, edgeWidth] : kindsAndWidths) {
+    QGroupBox box;
+    box.resize(60, 40);
+    QPalette palette = box.palette();
+    palette.setColor(QPalette::Window, qRgb(10, 200, 30));
+    box.setPalette(palette);
+    box.setAutoFillBackground(true);
+    ASSERT_TRUE(AttachEdge(&box, kind));
+    const QImage image = box.grab().toImage();
+    int otherPixels = 0;
+    for (int y = edgeWidth; y < image.height() - edgeWidth; ++y)
+      for (int x = edgeWidth; x < image.width() - edgeWidth; ++x) otherPixels += image.pixel(x, y) != qRgb(10, 200, 30);
+    EXPECT_EQ(otherPixels, 0) << "kind " << kind;
+    EXPECT_TRUE(DetachEdge(&box));
   }
 }
 

@@ -7,7 +7,17 @@ namespace platform {
 
 namespace {
 std::atomic<int> liveObjects{0};
+
+// Whether a member changed a by-reference argument; when that cannot even be
+// told, it counts as changed and is written back.
+bool changed(const core::Value& now, const core::Value& entered) noexcept {
+  try {
+    return !(now == entered);
+  } catch (...) {
+    return true;
+  }
 }
+}  // namespace
 
 int liveObjectCount() { return liveObjects.load(); }
 
@@ -52,13 +62,16 @@ Value DispatchObject::coerce(const Value& v, ValueType type) const {
 
 Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
   // The member works on its own copies; by-reference ones are the caller's
-  // variables, so they are written back whether the member returns or faults.
+  // variables, so those the member changed are written back whether it
+  // returns or faults. One it left as it was entered keeps the caller's value
+  // and type (a number stays a number, not the text it was read as).
   Args working;
+  Args entered;
   const std::vector<Param>* ranWith = nullptr;
   auto writeBack = [&] {
     if (!ranWith) return;
     for (size_t i = 0; i < args.size(); ++i)
-      if ((*ranWith)[i].byRef) args[i] = working[i];
+      if ((*ranWith)[i].byRef && changed(working[i], entered[i])) args[i] = working[i];
   };
   try {
     if (slot < 1 || slot > int(members_.size())) throw FaultError(core::kMemberNotSupported, source_);
@@ -76,6 +89,7 @@ Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
         throw FaultError(core::kArgumentNotOptional, source_);
       }
     }
+    entered = working;
     ranWith = &params;
     result = bodies_[size_t(slot - 1)](working);
     writeBack();

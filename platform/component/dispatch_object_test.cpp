@@ -28,6 +28,17 @@ class Sample : public DispatchObject {
     addPropertyGet(QStringLiteral("Name"), [this] { return Value(name); });
     addPropertyPut(QStringLiteral("Name"), Param{"v", ValueType::Text, false, std::nullopt},
                    [this](Value& v) { name = v.text(); });
+    // Changes its first argument, sets the second to what it already holds,
+    // then faults when asked to.
+    addMethod(QStringLiteral("Stamp"),
+              {Param{"stamped", ValueType::Text, true, std::nullopt}, Param{"kept", ValueType::Text, true, std::nullopt},
+               Param{"fail", ValueType::Bool, false, std::nullopt}},
+              [](Args& a) {
+                a[0] = a[0].text() + u'!';
+                a[1] = a[1].text();
+                if (a[2].boolean()) throw core::FaultError(core::kOverflow);
+                return Value();
+              });
     addMethod(QStringLiteral("Fail"), {}, [](Args&) -> Value { throw core::FaultError(core::kOverflow); });
     addMethod(QStringLiteral("Crash"), {}, [](Args&) -> Value { throw std::runtime_error("boom"); });
   }
@@ -52,6 +63,19 @@ TEST(DispatchObject, ByReferenceArgumentsAreWrittenBackAndByValueOnesAreNot) {
   EXPECT_EQ(result, Value(QStringLiteral("a-7")));  // default separator, "7" coerced to 7
   EXPECT_EQ(args[0], Value(QStringLiteral("changed")));
   EXPECT_EQ(args[1], Value(QStringLiteral("7")));
+}
+
+// Only what the member changed goes back, also when it faults: a number it
+// left alone stays the caller's number.
+TEST(DispatchObject, OnlyChangedByReferenceArgumentsAreWrittenBack) {
+  Sample s;
+  for (bool fail : {false, true}) {
+    std::vector<Value> args{Value(int32_t(7)), Value(int32_t(8)), Value(fail)};
+    Value result;
+    EXPECT_EQ(s.invoke(s.slotOf("Stamp", CallKind::Method), args, result).isFault(), fail);
+    EXPECT_EQ(args[0], Value(QStringLiteral("7!"))) << fail;
+    EXPECT_EQ(args[1], Value(int32_t(8))) << fail;
+  }
 }
 
 TEST(DispatchObject, ArgumentProblemsAreFaultsWithThePlatformNumbers) {

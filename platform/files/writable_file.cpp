@@ -64,10 +64,11 @@ QString WritableFile::reason() const {
   return {};
 }
 
-WritableFile openWritableFile(const QString& path, WriteMode mode) {
+WritableFile openWritableFile(const QString& path, WriteMode mode, LinkRule links) {
   if (isStoreFileName(path)) return refused(Refusal::SettingsStore);
   const QByteArray name = QFile::encodeName(path);
-  const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | (mode == WriteMode::Append ? O_APPEND : 0);
+  const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | (mode == WriteMode::Append ? O_APPEND : 0) |
+                    (links == LinkRule::Refuse ? O_NOFOLLOW : 0);
   bool created = false, dangling = false;
   const int fd = openOrCreate(name, flags, &created, &dangling);
   if (dangling) return refused(Refusal::DanglingLink);

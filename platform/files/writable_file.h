@@ -12,6 +12,11 @@ enum class WriteMode {
   Append,   // create when missing, write at the end
 };
 
+enum class LinkRule {
+  Follow,  // a link at the file leads to what it names (a link to nothing is refused)
+  Refuse,  // a link at the file is refused, whatever it names
+};
+
 struct WritableFile {
   enum class Refusal {
     None,
@@ -33,6 +38,6 @@ struct WritableFile {
 // Opens without waiting (a FIFO with no reader fails at once), checks what
 // was opened, and only then empties it (Replace). A file this call made is
 // removed again when it is refused.
-WritableFile openWritableFile(const QString& path, WriteMode mode);
+WritableFile openWritableFile(const QString& path, WriteMode mode, LinkRule links = LinkRule::Follow);
 
 }  // namespace platform

@@ -1,16 +1,56 @@
 #include "rowcast/front/error_handler.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <memory>
 
 #include "rowcast/front/clock_text.h"
 #include "rowcast/front/output_file.h"
 
 namespace rowcast {
 
-ErrorHandler::ErrorHandler(QString folder) : folder_(std::move(folder)) {}
+namespace {
+
+// Makes `folder` and any missing folder above it, each for the user alone.
+void makePrivateFolders(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+    ::mkdir(path.left(slash).constData(), 0700);
+  ::mkdir(path.constData(), 0700);
+}
+
+// The log, opened at its end; the reserve one only when the first cannot be
+// opened, and never through a link at the file (another may have put one
+// there). When neither opens, the first one's fault passes on.
+std::unique_ptr<OutputFile> openLog(const QString& path, const QString& reserveFolder, const QString& reservePath) {
+  try {
+    return std::make_unique<OutputFile>(path, OutputFile::Mode::Append);
+  } catch (const core::FaultError&) {
+    if (reserveFolder.isEmpty()) throw;
+    makePrivateFolders(reserveFolder);
+    try {
+      return std::make_unique<OutputFile>(reservePath, OutputFile::Mode::Append, platform::LinkRule::Refuse);
+    } catch (const core::FaultError&) {
+    }
+    throw;
+  }
+}
+
+}  // namespace
+
+ErrorHandler::ErrorHandler(QString folder, QString reserveFolder)
+    : folder_(std::move(folder)), reserveFolder_(std::move(reserveFolder)) {}
+
+QString ErrorHandler::stateFolder() {
+  QString state = qEnvironmentVariable("XDG_STATE_HOME");
+  if (state.isEmpty() || !QDir::isAbsolutePath(state)) state = QDir::homePath() + QStringLiteral("/.local/state");
+  return state + QStringLiteral("/wagewise");
+}
 
 QString ErrorHandler::libraryFolder() {
   Dl_info info{};
@@ -22,7 +62,8 @@ QString ErrorHandler::libraryFolder() {
 
 void ErrorHandler::handleError(const core::Fault& error, const QString&, const QString&) {
   const QDateTime now = QDateTime::currentDateTime();
-  OutputFile log(logPath(), OutputFile::Mode::Append);
+  const std::unique_ptr<OutputFile> opened = openLog(logPath(), reserveFolder_, reserveLogPath());
+  OutputFile& log = *opened;
   log.appendAscii("An Error was raised on ");
   log.appendText(shortDateText(now.date()) + QLatin1Char(' ') + timeText(now.time()));
   log.endLine();

@@ -1,7 +1,10 @@
 #pragma once
 // Appends a record of a caught fault to "rowcast.err", four lines a record,
 // for the people who support the host. The log sits in the folder of the
-// library file unless the owner names another folder (tests do).
+// library file unless the owner names another folder (tests do). Where that
+// log cannot be opened (an installed library's folder is seldom writable),
+// the record goes to the same file name in a reserve folder, by default the
+// user's state folder.
 #include <QString>
 
 #include "core/fault.h"
@@ -10,11 +13,16 @@ namespace rowcast {
 
 class ErrorHandler {
  public:
-  explicit ErrorHandler(QString folder = libraryFolder());
+  // `reserveFolder` empty: no reserve, a log that cannot be opened fails.
+  explicit ErrorHandler(QString folder = libraryFolder(), QString reserveFolder = stateFolder());
 
   // The folder that holds the file this code was loaded from.
   static QString libraryFolder();
+  // $XDG_STATE_HOME/wagewise, or ~/.local/state/wagewise when that is unset
+  // or not an absolute path.
+  static QString stateFolder();
   QString logPath() const { return folder_ + QStringLiteral("/rowcast.err"); }
+  QString reserveLogPath() const { return reserveFolder_ + QStringLiteral("/rowcast.err"); }
 
   // Appends the record. Throws core::FaultError when the log cannot be
   // written; the record is then lost. `location` and `fileName` say where the
@@ -26,6 +34,7 @@ class ErrorHandler {
 
  private:
   QString folder_;
+  QString reserveFolder_;
 };
 
 }  // namespace rowcast

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
@@ -66,7 +67,7 @@ TEST(ErrorHandlerTest, AnExistingLogIsAppendedToNeverReplaced) {
 
 TEST(ErrorHandlerTest, AFailingLogRaisesButTheQuietFormSwallowsIt) {
   QTemporaryDir dir;
-  ErrorHandler log(dir.filePath(QStringLiteral("missing-folder")));
+  ErrorHandler log(dir.filePath(QStringLiteral("missing-folder")), QString());
   try {
     log.handleError(core::Fault::fromNumber(5), QString(), QString());
     ADD_FAILURE() << "a log in a missing folder was reported written";
@@ -95,7 +96,7 @@ TEST(ErrorHandlerTest, ALogThatIsNoRegularFileFailsAtOnceAndTakesNothing) {
     const int reader = c.reader ? ::open(logName.constData(), O_RDONLY | O_NONBLOCK) : -1;
     auto logged = std::async(std::launch::async, [&] {
       try {
-        ErrorHandler(dir.path()).handleError(core::Fault::fromNumber(5), QString(), QString());
+        ErrorHandler(dir.path(), QString()).handleError(core::Fault::fromNumber(5), QString(), QString());
         return 0;
       } catch (const core::FaultError& e) {
         return int(e.fault().number);
@@ -114,6 +115,54 @@ TEST(ErrorHandlerTest, ALogThatIsNoRegularFileFailsAtOnceAndTakesNothing) {
       ::close(reader);
     }
   }
+}
+
+// A log beside the library that cannot be opened (a missing or read-only
+// folder, something that is no file) sends the record to the reserve folder,
+// made for the user alone; a link there is never followed.
+TEST(ErrorHandlerTest, ALogThatCannotBeOpenedGoesToTheReserveFolderButNeverThroughALink) {
+  QTemporaryDir dir;
+  const QString reserve = dir.filePath(QStringLiteral("state/wagewise"));
+  const QString fifoFolder = dir.filePath(QStringLiteral("fifo"));
+  QDir().mkpath(fifoFolder);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifoFolder + QStringLiteral("/rowcast.err")).constData(), 0600), 0);
+  const QString beside[] = {dir.filePath(QStringLiteral("missing-folder")), fifoFolder};
+  for (const QString& folder : beside)
+    ErrorHandler(folder, reserve).handleError(core::Fault::fromNumber(5), QString(), QString());
+  const QList<QByteArray> lines = logLines(reserve);
+  ASSERT_EQ(lines.size(), 8);
+  EXPECT_EQ(lines[1], "=====Error Number = 5");
+  EXPECT_EQ(lines[7], "=====Error Source = ");
+  for (const QString& folder : {reserve, dir.filePath(QStringLiteral("state"))}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << folder.toStdString();
+  }
+
+  const QString target = dir.filePath(QStringLiteral("target"));
+  test::writeFile(target, "kept");
+  ASSERT_TRUE(QFile::remove(reserve + QStringLiteral("/rowcast.err")));
+  ASSERT_TRUE(QFile::link(target, reserve + QStringLiteral("/rowcast.err")));
+  try {
+    ErrorHandler(beside[0], reserve).handleError(core::Fault::fromNumber(5), QString(), QString());
+    ADD_FAILURE() << "a record went through the link";
+  } catch (const core::FaultError& e) {
+    EXPECT_EQ(e.fault().number, core::kPathNotFound) << "the library folder's own failure";
+  }
+  EXPECT_EQ(test::readFile(target), "kept");
+}
+
+TEST(ErrorHandlerTest, TheReserveFolderIsTheUsersStateFolder) {
+  const QByteArray saved = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", "/somewhere/state");
+  EXPECT_EQ(ErrorHandler::stateFolder(), QStringLiteral("/somewhere/state/wagewise"));
+  EXPECT_EQ(ErrorHandler().reserveLogPath(), QStringLiteral("/somewhere/state/wagewise/rowcast.err"));
+  for (const char* unusable : {"", "relative/state"}) {
+    qputenv("XDG_STATE_HOME", unusable);
+    EXPECT_EQ(ErrorHandler::stateFolder(), QDir::homePath() + QStringLiteral("/.local/state/wagewise")) << unusable;
+  }
+  if (saved.isEmpty()) qunsetenv("XDG_STATE_HOME");
+  else qputenv("XDG_STATE_HOME", saved);
 }
 
 }  // namespace

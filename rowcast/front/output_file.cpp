@@ -96,10 +96,10 @@ struct HtmlEscape {
 
 }  // namespace
 
-OutputFile::OutputFile(const QString& path, Mode mode) {
+OutputFile::OutputFile(const QString& path, Mode mode, platform::LinkRule links) {
   if (path.isEmpty() || path.contains(QChar(0))) throw core::FaultError(core::kBadFileNameOrNumber, kSource);
-  const platform::WritableFile opened =
-      platform::openWritableFile(path, mode == Mode::Append ? platform::WriteMode::Append : platform::WriteMode::Replace);
+  const platform::WritableFile opened = platform::openWritableFile(
+      path, mode == Mode::Append ? platform::WriteMode::Append : platform::WriteMode::Replace, links);
   if (!opened.ok()) throw refusal(opened, path);
   fd_ = opened.fd;
   if (mode == Mode::Append) start_ = std::max<off_t>(0, ::lseek(fd_, 0, SEEK_END));

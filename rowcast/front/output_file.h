@@ -14,6 +14,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/files/writable_file.h"
+
 namespace rowcast {
 
 class OutputFile {
@@ -23,8 +25,10 @@ class OutputFile {
   // Opens `path`, creating it; Replace empties an existing file, Append adds
   // to it. Only a regular file that is none of the settings store's: anything
   // else fails at once with 75, Path/File access error, without waiting for a
-  // reader and before anything is emptied.
-  explicit OutputFile(const QString& path, Mode mode = Mode::Replace);
+  // reader and before anything is emptied. With `links` Refuse, a link at
+  // `path` fails with 75 too.
+  explicit OutputFile(const QString& path, Mode mode = Mode::Replace,
+                      platform::LinkRule links = platform::LinkRule::Follow);
   // Writes the finished lines and closes when close() was not reached; errors
   // are ignored here, as the caller is already handling one.
   ~OutputFile();

@@ -37,6 +37,10 @@ expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Regis
 expect 0 Coravel.ZuzirarRegistry getstringp s: s:SickPay
 has "$out" 'result: s:"9.5"'
 has "$out" 'arg 1: s:"Software\\Vandr\\Registry"'
+# An argument the member leaves alone comes back as it went in.
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:Shifts i:7
+has "$out" 'arg 1: i:-2147483647'
+has "$out" 'arg 4: i:7'
 expect 0 Coravel.Declares ErrorMsg i:1014
 has "$out" 'result: s:"Undefined Error Code:   1014"'
 
@@ -100,6 +104,30 @@ has "$out" 'control: lblYear "Year of: 2025"'
 has "$out" 'control: lblDetectedAnotherYear " Another Year detected in loaded Profiles - not graphed : 12/27/2024 : 12/31/2024"'
 has "$out" 'control: lblcount "3"'
 [ -s "$WORK/shots/frmGraph.png" ] || fail "no picture of frmGraph"
+
+# A small tree with every option stored on: a file reached by a link is read
+# once, a byte-order mark is no part of the first date, "05/01/25" is of
+# 2025, and the opening reads each file once.
+tree="$WORK/tree"
+mkdir -p "$tree"
+row() { printf '%s,"7:00 AM","3:00 PM",8.00,8.00,0.00,"$%s","$0.00","$%s","$0.00","$0.00","No",0.50\r\n' "$1" "$2" "$2"; }
+{ printf '\xef\xbb\xbf'; row 04/01/2025 25.00; } >"$tree/a_bom.dat"
+row 05/01/25 50.00 >"$tree/b_short.dat"
+row 03/01/2025 100.00 >"$tree/c_main.dat"
+ln -s c_main.dat "$tree/d_link.dat"
+for option in ShowHorizonal ShowVertical ShowAverage; do
+  expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' "s:$option" s:1
+done
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:AppPath "s:$tree"
+expect 0 --snapshot "$WORK/tree-shots" Coravel.ZuzirarRegistry ShowGraphfrm
+has "$out" 'control: ckAverage "Show yearly average" checked'
+has "$out" 'control: lblcount "3"'
+has "$out" 'control: lblNetPayTotal2 "$175.00"'
+has "$out" 'control: lblHighestEarning2 "$100.00"'
+has "$out" 'control: lblLowEarning "$25.00"'
+has "$out" 'control: lblAverage2 "$58.00"'
+has "$out" 'control: lblYear "Year of: 2025"'
+has "$out" 'control: lblDetectedAnotherYear " Another Year detected in loaded Profiles - not graphed" hidden'
 
 # By-reference arguments are written back and printed after a fault too.
 expect 0 Coravel.Declares CreateKey 's:HKEY_CURRENT_USER\Software\X'
