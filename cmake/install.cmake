@@ -112,7 +112,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME wagewise)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "Wagewise component libraries, tools and demo host
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "component libraries, tools and demo host for wage keeping
 The coravel2 library (settings store access, holiday, sick and vacation pay
 calculators, a yearly earnings graph, utilities) and the rowcast library
 (prints a list with the largest font that fits, or writes it as HTML or CSV),
@@ -122,12 +122,18 @@ command-line tools; and wagewise-demo, a small host over both libraries.")
 # are what printed and measured text is laid out in.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-liberation2")
-# The shlibs file and ldconfig's trigger, for the two shared libraries.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
+# The shlibs file, and ldconfig's trigger for the two shared libraries in
+# place of the ldconfig calls cpack writes into postinst and postrm unless
+# the package brings its own, which it then does not need.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_SOURCE_DIR}/cmake/debian/triggers ${PROJECT_SOURCE_DIR}/cmake/debian/postinst
+  ${PROJECT_SOURCE_DIR}/cmake/debian/postrm)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME wagewise-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Wagewise components: files for writing a host
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "files for writing a host of the Wagewise components
 The host side of the component layer (value type, settings store, class
 creation by ProgID, calls by name) and Rowcast's list model as static
 libraries, their headers, the printer binding's header, and a CMake package:
@@ -135,3 +141,11 @@ find_package(Wagewise COMPONENTS Coravel2 Rowcast).")
 # The headers include Qt's and SQLite's.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "wagewise (= ${WW_VERSION}), qt6-base-dev, libsqlite3-dev")
 include(CPack)
+
+# Both packages built from this tree, unpacked into a temporary root and
+# checked (lintian, man pages, the tiny host, the demo's re-registration).
+# The sanitizer build's binaries need its runtime, which a package lacks.
+if(NOT WW_SANITIZE AND NOT WW_FUZZ)
+  add_test(NAME package_test COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/package_test.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(package_test PROPERTIES TIMEOUT 300)
+endif()
