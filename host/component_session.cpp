@@ -7,13 +7,15 @@ namespace host {
 
 namespace {
 
+// Each library by its soname link and the version this host was built with.
 struct LibraryClass {
   const char* progId;
   const char* file;
+  const char* version;
 };
 constexpr LibraryClass kLibraries[] = {
-    {"Coravel.ZuzirarRegistry", "libcoravel2.so"},
-    {"Rowcast.CRowcast", "librowcast.so"},
+    {"Coravel.ZuzirarRegistry", "libcoravel2.so.2", WW_CORAVEL2_VERSION},
+    {"Rowcast.CRowcast", "librowcast.so.2", WW_ROWCAST_VERSION},
 };
 
 }  // namespace
@@ -23,7 +25,11 @@ ComponentSession::ComponentSession(platform::Registry& store, QString storeName,
 
 core::Fault ComponentSession::registerLibraries(QStringList* registered) {
   for (const LibraryClass& library : kLibraries) {
-    if (create(QLatin1String(library.progId)).object) continue;
+    // A registration of another build of the same version is kept; one that
+    // is missing, untrusted or of another version is replaced by ours.
+    const platform::CreatedObject existing =
+        platform::createObject(QLatin1String(library.progId), store_, storeName_, QLatin1String(library.version));
+    if (existing.object) continue;
     const QString path = QDir(libraryDir_).filePath(QLatin1String(library.file));
     int32_t rc = 0;
     core::Fault fault = platform::callRegistrationEntry(path, false, &rc);
@@ -32,7 +38,7 @@ core::Fault ComponentSession::registerLibraries(QStringList* registered) {
       return core::Fault{core::kPathFileAccessError,
                          QStringLiteral("%1 could not register itself (0x%2)").arg(path).arg(uint32_t(rc), 8, 16, QLatin1Char('0')),
                          QStringLiteral("wagewise-demo")};
-    if (registered) registered->append(path);
+    if (registered) registered->append(QStringLiteral("%1 (%2)").arg(path, existing.fault.description));
   }
   return {};
 }
@@ -51,7 +57,7 @@ QString findLibraryDir(const QString& executableDir) {
   const QDir bin(executableDir);
   for (const QString& candidate : {QStringLiteral("../lib"), QStringLiteral(WW_INSTALL_LIBDIR_FROM_BINDIR)}) {
     QString dir = QDir::cleanPath(bin.filePath(candidate));
-    if (QFileInfo::exists(dir + QStringLiteral("/librowcast.so"))) return dir;
+    if (QFileInfo::exists(dir + QStringLiteral("/librowcast.so.2"))) return dir;
   }
   return QDir::cleanPath(bin.filePath(QStringLiteral("../lib")));
 }

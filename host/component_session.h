@@ -15,12 +15,14 @@ namespace host {
 
 class ComponentSession {
  public:
-  // `libraryDir` holds libcoravel2.so and librowcast.so.
+  // `libraryDir` holds libcoravel2.so.2 and librowcast.so.2.
   ComponentSession(platform::Registry& store, QString storeName, QString libraryDir);
 
-  // Registers each library whose classes the store cannot create yet (first
-  // run, or a registration pointing at a library that is gone). Returns the
-  // libraries registered; a fault when one could not be.
+  // Registers each library whose classes the store cannot create at the
+  // version this host was built with (first run, a registration pointing at
+  // a library that is gone, or at another version). Returns each library
+  // registered with the reason the store's registration was refused; a
+  // fault when one could not be registered.
   core::Fault registerLibraries(QStringList* registered);
 
   // Creates a class by its ProgID.

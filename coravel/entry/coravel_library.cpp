@@ -27,3 +27,4 @@ platform::ClassServer& server() {
 }  // namespace
 
 WW_EXPORT_CLASS_SERVER(server())
+WW_EXPORT_LIBRARY_VERSION(WW_LIBRARY_VERSION)

@@ -85,3 +85,9 @@ int liveObjectCount();
   extern "C" __attribute__((visibility("default"))) int32_t DllUnregisterServer() {               \
     return (server).unregisterServer(::platform::defaultRegistry());                               \
   }
+
+// Exports WwLibraryVersion(), the library's full version ("2.1.0", the
+// version its file name carries), which the host side compares with the
+// version a caller expects before it creates a class.
+#define WW_EXPORT_LIBRARY_VERSION(text) \
+  extern "C" __attribute__((visibility("default"))) const char* WwLibraryVersion() { return text; }

@@ -14,6 +14,7 @@ namespace {
 
 using GetClassObjectFn = int32_t (*)(const char*, const char*, void**);
 using RegistrationFn = int32_t (*)();
+using VersionFn = const char* (*)();
 
 core::Fault cannotCreate(const QString& why) {
   return core::Fault{core::kCantCreateObject,
@@ -57,34 +58,76 @@ void* loadLibrary(const QString& path, QString* error) {
   return handle;
 }
 
+CreatedObject failed(core::Fault fault) {
+  CreatedObject made;
+  made.fault = std::move(fault);
+  return made;
+}
+
+QString libraryVersion(void* lib) {
+  auto version = reinterpret_cast<VersionFn>(dlsym(lib, "WwLibraryVersion"));
+  const char* text = version ? version() : nullptr;
+  return text ? QString::fromLatin1(text) : QString();
+}
+
+// Loads the library a registration names and asks its class object for an
+// instance; `made` already carries the path.
+CreatedObject createFrom(const QString& progId, const std::string& clsid, const QString& expectedVersion,
+                         CreatedObject made) {
+  QString error;
+  void* lib = loadLibrary(canonicalLibraryPath(made.libraryPath), &error);
+  if (!lib) {
+    made.fault = cannotCreate(error);
+    return made;
+  }
+  made.libraryVersion = libraryVersion(lib);
+  if (!expectedVersion.isEmpty() && !versionMatches(made.libraryVersion, expectedVersion)) {
+    const QString found = made.libraryVersion.isEmpty() ? QStringLiteral("no version")
+                                                        : QStringLiteral("version ") + made.libraryVersion;
+    made.fault = cannotCreate(QStringLiteral("%1 is registered with %2, of %3, but version %4 is expected")
+                                  .arg(progId, made.libraryPath, found, expectedVersion));
+    return made;
+  }
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(lib, "DllGetClassObject"));
+  if (!getClassObject) {
+    made.fault = cannotCreate(QStringLiteral("%1 has no class objects").arg(made.libraryPath));
+    return made;
+  }
+  void* factory = nullptr;
+  if (getClassObject(clsid.c_str(), kIidClassFactory, &factory) != kS_OK || !factory) {
+    made.fault = cannotCreate(QStringLiteral("class %1 not available").arg(QString::fromStdString(clsid)));
+    return made;
+  }
+  made.object.reset(static_cast<ClassFactory*>(factory)->CreateInstance());
+  made.library = lib;
+  if (!made.object) made.fault = cannotCreate(QStringLiteral("%1 failed to start").arg(progId));
+  return made;
+}
+
 }  // namespace
 
-CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName) {
+bool versionMatches(const QString& version, const QString& expected) {
+  return version == expected || version.startsWith(expected + QLatin1Char('.'));
+}
+
+CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName,
+                           const QString& expectedVersion) {
   std::string clsid, path;
   int32_t rc = readClassesText(registry, progId.toLatin1().toStdString() + "\\CLSID", &clsid);
-  if (isStoreFailure(rc)) return {nullptr, storeFailure(rc, storeName)};
-  if (clsid.empty()) return {nullptr, cannotCreate(QStringLiteral("%1 is not registered").arg(progId))};
+  if (isStoreFailure(rc)) return failed(storeFailure(rc, storeName));
+  if (clsid.empty()) return failed(cannotCreate(QStringLiteral("%1 is not registered").arg(progId)));
   rc = readClassesText(registry, "CLSID\\" + clsid + "\\InprocServer32", &path);
-  if (isStoreFailure(rc)) return {nullptr, storeFailure(rc, storeName)};
+  if (isStoreFailure(rc)) return failed(storeFailure(rc, storeName));
   if (path.empty())
-    return {nullptr, cannotCreate(QStringLiteral("no library registered for %1").arg(QString::fromStdString(clsid)))};
+    return failed(cannotCreate(QStringLiteral("no library registered for %1").arg(QString::fromStdString(clsid))));
 
-  const QString library = QString::fromLocal8Bit(path.c_str());
-  if (const QString why = untrustedLibraryReason(library); !why.isEmpty())
-    return {nullptr, cannotCreate(QStringLiteral("%1 is not registered: its library %2; nothing was loaded")
-                                      .arg(progId, why))};
-  QString error;
-  void* lib = loadLibrary(canonicalLibraryPath(library), &error);
-  if (!lib) return {nullptr, cannotCreate(error)};
-  auto getClassObject = reinterpret_cast<GetClassObjectFn>(dlsym(lib, "DllGetClassObject"));
-  if (!getClassObject) return {nullptr, cannotCreate(QStringLiteral("%1 has no class objects").arg(QString::fromStdString(path)))};
-
-  void* factory = nullptr;
-  if (getClassObject(clsid.c_str(), kIidClassFactory, &factory) != kS_OK || !factory)
-    return {nullptr, cannotCreate(QStringLiteral("class %1 not available").arg(QString::fromStdString(clsid)))};
-  Dispatch* object = static_cast<ClassFactory*>(factory)->CreateInstance();
-  if (!object) return {nullptr, cannotCreate(QStringLiteral("%1 failed to start").arg(progId))};
-  return {std::unique_ptr<Dispatch>(object), {}, lib};
+  CreatedObject made;
+  made.libraryPath = QString::fromLocal8Bit(path.c_str());
+  if (const QString why = untrustedLibraryReason(made.libraryPath); !why.isEmpty()) {
+    made.fault = cannotCreate(QStringLiteral("%1 is not registered: its library %2; nothing was loaded").arg(progId, why));
+    return made;
+  }
+  return createFrom(progId, clsid, expectedVersion, std::move(made));
 }
 
 core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode) {

@@ -14,13 +14,22 @@ struct CreatedObject {
   std::unique_ptr<Dispatch> object;  // null when creation failed
   core::Fault fault;                 // why, when it failed
   void* library = nullptr;           // the loaded library, for its other exports
+  QString libraryPath;               // the library the registration names, once read
+  QString libraryVersion;            // its WwLibraryVersion(), once loaded ("" when it has none)
 };
+
+// Whether a library of `version` ("2.1.0") is what a caller expecting
+// `expected` accepts: the same version, or one below it ("2" takes any 2.x.y).
+bool versionMatches(const QString& version, const QString& expected);
 
 // Resolves HKEY_CLASSES_ROOT\<progId>\CLSID and CLSID\{...}\InprocServer32,
 // loads that library (kept loaded for the life of the process) and asks its
 // class object for an instance. Fault 429 with the reason when any step fails;
 // a store that cannot be read is reported as that, named by `storeName`.
-CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName = {});
+// With `expectedVersion`, a library whose version does not match it (see
+// versionMatches) is refused with fault 429 naming both versions.
+CreatedObject createObject(const QString& progId, Registry& registry, const QString& storeName = {},
+                           const QString& expectedVersion = {});
 
 // Loads the library at `path` and calls its DllRegisterServer (or
 // DllUnregisterServer). The platform's result code, or a fault on failure to load.

@@ -11,3 +11,13 @@
 // RowcastEndDocument. Returns 0, or 1 when the document that had to be ended
 // could not be written (logged as RowcastEndDocument logs it).
 extern "C" __attribute__((visibility("default"))) int32_t RowcastBindPrinter(void* qprinter);
+
+// Ends the document the library's printer has open (on a bound QPrinter, or
+// the library's own printer or PDF file) and hands it over. Returns 0, also
+// when none is open, or 1 when it could not be written whole (logged to the
+// error log beside the library).
+extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();
+
+// The types to cast dlsym's results to.
+using RowcastBindPrinterFn = int32_t (*)(void* qprinter);
+using RowcastEndDocumentFn = int32_t (*)();
