@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPushButton>
 
 namespace platform {
@@ -73,41 +72,6 @@ QStringList QtUi::openFiles(const OpenFilesRequest& request) {
     return QFileDialog::getOpenFileNames(nullptr, request.title, request.folder, request.filter);
   QString one = QFileDialog::getOpenFileName(nullptr, request.title, request.folder, request.filter);
   return one.isEmpty() ? QStringList{} : QStringList{one};
-}
-
-namespace {
-
-// The count of reports drives the dialog: its bar has no end (the length of
-// a job is not known before it is laid out), and a modal dialog's setValue
-// lets the window draw and take the cancel click.
-class DialogProgress : public Progress {
- public:
-  explicit DialogProgress(const ProgressRequest& request)
-      : dialog_(request.text, request.cancelText, 0, 0) {
-    dialog_.setWindowTitle(request.title);
-    dialog_.setWindowModality(Qt::ApplicationModal);
-    dialog_.setMinimumDuration(1000);
-    dialog_.setAutoReset(false);
-    dialog_.setAutoClose(false);
-    if (request.cancelText.isEmpty()) dialog_.setCancelButton(nullptr);
-    dialog_.setValue(0);
-  }
-  bool report(const QString& text) override {
-    dialog_.setLabelText(text);
-    dialog_.setValue(++reports_);
-    return dialog_.wasCanceled();
-  }
-
- private:
-  QProgressDialog dialog_;
-  int reports_ = 0;
-};
-
-}  // namespace
-
-std::unique_ptr<Progress> QtUi::startProgress(const ProgressRequest& request) {
-  ensureGuiApplication();
-  return std::make_unique<DialogProgress>(request);
 }
 
 }  // namespace platform

@@ -10,8 +10,6 @@ class QtUi : public Ui {
   MsgAnswer messageBox(const MessageBoxRequest& request) override;
   void beep() override;
   QStringList openFiles(const OpenFilesRequest& request) override;
-  // A modal QProgressDialog that shows itself after about a second.
-  std::unique_ptr<Progress> startProgress(const ProgressRequest& request) override;
 };
 
 // Makes sure a QApplication exists (hosts without Qt get one on first use).

@@ -56,9 +56,11 @@ class Ui {
   virtual void beep() = 0;
   // The chosen files; empty when the user cancels.
   virtual QStringList openFiles(const OpenFilesRequest& request) = 0;
-  // Progress of a job that may take long. A window appears only when the job
-  // is still running about a second later, so short jobs show nothing; the
-  // console and scripted hosts show nothing at all (this default).
+  // Progress of a job that may take long; a window for it should appear only
+  // when the job is still running about a second later, so short jobs show
+  // nothing. This default shows nothing: console and scripted hosts, and for
+  // now the Qt widgets too (a QProgressDialog shown while the job holds the
+  // thread stayed unpainted whenever another window was open).
   virtual std::unique_ptr<Progress> startProgress(const ProgressRequest& request);
 };
 
