@@ -70,9 +70,10 @@ OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
                                            QStringLiteral("This Rowcast library cannot print on the host's printer"),
                                            QStringLiteral("Rowcast")}};
 
-  // The largest size Rowcast may choose. Below its own default of 12: a table
-  // that only just fits gives up the spare width it lacks column by column,
-  // so the sample's thirteen columns would touch; at 10 they keep some room.
+  // The largest size Rowcast may choose; 10 rather than its own default of
+  // 12 puts more rows of the demo's wide list on a page. The fit goes lower
+  // by itself when the columns need it, and every column keeps a blank of
+  // room at whatever size it chooses.
   constexpr int kFontSize = 10;
   const int32_t orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
   bind(&printer);
