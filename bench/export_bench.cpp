@@ -19,7 +19,7 @@
 
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace {
 

@@ -81,8 +81,8 @@ foreach(header
     core/value.h core/fault.h
     platform/registry/registry.h platform/registry/sqlite_registry.h
     platform/component/dispatch.h platform/component/object_host.h
-    rowcast/front/list_model.h rowcast/front/memory_list.h rowcast/front/item_model_list.h
-    rowcast/front/printer_binding.h)
+    rowcast/list/list_model.h rowcast/list/memory_list.h rowcast/list/item_model_list.h
+    rowcast/front/printer_binding.h rowcast/front/enumerations.h)
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/wagewise/${folder}
     COMPONENT Development)

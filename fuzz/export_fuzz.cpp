@@ -11,7 +11,7 @@
 #include "fuzz/strict_csv.h"
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace {
 

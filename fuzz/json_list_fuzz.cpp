@@ -6,7 +6,7 @@
 #include <QJsonObject>
 
 #include "fuzz/fuzz_check.h"
-#include "rowcast/front/json_list.h"
+#include "rowcast/list/json_list.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "host/coravel_client.h"
 #include "host/profile_summary.h"
 #include "host/rowcast_client.h"
-#include "rowcast/front/item_model_list.h"
+#include "rowcast/list/item_model_list.h"
 
 namespace host {
 

@@ -20,7 +20,7 @@
 #include "host/host_dialogs.h"
 #include "host/leave_pay_panel.h"
 #include "host/profile_summary.h"
-#include "rowcast/front/item_model_list.h"
+#include "rowcast/list/item_model_list.h"
 
 namespace host {
 

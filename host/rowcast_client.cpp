@@ -75,7 +75,8 @@ OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
   // by itself when the columns need it, and every column keeps a blank of
   // room at whatever size it chooses.
   constexpr int kFontSize = 10;
-  const int32_t orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+  const int32_t orientation =
+      printer.pageLayout().orientation() == QPageLayout::Landscape ? rowcast::iLandscape : rowcast::iPortrait;
   bind(&printer);
   OutputResult outcome = run(*rowcast_.object, QStringLiteral("Tabulon"),
                              {Value(orientation), Value(QStringLiteral("Arial")), Value(title), Value(int32_t(kFontSize))});

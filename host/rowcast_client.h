@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "host/component_session.h"
-#include "rowcast/front/list_model.h"
+#include "rowcast/front/enumerations.h"
+#include "rowcast/list/list_model.h"
 
 namespace host {
 
@@ -26,8 +27,10 @@ struct OutputResult {
 
 class RowcastClient {
  public:
-  // The file types of ExportListView.
-  enum ExportType : int32_t { eCSV = 1, eHtml = 2 };
+  // The file types of ExportListView, as the library publishes them.
+  using ExportType = rowcast::printType;
+  static constexpr ExportType eCSV = rowcast::eCSV;
+  static constexpr ExportType eHtml = rowcast::eHtml;
 
   explicit RowcastClient(ComponentSession& session) : session_(session) {}
 

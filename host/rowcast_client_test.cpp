@@ -12,7 +12,7 @@
 #include "host/host_test_support.h"
 #include "host/rowcast_client.h"
 #include "platform/printer/pdf_inspection.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace host {
 namespace {

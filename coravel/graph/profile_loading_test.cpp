@@ -12,7 +12,7 @@
 #include "coravel/graph/profile_file_choice.h"
 #include "coravel/graph/profile_loader.h"
 #include "platform/ui/fake_ui.h"
-#include "rowcast/front/item_model_list.h"
+#include "rowcast/list/item_model_list.h"
 
 namespace coravel {
 namespace {

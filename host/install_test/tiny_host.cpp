@@ -6,7 +6,7 @@
 
 #include "platform/component/object_host.h"
 #include "platform/registry/sqlite_registry.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 using core::Value;
 

@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "rowcast/export/column_limit.h"
-#include "rowcast/front/clock_text.h"
+#include "rowcast/output/clock_text.h"
 #include "rowcast/library_version.h"
 
 namespace rowcast {

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

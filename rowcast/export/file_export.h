@@ -3,9 +3,9 @@
 // itself. Any fault after the list check is caught, logged to rowcast.err
 // and reported as false with the fault's description; the lines written
 // before it stay in the file.
-#include "rowcast/front/cprint.h"
-#include "rowcast/front/error_handler.h"
-#include "rowcast/front/output_file.h"
+#include "rowcast/output/cprint.h"
+#include "rowcast/output/error_handler.h"
+#include "rowcast/output/output_file.h"
 
 namespace rowcast {
 

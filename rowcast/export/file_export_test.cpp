@@ -8,7 +8,7 @@
 
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

@@ -5,9 +5,9 @@
 // LastErrorMsg. A message stays until the next failure replaces it, so
 // callers read it only after a 1. No fault leaves these methods.
 #include "platform/component/dispatch_object.h"
-#include "rowcast/front/cprint.h"
+#include "rowcast/output/cprint.h"
 #include "rowcast/front/enumerations.h"
-#include "rowcast/front/error_handler.h"
+#include "rowcast/output/error_handler.h"
 
 namespace rowcast {
 

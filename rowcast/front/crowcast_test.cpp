@@ -7,7 +7,7 @@
 #include "platform/component/object_host.h"
 #include "platform/printer/pdf_inspection.h"
 #include "platform/printer/printer.h"
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/fault.h"
 #include "platform/printer/host_printer.h"
-#include "rowcast/front/error_handler.h"
+#include "rowcast/output/error_handler.h"
 
 int32_t RowcastBindPrinter(void* qprinter) {
   try {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/printer/printer.h"
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 #include "rowcast/printer/column_texts.h"
 
 namespace rowcast {

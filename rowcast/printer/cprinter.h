@@ -14,8 +14,8 @@
 #include "core/regional_format.h"
 #include "platform/printer/printer.h"
 #include "platform/ui/ui.h"
-#include "rowcast/front/cprint.h"
-#include "rowcast/front/error_handler.h"
+#include "rowcast/output/cprint.h"
+#include "rowcast/output/error_handler.h"
 
 namespace rowcast {
 

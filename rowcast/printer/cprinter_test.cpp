@@ -4,7 +4,7 @@
 
 #include <QDir>
 
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 #include "rowcast/printer/print_job_test_support.h"
 
 namespace rowcast {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "rowcast/front/json_list.h"
+#include "rowcast/list/json_list.h"
 #include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/print_job_test_support.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/printer/printer.h"
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 #include "rowcast/printer/column_totals.h"
 #include "rowcast/printer/print_formats.h"
 #include "rowcast/printer/print_progress.h"

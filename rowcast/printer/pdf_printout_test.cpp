@@ -7,7 +7,7 @@
 #include "platform/printer/pdf_inspection.h"
 #include "platform/printer/qt_printer.h"
 #include "platform/ui/fake_ui.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 #include "rowcast/printer/cprinter.h"
 
 namespace rowcast {

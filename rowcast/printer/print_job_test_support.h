@@ -5,7 +5,7 @@
 
 #include "platform/printer/recording_printer.h"
 #include "platform/ui/fake_ui.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 #include "rowcast/printer/cprinter.h"
 
 namespace rowcast::test {

@@ -1,6 +1,6 @@
 #include "tools/wwcall/list_loader.h"
 
-#include "rowcast/front/json_list.h"
+#include "rowcast/list/json_list.h"
 
 namespace tools {
 

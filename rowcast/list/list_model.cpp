@@ -1,4 +1,4 @@
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 
 namespace rowcast {
 

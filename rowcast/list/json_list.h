@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace rowcast {
 

@@ -6,7 +6,7 @@
 #include <QAbstractItemModel>
 #include <QPointer>
 
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 
 namespace rowcast {
 

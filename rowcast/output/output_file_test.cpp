@@ -1,4 +1,4 @@
-#include "rowcast/front/output_file.h"
+#include "rowcast/output/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "platform/files/store_files.h"
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 
 namespace rowcast {
 

@@ -1,4 +1,4 @@
-#include "rowcast/front/json_list.h"
+#include "rowcast/list/json_list.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "core/fault.h"
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace rowcast::test {
 

@@ -1,4 +1,4 @@
-#include "rowcast/front/memory_list.h"
+#include "rowcast/list/memory_list.h"
 
 namespace rowcast {
 

@@ -1,4 +1,4 @@
-#include "rowcast/front/error_handler.h"
+#include "rowcast/output/error_handler.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "rowcast/front/clock_text.h"
-#include "rowcast/front/output_file.h"
+#include "rowcast/output/clock_text.h"
+#include "rowcast/output/output_file.h"
 
 namespace rowcast {
 

@@ -1,4 +1,4 @@
-#include "rowcast/front/output_file.h"
+#include "rowcast/output/output_file.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "rowcast/front/error_handler.h"
+#include "rowcast/output/error_handler.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <chrono>
 #include <future>
 
-#include "rowcast/front/clock_text.h"
-#include "rowcast/front/test_files.h"
+#include "rowcast/output/clock_text.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

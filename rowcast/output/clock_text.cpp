@@ -1,4 +1,4 @@
-#include "rowcast/front/clock_text.h"
+#include "rowcast/output/clock_text.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "rowcast/front/list_model.h"
+#include "rowcast/list/list_model.h"
 
 namespace rowcast {
 

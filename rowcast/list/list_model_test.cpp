@@ -5,9 +5,9 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 
-#include "rowcast/front/item_model_list.h"
-#include "rowcast/front/json_list.h"
-#include "rowcast/front/test_files.h"
+#include "rowcast/list/item_model_list.h"
+#include "rowcast/list/json_list.h"
+#include "rowcast/output/test_files.h"
 
 namespace rowcast {
 namespace {

@@ -1,4 +1,4 @@
-#include "rowcast/front/item_model_list.h"
+#include "rowcast/list/item_model_list.h"
 
 #include "core/fault.h"
 
