@@ -1,5 +1,7 @@
 #include "core/fault.h"
 
+#include <new>
+
 namespace core {
 
 QString Fault::standardDescription(int32_t number) {
@@ -43,5 +45,19 @@ FaultError::FaultError(int32_t number, const QString& source)
 
 FaultError::FaultError(int32_t number, const QString& description, const QString& source)
     : FaultError(Fault{number, description, source}) {}
+
+Fault faultInFlight(const QString& source) {
+  try {
+    throw;
+  } catch (const FaultError& e) {
+    return e.fault();
+  } catch (const std::bad_alloc&) {
+    return Fault::fromNumber(kOutOfMemory, source);
+  } catch (const std::exception& e) {
+    return Fault{kInternalError, QString::fromUtf8(e.what()), source};
+  } catch (...) {
+    return Fault::fromNumber(kInternalError, source);
+  }
+}
 
 }  // namespace core

@@ -60,4 +60,11 @@ class FaultError : public std::exception {
   std::string what_;
 };
 
+// The exception being handled, as a fault record: every boundary that must
+// not let an exception out (a member call, an output job, an entry point)
+// turns it into one the same way. Call it only inside a catch block. A
+// FaultError gives its own fault, untouched; running out of memory gives 7
+// and anything else 51 (with the text of a std::exception), both from `source`.
+Fault faultInFlight(const QString& source = {});
+
 }  // namespace core

@@ -94,20 +94,11 @@ Fault DispatchObject::invoke(int slot, Args& args, Value& result) noexcept {
     result = bodies_[size_t(slot - 1)](working);
     writeBack();
     return {};
-  } catch (const FaultError& e) {
-    writeBack();
-    Fault f = e.fault();
-    if (f.source.isEmpty()) f.source = source_;
-    return f;
-  } catch (const std::bad_alloc&) {
-    writeBack();
-    return Fault::fromNumber(core::kOutOfMemory, source_);
-  } catch (const std::exception& e) {
-    writeBack();
-    return Fault{core::kInternalError, QString::fromUtf8(e.what()), source_};
   } catch (...) {
     writeBack();
-    return Fault::fromNumber(core::kInternalError, source_);
+    Fault f = core::faultInFlight(source_);
+    if (f.source.isEmpty()) f.source = source_;
+    return f;
   }
 }
 

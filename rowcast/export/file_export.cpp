@@ -21,14 +21,8 @@ bool FileExport::Rowcast() {
     write(file);
     file.close();
     return true;
-  } catch (const core::FaultError& e) {
-    return fail(e.fault());
-  } catch (const std::bad_alloc&) {
-    return fail(core::Fault::fromNumber(core::kOutOfMemory));
-  } catch (const std::exception& e) {
-    return fail(core::Fault{core::kInternalError, QString::fromLocal8Bit(e.what()), {}});
   } catch (...) {
-    return fail(core::Fault::fromNumber(core::kInternalError));
+    return fail(core::faultInFlight());
   }
 }
 

@@ -37,14 +37,8 @@ template <class Body, class OnFault>
 int16_t guarded(Body body, OnFault onFault) {
   try {
     return body();
-  } catch (const core::FaultError& e) {
-    return onFault(e.fault());
-  } catch (const std::bad_alloc&) {
-    return onFault(core::Fault::fromNumber(core::kOutOfMemory, kSource));
-  } catch (const std::exception& e) {
-    return onFault(core::Fault{core::kInternalError, QString::fromLocal8Bit(e.what()), kSource});
   } catch (...) {
-    return onFault(core::Fault::fromNumber(core::kInternalError, kSource));
+    return onFault(core::faultInFlight(kSource));
   }
 }
 
