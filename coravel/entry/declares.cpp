@@ -2,9 +2,8 @@
 
 #include "core/fault.h"
 #include "coravel/settings/registry_settings.h"
-#include "platform/registry/name_text.h"
+#include "platform/registry/registry_client.h"
 #include "platform/registry/sqlite_registry.h"
-#include "platform/registry/value_read.h"
 
 namespace coravel {
 
@@ -25,20 +24,6 @@ constexpr RootName kRoots[] = {
     {"HKEY_LOCAL_MACHINE", reg::kLocalMachine},     {"HKEY_USERS", reg::kUsers},
     {"HKEY_PERFORMANCE_DATA", reg::kPerformanceData}, {"HKEY_CURRENT_CONFIG", reg::kCurrentConfig},
     {"HKEY_DYN_DATA", reg::kDynData},
-};
-
-// The key handle a member opened, closed when the member returns.
-class OpenKey {
- public:
-  OpenKey(platform::Registry& registry, HKEY key) : registry_(registry), key_(key) {}
-  ~OpenKey() {
-    if (key_ != 0) registry_.RegCloseKey(key_);
-  }
-  HKEY get() const { return key_; }
-
- private:
-  platform::Registry& registry_;
-  HKEY key_;
 };
 
 QByteArray bytesOf(const QString& text) { return text.toLatin1(); }
@@ -108,7 +93,7 @@ void Declares::store(HKEY key, const QString& entry, uint32_t type, const QByteA
 
 Value Declares::SetDWORDValue(QString& subkey, const QString& entry, int32_t value) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
   if (key.get() == 0) return {};
   const uint32_t u = uint32_t(value);
   const char bytes[4] = {char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
@@ -118,7 +103,7 @@ Value Declares::SetDWORDValue(QString& subkey, const QString& entry, int32_t val
 
 Value Declares::GetDWORDValue(QString& subkey, const QString& entry) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
   if (root == 0) return {};
   if (key.get() == 0) return kError;
   uint8_t b[4] = {0, 0, 0, 0};
@@ -130,7 +115,7 @@ Value Declares::GetDWORDValue(QString& subkey, const QString& entry) {
 
 Value Declares::SetBinaryValue(QString& subkey, const QString& entry, const QString& value) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
   if (key.get() == 0) return {};
   // The length is a 16-bit count, and the bytes are numbered from 1 to it.
   if (value.size() > 32767) throw core::FaultError(core::kOverflow);
@@ -144,7 +129,7 @@ Value Declares::SetBinaryValue(QString& subkey, const QString& entry, const QStr
 
 Value Declares::GetBinaryValue(QString& subkey, const QString& entry) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
   if (root == 0) return {};
   if (key.get() == 0) return kError;
   const platform::ValueRead read = platform::readValue(registry_, key.get(), reg::nameFromText(entry));
@@ -162,7 +147,7 @@ Value Declares::DeleteKey(QString& keyname) {
 
 Value Declares::GetStringValue(QString& subkey, const QString& entry) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyRead, &root));
   if (root == 0) return {};
   if (key.get() == 0) return kError;
   std::string buffer(255, ' ');
@@ -192,7 +177,7 @@ Value Declares::CreateKey(QString& subkey) {
 
 Value Declares::SetStringValue(QString& subkey, const QString& entry, const QString& value) {
   HKEY root = 0;
-  OpenKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
+  reg::ScopedKey key(registry_, openKey(subkey, reg::kKeyWrite, &root));
   if (key.get() == 0) return {};
   store(key.get(), entry, reg::kString, bytesOf(value));
   return {};

@@ -1,33 +1,15 @@
 #include "coravel/settings/registry_settings.h"
 
-#include "platform/registry/name_text.h"
-#include "platform/registry/value_read.h"
+#include "platform/registry/registry_client.h"
 
 namespace coravel {
 
 using platform::HKEY;
 namespace reg = platform::reg;
 
-std::string toCodePage(const QString& text) { return text.toLatin1().toStdString(); }
+std::string toCodePage(const QString& text) { return reg::dataFromText(text); }
 
-QString fromCodePage(const char* bytes, size_t size) { return QString::fromLatin1(bytes, qsizetype(size)); }
-
-namespace {
-
-// Closes the key it holds when the operation ends, whatever path it takes.
-class KeyCloser {
- public:
-  KeyCloser(platform::Registry& registry, HKEY key) : registry_(registry), key_(key) {}
-  ~KeyCloser() {
-    if (key_ != 0) registry_.RegCloseKey(key_);
-  }
-
- private:
-  platform::Registry& registry_;
-  HKEY key_;
-};
-
-}  // namespace
+QString fromCodePage(const char* bytes, size_t size) { return reg::textFromData({bytes, size}); }
 
 void RegistrySettings::savekey(HKEY hKey, const QString& strPath) {
   HKEY key = 0;
@@ -38,7 +20,7 @@ core::Value RegistrySettings::getstring(HKEY hKey, const QString& strPath, const
   HKEY key = 0;
   // The open is not checked: when it fails, the reads below fail on handle 0.
   registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
-  KeyCloser closer(registry_, key);
+  reg::ScopedKey closer(registry_, key);
   const std::string name = reg::nameFromText(strValue);
 
   const platform::ValueRead read = platform::readValue(registry_, key, name);
@@ -61,7 +43,7 @@ void RegistrySettings::savestring(HKEY hKey, const QString& strPath, const QStri
                                   const QString& strdata) {
   HKEY key = 0;
   registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
-  KeyCloser closer(registry_, key);
+  reg::ScopedKey closer(registry_, key);
   const std::string data = toCodePage(strdata);
   registry_.RegSetValueExA(key, reg::nameFromText(strValue), 0, reg::kString,
                            reinterpret_cast<const uint8_t*>(data.data()), uint32_t(data.size()));
@@ -70,7 +52,7 @@ void RegistrySettings::savestring(HKEY hKey, const QString& strPath, const QStri
 int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QString& strValueName) {
   HKEY key = 0;
   registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
-  KeyCloser closer(registry_, key);
+  reg::ScopedKey closer(registry_, key);
   uint8_t bytes[4] = {0, 0, 0, 0};
   uint32_t type = 0, size = 4;
   if (registry_.RegQueryValueExA(key, reg::nameFromText(strValueName), nullptr, &type, bytes, &size) != reg::kSuccess ||
@@ -82,7 +64,7 @@ int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QStr
 void RegistrySettings::SaveDword(HKEY hKey, const QString& strPath, const QString& strValueName, int32_t lData) {
   HKEY key = 0;
   registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
-  KeyCloser closer(registry_, key);
+  reg::ScopedKey closer(registry_, key);
   const uint32_t u = uint32_t(lData);
   const uint8_t bytes[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
   registry_.RegSetValueExA(key, reg::nameFromText(strValueName), 0, reg::kDword, bytes, 4);
@@ -95,7 +77,7 @@ void RegistrySettings::DeleteKey(HKEY hKey, const QString& strKey) {
 void RegistrySettings::DeleteValue(HKEY hKey, const QString& strPath, const QString& strValue) {
   HKEY key = 0;
   registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
-  KeyCloser closer(registry_, key);
+  reg::ScopedKey closer(registry_, key);
   registry_.RegDeleteValueA(key, reg::nameFromText(strValue));
 }
 

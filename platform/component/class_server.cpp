@@ -8,11 +8,13 @@
 #include <new>
 #include <string>
 
+#include "platform/registry/registry_client.h"
+
 namespace platform {
 
 namespace {
 
-std::string latin1(const QString& s) { return s.toLatin1().toStdString(); }
+std::string latin1(const QString& s) { return reg::dataFromText(s); }
 
 // Writes the key's default value as the platform's tools do: text and a NUL.
 bool setDefaultText(Registry& reg, HKEY root, const std::string& path, const std::string& text) {

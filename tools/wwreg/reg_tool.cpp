@@ -19,6 +19,7 @@
 
 #include "platform/files/store_files.h"
 #include "platform/files/writable_file.h"
+#include "platform/registry/registry_client.h"
 #include "tools/wwreg/reg_file.h"
 
 namespace wwreg {
@@ -137,10 +138,7 @@ constexpr char kImportUsage[] = R"(WWREG IMPORT FileName [--max-bytes N]
 // Files larger than this are refused unread unless --max-bytes says otherwise.
 constexpr qint64 kDefaultMaxImportBytes = qint64(64) << 20;
 
-std::string toBytes(const QString& s) {
-  const QByteArray b = s.toLatin1();  // characters past 0xFF become '?'
-  return std::string(b.constData(), size_t(b.size()));
-}
+std::string toBytes(const QString& s) { return reg::dataFromText(s); }  // characters past 0xFF become '?'
 
 // Names must not hold characters past 0xFF: as "?" they would name another
 // key or value.
@@ -148,7 +146,7 @@ bool fitsCodePage(const QString& name) {
   return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
-QString fromBytes(std::string_view b) { return QString::fromLatin1(b.data(), qsizetype(b.size())); }
+QString fromBytes(std::string_view b) { return reg::textFromData(b); }
 
 // A name short enough for a message.
 QString elided(const QString& name) {

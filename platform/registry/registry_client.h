@@ -1,0 +1,38 @@
+#pragma once
+// What the store's callers share: a key handle closed on every path out, the
+// single-byte conversions of names and data, and the size-then-data read.
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "platform/registry/name_text.h"
+#include "platform/registry/registry.h"
+#include "platform/registry/value_read.h"
+
+namespace platform::reg {
+
+// The handle an operation opened, closed when the operation ends, whatever
+// path it takes. Handle 0 (an open that failed) is left alone.
+class ScopedKey {
+ public:
+  ScopedKey(Registry& registry, HKEY key) : registry_(registry), key_(key) {}
+  ~ScopedKey() {
+    if (key_ != 0) registry_.RegCloseKey(key_);
+  }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  HKEY get() const { return key_; }
+
+ private:
+  Registry& registry_;
+  HKEY key_;
+};
+
+// Data in ISO 8859-1, as the platform's single-byte calls keep it: a
+// character past 0xFF becomes '?' (names use nameFromText, which refuses it).
+inline std::string dataFromText(const QString& text) { return text.toLatin1().toStdString(); }
+inline QString textFromData(std::string_view bytes) {
+  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+}  // namespace platform::reg
