@@ -20,6 +20,7 @@
 #include "host/host_dialogs.h"
 #include "host/leave_pay_panel.h"
 #include "host/profile_summary.h"
+#include "platform/ui/accessible_texts.h"
 #include "rowcast/list/item_model_list.h"
 
 namespace host {
@@ -27,6 +28,15 @@ namespace host {
 namespace {
 // The list's own name, as its control is named in the window.
 constexpr char kListName[] = "lvwShifts";
+
+// What assistive technology reads for the parts of the window that show no
+// caption of their own; the side panel and the toolbar are read by their
+// titles.
+const platform::AccessibleText kAccessibleTexts[] = {
+    {"mnuMain", "Menu bar", nullptr, nullptr},
+    {kListName, "Shifts", nullptr, nullptr},
+    {"sbrStatus", "Status line", nullptr, nullptr},
+};
 }  // namespace
 
 MainWindow::MainWindow(ComponentSession& session, platform::Ui& ui, HostDialogs& dialogs, QWidget* parent)
@@ -57,11 +67,13 @@ MainWindow::MainWindow(ComponentSession& session, platform::Ui& ui, HostDialogs&
 
   summary_ = new QLabel;
   summary_->setObjectName(QStringLiteral("lblSummary"));
+  statusBar()->setObjectName(QStringLiteral("sbrStatus"));
   statusBar()->addWidget(summary_, 1);
 
   // The list object stays the host's; Rowcast reads it through the table model.
   rowcast_.setList(std::make_shared<rowcast::ItemModelList>(&shifts_, QLatin1String(kListName)));
   buildMenus();
+  platform::applyAccessibleTexts(*this, kAccessibleTexts);
   storedValues_->refresh(coravel_);
   updateSummary();
   resize(1180, 640);
@@ -78,6 +90,7 @@ QAction* MainWindow::addAction(QMenu* menu, const QString& name, const QString& 
 }
 
 void MainWindow::buildMenus() {
+  menuBar()->setObjectName(QStringLiteral("mnuMain"));
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   QToolBar* tools = addToolBar(QStringLiteral("Main"));
   tools->setObjectName(QStringLiteral("tbrMain"));

@@ -17,6 +17,7 @@
 #include "host/leave_pay_panel.h"
 #include "host/main_window.h"
 #include "platform/printer/pdf_inspection.h"
+#include "platform/ui/accessibility_check.h"
 #include "platform/ui/fake_ui.h"
 
 namespace host {
@@ -87,6 +88,39 @@ TEST(MainWindow, OpensAFolderAndExportsItsShiftsOrSaysWhyNot) {
   ASSERT_EQ(ui.boxes.size(), 1);
   EXPECT_EQ(ui.boxes[0].text, QStringLiteral("Path not found"));
   EXPECT_EQ(ui.boxes[0].icon, platform::MsgIcon::Critical);
+}
+
+// The parts that show no caption of their own, as assistive technology reads
+// them; the list is the one stop of Tab.
+TEST(MainWindow, NamesItsPartsAndItsListExposesItsHeaders) {
+  const platform::test::ExpectedControl readAs[] = {
+      {"mnuMain", QAccessible::MenuBar, "Menu bar", "", -1},
+      {"tbrMain", QAccessible::ToolBar, "Main", "", -1},
+      {"lvwShifts", QAccessible::Table, "Shifts", "", 0},
+      {"grpStoredValues", QAccessible::Grouping, "Stored by the calculators", "", -1},
+      {"sbrStatus", QAccessible::StatusBar, "Status line", "", -1},
+  };
+  platform::FakeUi ui;
+  FakeDialogs dialogs;
+  MainWindow window(test::testSession(), ui, dialogs);
+  window.show();
+  platform::test::expectExposedAsDesigned(window, readAs);
+  EXPECT_EQ(platform::test::tabChain(window), platform::test::designTabChain(window, readAs));
+
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window.findChild<QTableView*>("lvwShifts"));
+  ASSERT_NE(list->tableInterface(), nullptr);
+  ASSERT_EQ(list->tableInterface()->columnCount(), coravel::ProfileTable::kColumnCount);
+  for (int column = 0; column < coravel::ProfileTable::kColumnCount; ++column) {
+    EXPECT_EQ(list->tableInterface()->columnDescription(column), coravel::ProfileTable::columnHeader(column));
+    // The header cells follow the corner of the two headers.
+    QAccessibleInterface* header = list->child(column + 1);
+    EXPECT_EQ(header->role(), QAccessible::ColumnHeader) << column;
+    EXPECT_EQ(header->text(QAccessible::Name), coravel::ProfileTable::columnHeader(column));
+  }
+
+  QPrinter printer(QPrinter::HighResolution);
+  std::unique_ptr<QPrintPreviewDialog> preview = window.createPrintPreview(printer);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(preview.get())->text(QAccessible::Name), "Print Preview");
 }
 
 }  // namespace

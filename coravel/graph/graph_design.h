@@ -4,6 +4,7 @@
 #include <array>
 
 #include "coravel/leave/form_layout.h"
+#include "platform/ui/accessible_texts.h"
 
 namespace coravel::graph_design {
 
@@ -62,5 +63,14 @@ inline constexpr TwipRect kCountLabel{3840, 1125, 1470, 195};
 // never shown.
 inline constexpr TwipRect kListViewGraph{7560, 5985, 7440, 1440};
 
-
+// What assistive technology reads where a control has no caption of its
+// own; the drawing area's description, the figures, is kept by the window.
+inline constexpr std::array<platform::AccessibleText, 4> kAccessibleTexts{{
+    {"Frame1", "Statistics", nullptr, nullptr},
+    {"Frame2", "Options", nullptr, nullptr},
+    {"Graphic", "Yearly graph of net earnings", nullptr, nullptr},
+    {"lblcount", nullptr, nullptr, "Profile files read"},
+}};
+// Controls that are never seen, so assistive technology is not shown them.
+inline constexpr std::array<const char*, 2> kNeverShown{"GrapHolder", "ListViewGraph"};
 }  // namespace coravel::graph_design

@@ -15,6 +15,7 @@
 
 #include "coravel/graph/cell_reading.h"
 #include "coravel/graph/fitting_indicator_style.h"
+#include "coravel/graph/graph_accessibility.h"
 #include "coravel/graph/graph_design.h"
 #include "coravel/graph/graph_figures.h"
 #include "coravel/graph/graph_plot.h"
@@ -74,6 +75,7 @@ class GraphDialog::Figures : public GraphFigures {
 
 GraphDialog::GraphDialog(platform::Registry& registry, platform::Ui& ui, QWidget* parent)
     : QDialog(parent), settings_(registry), ui_(ui), data_(regionalLocale()) {
+  exposeGraphToAccessibility();
   setObjectName(QStringLiteral("frmGraph"));
   setWindowTitle(QStringLiteral("Wagewise Yearly Graph"));
   setFont(formFont());
@@ -113,6 +115,7 @@ void GraphDialog::createControls() {
   listView_->hide();
   listView_->installEventFilter(this);
   chainTabOrder({ckAverage_, ckHorizontal_, ckVertical_, command1});
+  platform::applyAccessibleTexts(*this, design::kAccessibleTexts);
 }
 
 void GraphDialog::createStatisticsFrame() {
@@ -248,6 +251,7 @@ void GraphDialog::ResetGraph() {
   year_->setText(QStringLiteral("Year of: ") + QString::number(data_.graphYear()));
   fitToText(year_);
   average_->setText(QStringLiteral("$0.00"));
+  updateGraphDescription();
 }
 
 void GraphDialog::RefreshData() {
@@ -273,6 +277,13 @@ void GraphDialog::showCaptions() {
   anotherYear_->setText(data_.anotherYearCaption());
   anotherYear_->setToolTip(data_.anotherYearCaption());
   anotherYear_->setVisible(data_.anotherYearDetected());
+  updateGraphDescription();
+}
+
+void GraphDialog::updateGraphDescription() {
+  graphic_->setAccessibleDescription(coravel::describeFigures(
+      year_->text(), data_.monthTotals(),
+      {netPayTotal_->text(), highestEarning_->text(), lowEarning_->text(), average_->text()}, regionalLocale()));
 }
 
 // The scale labels keep their right edge at the drawing area and widen

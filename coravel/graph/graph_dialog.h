@@ -82,6 +82,8 @@ class GraphDialog : public QDialog {
   GraphOptions options() const;
   void showCaptions();
   void showScaleLabels(const std::array<QString, 10>& captions);
+  // The drawing area's description: the figures as the window shows them.
+  void updateGraphDescription();
   // Runs a reaction; a fault it ends with is shown to the user.
   template <class Reaction>
   void react(Reaction reaction);

@@ -20,6 +20,7 @@
 #include "coravel/leave/form_layout.h"
 #include "coravel/leave/test_settings.h"
 #include "core/twips.h"
+#include "platform/ui/accessibility_check.h"
 
 namespace coravel {
 namespace {
@@ -32,6 +33,19 @@ void writeProfile(const QString& path, const QList<std::pair<const char*, const 
   for (auto [date, pay] : rows)
     file.write(QByteArray(date) + ",08:00,16:00,8,8,0," + pay + ",0," + pay + ",0,0,0,30\r\n");
 }
+
+// The controls that show no text of their own as assistive technology reads
+// them (the labels read their texts); the check boxes and the button in the
+// window's tab order.
+const platform::test::ExpectedControl kReadAs[] = {
+    {"Frame1", QAccessible::Grouping, "Statistics", "", -1},
+    {"Frame2", QAccessible::Grouping, "Options", "", -1},
+    {"ckAverage", QAccessible::CheckBox, "Show yearly average", "", 0},
+    {"ckHorizontal", QAccessible::CheckBox, "Show horizontal grids", "", 1},
+    {"ckVertical", QAccessible::CheckBox, "Show vertical grids", "", 2},
+    {"Command1", QAccessible::PushButton, "Load other Job Profiles...", "", 3},
+    {"Graphic", QAccessible::Graphic, "Yearly graph of net earnings", "", -1},
+};
 
 class GraphDialogTest : public ::testing::Test {
  protected:
@@ -89,6 +103,27 @@ TEST_F(GraphDialogTest, OpensWithTheStoredOptionsLoadedFiguresAndEdgedFrames) {
   window().close();
   for (const char* frame : {"Frame1", "Frame2"})
     EXPECT_FALSE(window().findChild<QGroupBox*>(frame)->property("SED_OLDPROC").isValid()) << frame;
+}
+
+TEST_F(GraphDialogTest, AssistiveTechnologyReadsTheFiguresButNotTheListNeverShown) {
+  ts.store("ShowAverage", "1");
+  open();
+  platform::test::expectExposedAsDesigned(window(), kReadAs);
+  EXPECT_EQ(platform::test::tabChain(window()), platform::test::designTabChain(window(), kReadAs));
+  QAccessibleInterface* graphic = QAccessible::queryAccessibleInterface(window().findChild<PictureBox*>("Graphic"));
+  EXPECT_EQ(graphic->text(QAccessible::Description).toStdString(),
+            "Year of: 2001. Jan $150.00, Feb $25.00, Mar $0.00, Apr $0.00, May $0.00, Jun $0.00, Jul $0.00, "
+            "Aug $0.00, Sept $0.00, Oct $0.00, Nov $0.00, Dec $0.00. Y-T-D Totals: $175.00. "
+            "Highest Earning: $150.00. Lowest Earning: $25.00. Yearly Average: $87.00.");
+
+  QAccessibleInterface* frmGraph = QAccessible::queryAccessibleInterface(&window());
+  QStringList children;
+  for (int i = 0; i < frmGraph->childCount(); ++i) children << frmGraph->child(i)->object()->objectName();
+  EXPECT_TRUE(children.contains("Graphic"));
+  EXPECT_FALSE(children.contains("ListViewGraph"));
+  EXPECT_FALSE(children.contains("GrapHolder")) << "it lies under the drawing area";
+  EXPECT_EQ(frmGraph->indexOfChild(QAccessible::queryAccessibleInterface(window().findChild<QWidget*>("ListViewGraph"))),
+            -1);
 }
 
 TEST_F(GraphDialogTest, ChosenFilesReplaceTheListUntilAClickReloadsAppPath) {

@@ -11,6 +11,8 @@
 namespace coravel {
 
 class PictureBox : public QWidget, public DrawingArea {
+  Q_OBJECT  // its class name picks its accessibility interface (a picture)
+
  public:
   explicit PictureBox(QWidget* parent = nullptr);
 

@@ -16,6 +16,7 @@
 #include "core/no_round.h"
 #include "core/regional_format.h"
 #include "core/truth_text.h"
+#include "platform/ui/accessible_texts.h"
 #include "platform/ui/ui.h"
 
 namespace coravel {
@@ -39,6 +40,15 @@ const std::array<HolidayOption, 4> kOptions = {{
     {"optTimeDoubleHalf", "Double Time and a half ( 2\u00BD )", {240, 1020, 3645, 240},
      HolidayFactor::DoubleTimeAndAHalf, "HolidaysPayTimeDoubleHalf"},
 }};
+
+// What assistive technology reads where a control has no caption of its own:
+// each text box is read by the prompt at its left; the result box has none.
+const platform::AccessibleText kAccessibleTexts[] = {
+    {"Picture1", "Holiday pay picture", nullptr, nullptr},
+    {"txtHolidaysTemp", nullptr, "Label1", nullptr},
+    {"txtHrs", nullptr, "Label2", "hours per day."},
+    {"txtHolidays", "Computed holiday pay rate", nullptr, nullptr},
+};
 
 // The flags are read on opening and stored on Ok in this order; when several
 // stored flags are true, the last of them is the choice.
@@ -84,6 +94,7 @@ void HolidayDialog::createControls() {
 
   chainTabOrder({rateBox_, hoursBox_, ok, optionButtons_[1], optionButtons_[2], optionButtons_[3],
                  optionButtons_[0], resultBox_});
+  platform::applyAccessibleTexts(*this, kAccessibleTexts);
 }
 
 void HolidayDialog::createOptions() {

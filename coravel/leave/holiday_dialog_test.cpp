@@ -12,6 +12,7 @@
 
 #include "coravel/leave/test_settings.h"
 #include "core/fault.h"
+#include "platform/ui/accessibility_check.h"
 
 using coravel::HolidayDialog;
 
@@ -20,6 +21,24 @@ namespace {
 const char* const kOptionNames[] = {"Option1", "optTimeHalf", "optTimeDouble", "optTimeDoubleHalf"};
 const QString kPlainCaptions[] = {"At current rate", "Time and a half ( 1\u00BD )", "Double Time ( 2 )",
                                   "Double Time and a half ( 2\u00BD )"};
+
+// The design's controls as assistive technology reads them, with the
+// design's tab order.
+const platform::test::ExpectedControl kReadAs[] = {
+    {"Picture1", QAccessible::Graphic, "Holiday pay picture", "", 12},
+    {"Label1", QAccessible::StaticText, "Enter the amount of Holiday pay rate: $", "", 0},
+    {"txtHolidaysTemp", QAccessible::EditableText, "Enter the amount of Holiday pay rate: $", "Label1", 1},
+    {"Label2", QAccessible::StaticText, "Holiday pay at:", "", 2},
+    {"txtHrs", QAccessible::EditableText, "Holiday pay at:", "Label2", 3},
+    {"Label3", QAccessible::StaticText, "hours per day.", "", 4},
+    {"txtHolidays", QAccessible::EditableText, "Computed holiday pay rate", "", 11},
+    {"GoldButton1", QAccessible::PushButton, "Ok", "", 5},
+    {"Frame1", QAccessible::Grouping, "Holiday Pay rate at per hour:", "", 6},
+    {"Option1", QAccessible::RadioButton, kPlainCaptions[0], "Frame1", 10},
+    {"optTimeHalf", QAccessible::RadioButton, kPlainCaptions[1], "Frame1", 7},
+    {"optTimeDouble", QAccessible::RadioButton, kPlainCaptions[2], "Frame1", 8},
+    {"optTimeDoubleHalf", QAccessible::RadioButton, kPlainCaptions[3], "Frame1", 9},
+};
 
 class HolidayDialogTest : public ::testing::Test {
  protected:
@@ -176,6 +195,19 @@ TEST_F(HolidayDialogTest, TabFollowsTheDesignOrder) {
   }
   // Of a group of options only the chosen one takes the focus.
   EXPECT_EQ(visited.join(' ').toStdString(), "txtHolidaysTemp txtHrs GoldButton1 optTimeDouble txtHolidays");
+}
+
+TEST_F(HolidayDialogTest, AssistiveTechnologyReadsEachControlAsDesignedInTabOrder) {
+  open();
+  platform::test::expectExposedAsDesigned(*dialog, kReadAs);
+  EXPECT_EQ(platform::test::tabChain(*dialog), platform::test::designTabChain(*dialog, kReadAs));
+  QAccessibleInterface* hours = QAccessible::queryAccessibleInterface(box("txtHrs"));
+  EXPECT_EQ(hours->text(QAccessible::Description), "hours per day.");
+  // An option is read by its caption, the amount it shows included.
+  typeRate("12.5");
+  click("optTimeHalf");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(option("optTimeHalf"))->text(QAccessible::Name),
+            "Time and a half ( 1\u00BD )   [$18.75]");
 }
 
 TEST_F(HolidayDialogTest, OkStoresTheTypedTextsAndTheChoiceInOrder) {

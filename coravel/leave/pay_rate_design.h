@@ -17,6 +17,7 @@ struct PayRateDesign {
   int clientWidth, clientHeight;  // twips
   QPixmap (*drawPicture)();
   TwipRect picture;
+  const char* pictureName;  // read by assistive technology
   QString ratePrompt;  // Label1
   TwipRect ratePromptRect;
   const char* rateBoxName;

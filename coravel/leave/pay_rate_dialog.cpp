@@ -8,6 +8,7 @@
 #include "coravel/leave/rate_box.h"
 #include "core/lenient_number.h"
 #include "core/number_text.h"
+#include "platform/ui/accessible_texts.h"
 #include "platform/ui/ui.h"
 
 namespace coravel {
@@ -54,6 +55,14 @@ void PayRateDialog::createControls() {
     }
   }
   chainTabOrder(tabOrder);
+
+  // Each box is read by the prompt at its left.
+  const platform::AccessibleText texts[] = {
+      {"Picture1", design_.pictureName, nullptr, nullptr},
+      {design_.rateBoxName, nullptr, "Label1", nullptr},
+      {design_.hoursBoxName, nullptr, "Label2", "hours per day."},
+  };
+  platform::applyAccessibleTexts(*this, texts);
 }
 
 void PayRateDialog::keyPressEvent(QKeyEvent* event) {

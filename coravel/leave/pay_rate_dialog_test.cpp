@@ -8,22 +8,46 @@
 #include <memory>
 
 #include "coravel/leave/test_settings.h"
+#include "platform/ui/accessibility_check.h"
 
 using coravel::PayRateDesign;
 using coravel::PayRateDialog;
+using platform::test::ExpectedControl;
 
 namespace {
+
+// Each design's controls as assistive technology reads them, with the
+// design's tab order.
+const ExpectedControl kSickReadAs[] = {
+    {"Picture1", QAccessible::Graphic, "Sick pay picture", "", 6},
+    {"Label1", QAccessible::StaticText, "Enter the amount of Sick pay rate: $", "", 3},
+    {"txtSick", QAccessible::EditableText, "Enter the amount of Sick pay rate: $", "Label1", 0},
+    {"Label2", QAccessible::StaticText, "Sick pay at:", "", 4},
+    {"txtSickHrs", QAccessible::EditableText, "Sick pay at:", "Label2", 1},
+    {"Label3", QAccessible::StaticText, "hours per day.", "", 5},
+    {"GoldButton1", QAccessible::PushButton, "Ok", "", 2},
+};
+const ExpectedControl kVacationsReadAs[] = {
+    {"Picture1", QAccessible::Graphic, "Vacation pay picture", "", 6},
+    {"Label1", QAccessible::StaticText, "Enter the amount of Vacation pay rate: $", "", 5},
+    {"txtVacations", QAccessible::EditableText, "Enter the amount of Vacation pay rate: $", "Label1", 2},
+    {"Label2", QAccessible::StaticText, "Vacation pay at:", "", 4},
+    {"txtVHrs", QAccessible::EditableText, "Vacation pay at:", "Label2", 1},
+    {"Label3", QAccessible::StaticText, "hours per day.", "", 3},
+    {"GoldButton1", QAccessible::PushButton, "Ok", "", 0},
+};
 
 // Both configurations of the one design go through every test.
 struct Window {
   const char* name;
   PayRateDesign (*design)();
   const char *caption, *rateBox, *hoursBox, *rateSetting, *hoursSetting;
+  std::span<const ExpectedControl> readAs;
 };
 
-const Window kSick{"frmSick", &coravel::sickDesign, "Sick", "txtSick", "txtSickHrs", "SickPay", "SickHrs"};
+const Window kSick{"frmSick", &coravel::sickDesign, "Sick", "txtSick", "txtSickHrs", "SickPay", "SickHrs", kSickReadAs};
 const Window kVacations{"frmVacations", &coravel::vacationDesign, "Vacations", "txtVacations", "txtVHrs",
-                        "VacationsPay", "VacationsHrs"};
+                        "VacationsPay", "VacationsHrs", kVacationsReadAs};
 
 class PayRateDialogTest : public ::testing::TestWithParam<Window> {
  protected:
@@ -108,6 +132,13 @@ TEST_P(PayRateDialogTest, TheCloseBoxLeavesTheStoredValues) {
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_EQ(storedRate(), "11.25");
   EXPECT_EQ(storedHours(), "abc");
+}
+
+TEST_P(PayRateDialogTest, AssistiveTechnologyReadsEachControlAsDesignedInTabOrder) {
+  open();
+  platform::test::expectExposedAsDesigned(*dialog, GetParam().readAs);
+  EXPECT_EQ(platform::test::tabChain(*dialog), platform::test::designTabChain(*dialog, GetParam().readAs));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(hoursBox())->text(QAccessible::Description), "hours per day.");
 }
 
 INSTANTIATE_TEST_SUITE_P(SickAndVacations, PayRateDialogTest, ::testing::Values(kSick, kVacations),

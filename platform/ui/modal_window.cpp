@@ -52,6 +52,7 @@ void snapshot(QDialog& window, const QString& dir) {
   settlePendingEvents();
   const bool pictured = !saveWindowPicture(window, dir).isEmpty();
   printLines(describeWindow(window));
+  printLines(describeAccessibility(window));
   window.close();
   if (window.isVisible()) window.hide();  // closing code that keeps it open: nobody is left to close it
   window.setAttribute(Qt::WA_ShowModal, wasModal);

@@ -3,9 +3,9 @@
 // process shows windows is decided once for all of them:
 //  - WAGEWISE_UI_SNAPSHOT=DIR (scripted hosts such as `wwcall --snapshot`):
 //    the window opens, its opening code runs and pending events settle; its
-//    picture goes to DIR/<window name>.png and describeWindow()'s lines to
-//    standard output; then it is closed through its close box, so its closing
-//    code runs as for a user.
+//    picture goes to DIR/<window name>.png and describeWindow()'s lines,
+//    then describeAccessibility()'s, to standard output; then it is closed
+//    through its close box, so its closing code runs as for a user.
 //  - no display (the offscreen or minimal platform): nobody could answer the
 //    window, so showing it fails at once with a fault instead of waiting for ever.
 //  - otherwise: exec(), until the user closes it.

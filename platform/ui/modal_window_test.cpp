@@ -73,7 +73,8 @@ TEST_F(ModalWindowTest, SnapshotSettlesPicturesListsAndClosesThroughTheCloseBox)
     testing::internal::CaptureStdout();
     platform::showModal(window);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "window: frmProbe \"Probe\"\ncontrol: lblStatus \"3 files\"\n");
+              "window: frmProbe \"Probe\"\ncontrol: lblStatus \"3 files\"\n"
+              "accessible: lblStatus StaticText \"3 files\"\n");
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("frmProbe.png"))));
     EXPECT_EQ(window.closed, 1);
     EXPECT_FALSE(window.isVisible()) << "refused close: " << refuseClose;

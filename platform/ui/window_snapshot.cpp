@@ -1,11 +1,13 @@
 #include "platform/ui/window_snapshot.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaEnum>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -39,6 +41,23 @@ bool isControl(const QWidget& window, const QWidget& widget) {
   return !name.isEmpty() && !name.startsWith(QLatin1String("qt_")) && window.isAncestorOf(&widget);
 }
 
+// Reached from the window's interface through the parents of `control`,
+// each of them listing the next as its child.
+bool inAccessibilityTree(const QWidget& window, QWidget& control) {
+  for (QWidget* widget = &control; widget != &window; widget = widget->parentWidget()) {
+    QAccessibleInterface* parent = QAccessible::queryAccessibleInterface(widget->parentWidget());
+    QAccessibleInterface* child = QAccessible::queryAccessibleInterface(widget);
+    if (!parent || !child || parent->indexOfChild(child) < 0) return false;
+  }
+  return true;
+}
+
+QString labelOf(QAccessibleInterface& control) {
+  const auto labels = control.relations(QAccessible::Label);
+  return labels.isEmpty() || !labels.front().first->object() ? QString()
+                                                             : labels.front().first->object()->objectName();
+}
+
 }  // namespace
 
 QList<ControlState> controlStates(const QWidget& window) {
@@ -62,6 +81,29 @@ QStringList describeWindow(const QWidget& window) {
     if (control.hidden) line += QLatin1String(" hidden");
     lines.append(line);
   }
+  return lines;
+}
+
+QList<AccessibleState> accessibleStates(const QWidget& window) {
+  QList<AccessibleState> states;
+  const qsizetype bound = window.findChildren<QWidget*>().size();
+  QWidget* widget = window.nextInFocusChain();
+  for (qsizetype i = 0; widget && widget != &window && i < bound; ++i, widget = widget->nextInFocusChain()) {
+    if (!isControl(window, *widget) || !inAccessibilityTree(window, *widget)) continue;
+    QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+    if (control->state().invisible) continue;
+    states.append({widget->objectName(), control->role(), control->text(QAccessible::Name), labelOf(*control)});
+  }
+  return states;
+}
+
+QStringList describeAccessibility(const QWidget& window) {
+  const QMetaEnum roles = QMetaEnum::fromType<QAccessible::Role>();
+  QStringList lines;
+  for (const AccessibleState& control : accessibleStates(window))
+    lines.append(QStringLiteral("accessible: %1 %2 \"%3\"")
+                     .arg(control.name, QLatin1String(roles.valueToKey(control.role)),
+                          core::escapeText(control.accessibleName)));
   return lines;
 }
 

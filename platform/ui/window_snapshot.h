@@ -1,6 +1,8 @@
 #pragma once
 // A window as a script sees it: its picture, and every control's name, text
-// and state in a form that can be compared line by line.
+// and state in a form that can be compared line by line; and the same
+// controls as assistive technology reads them.
+#include <QAccessible>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,21 @@ QList<ControlState> controlStates(const QWidget& window);
 // `window: NAME "CAPTION"`, then `control: NAME "TEXT"` a control, followed by
 // " checked" and " hidden" where they apply; texts escaped as one-line output.
 QStringList describeWindow(const QWidget& window);
+
+struct AccessibleState {
+  QString name;  // the control's object name
+  QAccessible::Role role = QAccessible::NoRole;
+  QString accessibleName;
+  QString labelledBy;  // object name of the label that labels the control
+};
+
+// The named controls of `window` that assistive technology reaches: in the
+// window's accessibility tree and not invisible; in tab order.
+QList<AccessibleState> accessibleStates(const QWidget& window);
+
+// `accessible: NAME ROLE "ACCESSIBLE NAME"` an exposed control, the role as
+// Qt's accessibility role is named (EditableText, PushButton).
+QStringList describeAccessibility(const QWidget& window);
 
 // Writes the window's picture to DIR/<object name>.png; the path written, or
 // an empty text when it could not be written.

@@ -7,12 +7,18 @@
 #include <QPushButton>
 
 #include "core/twips.h"
+#include "platform/ui/accessible_texts.h"
 #include "rowcast/front/rowcast_logo.h"
 #include "rowcast/library_version.h"
 
 namespace rowcast {
 
 namespace {
+
+// What assistive technology reads where a control has no caption of its own.
+const platform::AccessibleText kAccessibleTexts[] = {
+    {"Picture1", "Rowcast logo", nullptr, nullptr},
+};
 
 struct TwipRect {
   int left, top, width, height;
@@ -65,6 +71,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
   close->setFont(designFont(8.25, false));
   place(close, "cmdClose", {4320, 120, 975, 375});
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  platform::applyAccessibleTexts(*this, kAccessibleTexts);
 
   fillFromVersionInformation();
 }

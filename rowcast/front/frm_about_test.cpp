@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/component/object_host.h"
+#include "platform/ui/accessibility_check.h"
 #include "platform/ui/modal_window.h"
 #include "rowcast/front/crowcast.h"
 #include "rowcast/front/rowcast_logo.h"
@@ -49,6 +50,20 @@ TEST(FrmAbout, ControlsSitWhereTheDesignPutsThemWithTheirTexts) {
   EXPECT_EQ(picture->pixmap().size(), QSize(200, 78));
   const QImage logo = rowcast::drawRowcastLogo();
   EXPECT_EQ(logo.depth(), 24);
+}
+
+TEST(FrmAbout, AssistiveTechnologyReadsEachControl) {
+  const platform::test::ExpectedControl readAs[] = {
+      {"Label1", QAccessible::StaticText, "Rowcast - Tabulon", "", -1},
+      {"Picture1", QAccessible::Graphic, "Rowcast logo", "", -1},
+      {"lblVersion", QAccessible::StaticText, "Version 2.1.0", "", -1},
+      {"lblAuthor", QAccessible::StaticText, "Vandr (help@vandr.example)", "", -1},
+      {"cmdClose", QAccessible::PushButton, "Close", "", 0},
+  };
+  rowcast::FrmAbout box;
+  box.show();
+  platform::test::expectExposedAsDesigned(box, readAs);
+  EXPECT_EQ(platform::test::tabChain(box), platform::test::designTabChain(box, readAs));
 }
 
 // about opens the box modal and returns once Close is clicked.

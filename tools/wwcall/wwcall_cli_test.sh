@@ -82,6 +82,18 @@ has "$out" 'result: empty'
 [ -s "$WORK/shots/frmHolidays.png" ] || fail "no picture of frmHolidays"
 expect 0 --snapshot "$WORK/shots" Coravel.ZuzirarRegistry ShowSickfrm
 has "$out" 'window: frmSick "Sick"'
+# After the control lines, what assistive technology reads: one line an
+# exposed control, in tab order.
+accessible=$(grep '^accessible: ' <<<"$out")
+[ "$accessible" = 'accessible: Picture1 Graphic "Sick pay picture"
+accessible: Label1 StaticText "Enter the amount of Sick pay rate: $"
+accessible: Label2 StaticText "Sick pay at:"
+accessible: Label3 StaticText "hours per day."
+accessible: txtSick EditableText "Enter the amount of Sick pay rate: $"
+accessible: txtSickHrs EditableText "Sick pay at:"
+accessible: GoldButton1 Button "Ok"' ] || fail "accessible lines of frmSick: $accessible"
+[ "$(grep -n '^control: ' <<<"$out" | tail -1 | cut -d: -f1)" -lt "$(grep -n '^accessible: ' <<<"$out" | head -1 | cut -d: -f1)" ] ||
+  fail "accessible lines before the control lines: $out"
 [ -s "$WORK/shots/frmSick.png" ] || fail "no picture of frmSick"
 expect 0 Coravel.ZuzirarRegistry getstringp s: s:HolidaysPayTimeNone
 has "$out" 'result: empty'
