@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/files/store_files.h"
+#include "platform/registry/key_listing.h"
 #include "platform/registry/key_names.h"
 #include "platform/registry/store_connection.h"
 #include "platform/registry/store_file.h"
@@ -79,18 +80,6 @@ struct OpenKey {
   std::string classesPath;
 };
 
-// Where the last enumeration call on a handle stopped, so that the next
-// index continues from there instead of counting from the first item. It is
-// followed only while the store is unchanged: an item added or removed
-// before it moves every index after it.
-struct EnumPosition {
-  int64_t keyId = 0;  // 0: none
-  uint32_t index = 0;
-  std::string lpath;  // subkeys: the folded path last returned
-  int64_t valueId = 0;  // values: the row last returned
-  StoreStamp stamp;
-};
-
 using CachedValue = ReadCache::Value;
 
 }  // namespace
@@ -101,7 +90,7 @@ struct SqliteRegistry::Impl : StoreConnection {
   std::recursive_mutex mutex;  // recursive: calls made by a runAtomically() body
 
   std::unordered_map<HKEY, OpenKey> handles;
-  std::unordered_map<HKEY, EnumPosition> subkeyPositions, valuePositions;
+  std::unordered_map<HKEY, KeyListing> subkeyListings, valueListings;
 
   CachedValue scratch;      // holds a value read when the cache is off
 
@@ -207,38 +196,6 @@ struct SqliteRegistry::Impl : StoreConnection {
     return finish(createPath(kUserRootIndex, kUserRootIndex + 1, {}, parts, made.id));
   }
 
-  // The subkey `skip` places after `after` (a folded path; empty: before the
-  // first) among the children of the user's and the machine's key (0: none),
-  // in the order of their folded names, the user's when both have one. Each
-  // step is one indexed look-up in each tree, so listing in order is linear.
-  int findMergedChild(int64_t userParent, int64_t machineParent, std::string after, uint32_t skip,
-                      std::string& name, std::string& lpath) {
-    for (uint32_t step = 0;; ++step) {
-      std::string userName, userLpath, machineName, machineLpath;
-      const int u = userParent != 0 ? childAfter(userParent, after, userName, userLpath) : SQLITE_DONE;
-      const int m = machineParent != 0 ? childAfter(machineParent, after, machineName, machineLpath) : SQLITE_DONE;
-      if (u != SQLITE_ROW && u != SQLITE_DONE) return u;
-      if (m != SQLITE_ROW && m != SQLITE_DONE) return m;
-      if (u == SQLITE_DONE && m == SQLITE_DONE) return SQLITE_DONE;
-      const bool user = u == SQLITE_ROW && (m == SQLITE_DONE || userLpath <= machineLpath);
-      name = user ? std::move(userName) : std::move(machineName);
-      lpath = user ? std::move(userLpath) : std::move(machineLpath);
-      if (step == skip) return SQLITE_ROW;
-      after = lpath;
-    }
-  }
-
-  int childAfter(int64_t parent, const std::string& after, std::string& name, std::string& lpath) {
-    Run r(enumKeyAfter.stmt);
-    r.bind(1, parent).bind(2, after);
-    const int rc = r.step();
-    if (rc == SQLITE_ROW) {
-      name.assign(r.blob(0));
-      lpath.assign(r.blob(1));
-    }
-    return rc;
-  }
-
   // The key whose values a handle shows. HKEY_CLASSES_ROOT itself shows the
   // user's classes key (else the machine's); `forWrite` asks the database
   // (writes do not bring the cache up to date) and makes the user's key for
@@ -249,6 +206,76 @@ struct SqliteRegistry::Impl : StoreConnection {
     if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey({}, scratch);
     if (rc == kSuccess && scratch.id != 0) k = &scratch;
     return rc;
+  }
+
+  // ---- the preamble of the calls ---------------------------------------------
+
+  enum class Store : uint8_t {
+    kRead,    // open the store
+    kCreate,  // open it as for a write (a key may have to be made)
+    kWrite,   // open it for a write, refused when it cannot be written
+  };
+  enum class Values : uint8_t { kNone, kRead, kWrite, kMake };  // see valueKey
+
+  // What a call asks of its handle and the store, checked in this order.
+  struct Need {
+    uint32_t right = 0;  // an access right the handle must have (0: none)
+    bool notRoot = false;  // the handle may not be a root itself (kAccessDenied)
+    const std::vector<std::string_view>* keyNames = nullptr;  // subkeys below the handle
+    const std::string_view* valueName = nullptr;
+    Store store = Store::kRead;
+    bool sync = true;         // bring the cache up to date (reads and creates)
+    bool keyAlive = false;    // the handle's key must still exist (kKeyDeleted)
+    Values values = Values::kNone;
+  };
+
+  // The key a call works on, with room for the keys resolve() and valueKey() make.
+  struct Target {
+    OpenKey rootKey, classesKey;
+    const OpenKey* key = nullptr;
+  };
+
+  // What every call on a handle does first: the key behind the handle, its
+  // rights, the names asked for, the store opened (reads: the cache brought
+  // up to date), and for HKEY_CLASSES_ROOT the key whose values it shows.
+  int32_t prepare(HKEY h, const Need& need, Target& t) {
+    if (!resolve(h, t.rootKey, t.key)) return kInvalidHandle;
+    if (need.right != 0 && (t.key->access & need.right) == 0) return kAccessDenied;
+    if (need.notRoot && t.key->lpath.empty()) return kAccessDenied;
+    if (need.keyNames != nullptr && !validKeyNames(t.key->lpath, *need.keyNames)) return kInvalidParameter;
+    if (need.valueName != nullptr && !validValueName(*need.valueName)) return kInvalidParameter;
+    const int32_t opened = need.store == Store::kWrite ? beginWrite() : ensureOpen(need.store == Store::kCreate);
+    if (opened != kSuccess) return opened;
+    if (need.sync && need.store != Store::kWrite) syncCache();
+    if (need.keyAlive) {
+      bool alive = false;
+      if (int32_t rc = keyAlive(*t.key, alive); rc != kSuccess) return rc;
+      if (!alive) return kKeyDeleted;
+    }
+    if (need.values == Values::kNone) return kSuccess;
+    return valueKey(t.key, t.classesKey, need.values != Values::kRead, need.values == Values::kMake);
+  }
+
+  // ---- enumeration -------------------------------------------------------------
+
+  // The item at `index` of the subkeys or values handle `h` lists (of `k`).
+  int32_t listed(HKEY h, const OpenKey& k, KeyListing::Kind kind, uint32_t index, const ListedItem*& out) {
+    KeyListing& listing = (kind == KeyListing::Kind::kSubkeys ? subkeyListings : valueListings)[h];
+    KeyListing::Source source{kind, k.id, kind == KeyListing::Kind::kSubkeys && k.classes, 0, 0};
+    const uint64_t generation = cache.usable() ? cache.generation() : 0;
+    if ((out = listing.kept(source, index, generation)) != nullptr) return kSuccess;
+    if (!listing.endsBefore(source, index, generation)) {
+      if (source.merged) {  // the classes view lists the user's and the machine's subkeys as one
+        const std::string lpath = classesLpath(folded(k.classesPath));
+        if (int32_t rc = findKey(kUserRootIndex, lpath, source.userParent); rc != kSuccess) return rc;
+        if (int32_t rc = findKey(kMachineRootIndex, lpath, source.machineParent); rc != kSuccess) return rc;
+      }
+      if (int rc = listing.read(*this, source, index, generation); rc != SQLITE_OK) return errorFromSqlite(rc, db);
+      if ((out = listing.first()) != nullptr) return kSuccess;
+    }
+    bool alive = false;
+    if (int32_t rc = keyAlive(k, alive); rc != kSuccess) return rc;
+    return alive ? reg::kNoMoreItems : kKeyDeleted;
   }
 
   // ---- values ----------------------------------------------------------------
@@ -343,19 +370,19 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
                                       HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* base = nullptr;
-  // As on the platform, a bad handle leaves the caller's variable as it was.
-  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
-  *result = 0;
   const auto parts = components(path);
-  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
-  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
+  Impl::Target t;
+  const int32_t prepared = d_->prepare(key, {.keyNames = &parts, .sync = false}, t);
+  // As on the platform, a bad handle leaves the caller's variable as it was.
+  if (prepared == kInvalidHandle) return prepared;
+  *result = 0;
+  if (prepared != kSuccess) return prepared;
   if (parts.empty() && reg::isRoot(key)) {
     *result = key;  // a root opens as itself, and closing it does nothing
     return kSuccess;
   }
   d_->syncCache();
+  const OpenKey* base = t.key;
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
   if (!alive) return kKeyDeleted;
@@ -402,15 +429,11 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   if (parts.empty()) return RegOpenKeyA(key, path, result);
   *result = 0;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* base = nullptr;
-  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
-  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
-  if (int32_t rc = d_->ensureOpen(true); rc != kSuccess) return rc;
-  d_->syncCache();
-  bool alive = false;
-  if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
-  if (!alive) return kKeyDeleted;
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key, {.keyNames = &parts, .store = Impl::Store::kCreate, .keyAlive = true}, t);
+      rc != kSuccess)
+    return rc;
+  const OpenKey* base = t.key;
   if (base->classes) {
     // Found where the view has it (the machine's, when only it has the
     // key); a new key is the user's.
@@ -430,7 +453,8 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
   if (id == 0) {
     if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
     if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-    if (int32_t rc = d_->finish(d_->createPath(base->root, base->id, base->lpath, parts, id)); rc != kSuccess) return rc;
+    if (int32_t rc = d_->finish(d_->createPath(base->root, base->id, base->lpath, parts, id)); rc != kSuccess)
+      return rc;
   }
   *result = d_->addHandle(id, base->root, std::move(lpath), reg::kKeyAllAccess);
   return kSuccess;
@@ -440,17 +464,12 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
                                          uint8_t* data, uint32_t* size) {
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return kInvalidParameter;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* k = nullptr;
-  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
-  if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
-  if (!validValueName(name)) return kInvalidParameter;
-  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
-  d_->syncCache();
-  OpenKey classesKey;
-  if (int32_t rc = d_->valueKey(k, classesKey, false); rc != kSuccess) return rc;
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key, {.right = reg::kKeyQueryValue, .valueName = &name, .values = Impl::Values::kRead}, t);
+      rc != kSuccess)
+    return rc;
   const CachedValue* v = nullptr;
-  if (int32_t rc = d_->fetchValue(*k, name, v); rc != kSuccess) return rc;
+  if (int32_t rc = d_->fetchValue(*t.key, name, v); rc != kSuccess) return rc;
   if (v->state == CachedValue::kKeyGone) return kKeyDeleted;
   if (v->state == CachedValue::kMissing) {
     if (data == nullptr && size != nullptr) *size = 0;
@@ -468,19 +487,20 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
                                        const uint8_t* data, uint32_t size) {
   if (data == nullptr && size != 0) return kInvalidParameter;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* k = nullptr;
-  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
-  if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
-  if (!validValueName(name)) return kInvalidParameter;
-  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
-  OpenKey classesKey;
-  if (int32_t rc = d_->valueKey(k, classesKey, true, true); rc != kSuccess) return rc;
-  const std::string lname = folded(name);
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key,
+                               {.right = reg::kKeySetValue,
+                                .valueName = &name,
+                                .store = Impl::Store::kWrite,
+                                .values = Impl::Values::kMake},
+                               t);
+      rc != kSuccess)
+    return rc;
+  const std::string lname = folded(name);  // bound, not copied: lives until the step
   int rc;
   {
     Run r(d_->setValue.stmt);
-    r.bind(1, k->id).bind(2, lname).bind(3, name).bind(4, int64_t(type));
+    r.bind(1, t.key->id).bind(2, lname).bind(3, name).bind(4, int64_t(type));
     r.bind(5, std::string_view(reinterpret_cast<const char*>(data), size));
     rc = r.step();
   }
@@ -491,14 +511,13 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
 
 int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* base = nullptr;
-  if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
   const auto parts = components(path);
-  if (parts.empty() && base->lpath.empty()) return kAccessDenied;  // a root
-  if (!validKeyNames(base->lpath, parts)) return kInvalidParameter;
-  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key, {.notRoot = parts.empty(), .keyNames = &parts, .store = Impl::Store::kWrite}, t);
+      rc != kSuccess)
+    return rc;
   if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
+  const OpenKey* base = t.key;
   int32_t rc = kSuccess;
   if (base->classes) {
     OpenKey found;  // the user's key, else the machine's
@@ -514,19 +533,20 @@ int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
 
 int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* k = nullptr;
-  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
-  if ((k->access & reg::kKeySetValue) == 0) return kAccessDenied;
-  if (!validValueName(name)) return kInvalidParameter;
-  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
-  OpenKey classesKey;
-  if (int32_t rc = d_->valueKey(k, classesKey, true); rc != kSuccess) return rc;
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key,
+                               {.right = reg::kKeySetValue,
+                                .valueName = &name,
+                                .store = Impl::Store::kWrite,
+                                .values = Impl::Values::kWrite},
+                               t);
+      rc != kSuccess)
+    return rc;
   const std::string lname = folded(name);
   int rc;
   {
     Run r(d_->deleteValue.stmt);
-    r.bind(1, k->id).bind(2, lname);
+    r.bind(1, t.key->id).bind(2, lname);
     rc = r.step();
   }
   d_->dropCache();
@@ -536,15 +556,15 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
     return kSuccess;
   }
   bool alive = false;
-  if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
+  if (int32_t arc = d_->keyAlive(*t.key, alive); arc != kSuccess) return arc;
   return alive ? kFileNotFound : kKeyDeleted;
 }
 
 int32_t SqliteRegistry::RegCloseKey(HKEY key) {
   if (reg::isRoot(key)) return kSuccess;
   Impl::Call call(*d_);
-  d_->subkeyPositions.erase(key);
-  d_->valuePositions.erase(key);
+  d_->subkeyListings.erase(key);
+  d_->valueListings.erase(key);
   return d_->handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
 }
 
@@ -553,54 +573,16 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
                                       uint64_t* lastWriteTime) {
   if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* k = nullptr;
-  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
-  if ((k->access & reg::kKeyEnumerateSubKeys) == 0) return kAccessDenied;
-  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
-  d_->syncCache();
-  EnumPosition& at = d_->subkeyPositions[key];
-  std::string found, foundLpath;
-  // The classes view lists the user's and the machine's subkeys as one.
-  const int64_t positionId = k->classes ? -1 : k->id;
-  int64_t userParent = 0, machineParent = 0;
-  if (k->classes) {
-    const std::string lpath = classesLpath(folded(k->classesPath));
-    if (int32_t rc = d_->findKey(kUserRootIndex, lpath, userParent); rc != kSuccess) return rc;
-    if (int32_t rc = d_->findKey(kMachineRootIndex, lpath, machineParent); rc != kSuccess) return rc;
-  }
-  const auto find = [&](bool next) {
-    if (k->classes) return d_->findMergedChild(userParent, machineParent, next ? at.lpath : std::string(),
-                                               next ? 0 : index, found, foundLpath);
-    Run r(next ? d_->enumKeyAfter.stmt : d_->enumKey.stmt);
-    if (next)
-      r.bind(1, k->id).bind(2, at.lpath);
-    else
-      r.bind(1, k->id).bind(2, int64_t(index));
-    const int rc = r.step();
-    if (rc == SQLITE_ROW) {
-      found.assign(r.blob(0));
-      foundLpath.assign(r.blob(1));
-    }
-    return rc;
-  };
-  const bool next = at.keyId == positionId && index > 0 && index == at.index + 1;
-  int rc = find(next);
-  if (next && d_->stamp() != at.stamp) rc = find(false);  // changed since: count afresh
-  if (rc == SQLITE_DONE) {
-    bool alive = false;
-    if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
-    return alive ? reg::kNoMoreItems : kKeyDeleted;
-  }
-  if (rc != SQLITE_ROW) return errorFromSqlite(rc, d_->db);
-  const auto n = static_cast<uint32_t>(found.size());
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key, {.right = reg::kKeyEnumerateSubKeys}, t); rc != kSuccess) return rc;
+  const ListedItem* item = nullptr;
+  if (int32_t rc = d_->listed(key, *t.key, KeyListing::Kind::kSubkeys, index, item); rc != kSuccess) return rc;
+  const auto n = static_cast<uint32_t>(item->name.size());
   if (*nameSize <= n) {
     *nameSize = n + 1;
-    at.keyId = 0;  // the caller asks for this index again
-    return kMoreData;
+    return kMoreData;  // the caller asks for this index again
   }
-  at = EnumPosition{positionId, index, std::move(foundLpath), 0, d_->stamp()};
-  std::memcpy(name, found.data(), n);
+  std::memcpy(name, item->name.data(), n);
   name[n] = '\0';
   *nameSize = n;
   if (classSize != nullptr) {
@@ -616,58 +598,29 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   if (name == nullptr || nameSize == nullptr || reserved != nullptr || (data != nullptr && dataSize == nullptr))
     return kInvalidParameter;
   Impl::Call call(*d_);
-  OpenKey rootKey;
-  const OpenKey* k = nullptr;
-  if (!d_->resolve(key, rootKey, k)) return kInvalidHandle;
-  if ((k->access & reg::kKeyQueryValue) == 0) return kAccessDenied;
-  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
-  d_->syncCache();
-  OpenKey classesKey;
-  if (int32_t rc = d_->valueKey(k, classesKey, false); rc != kSuccess) return rc;
-  EnumPosition& at = d_->valuePositions[key];
-  std::string foundName, foundData;
-  uint32_t foundType = 0;
-  int64_t foundId = 0;
-  const auto find = [&](bool next) {
-    Run r(next ? d_->enumValueAfter.stmt : d_->enumValue.stmt);
-    r.bind(1, k->id).bind(2, next ? at.valueId : int64_t(index));
-    const int rc = r.step();
-    if (rc == SQLITE_ROW) {
-      foundName.assign(r.blob(0));
-      foundType = static_cast<uint32_t>(r.int64(1));
-      foundData.assign(r.blob(2));
-      foundId = r.int64(3);
-    }
+  Impl::Target t;
+  if (int32_t rc = d_->prepare(key, {.right = reg::kKeyQueryValue, .values = Impl::Values::kRead}, t);
+      rc != kSuccess)
     return rc;
-  };
-  const bool next = at.keyId == k->id && index > 0 && index == at.index + 1;
-  int rc = find(next);
-  if (next && d_->stamp() != at.stamp) rc = find(false);  // changed since: count afresh
-  if (rc == SQLITE_DONE) {
-    bool alive = false;
-    if (int32_t arc = d_->keyAlive(*k, alive); arc != kSuccess) return arc;
-    return alive ? reg::kNoMoreItems : kKeyDeleted;
-  }
-  if (rc != SQLITE_ROW) return errorFromSqlite(rc, d_->db);
-  const auto n = static_cast<uint32_t>(foundName.size());
+  const ListedItem* item = nullptr;
+  if (int32_t rc = d_->listed(key, *t.key, KeyListing::Kind::kValues, index, item); rc != kSuccess) return rc;
+  const auto n = static_cast<uint32_t>(item->name.size());
   const bool nameFits = *nameSize > n;
-  const bool dataFits = data == nullptr || *dataSize >= foundData.size();
-  if (type != nullptr) *type = foundType;
+  const bool dataFits = data == nullptr || *dataSize >= item->data.size();
+  if (type != nullptr) *type = item->type;
   if (!nameFits || !dataFits) {
     // As the platform answers: the name's size as the caller gave it, the
     // data copied when it fits, else its size.
     if (dataFits && dataSize != nullptr)
-      copyValue(foundType, foundData, data, dataSize);
+      copyValue(item->type, item->data, data, dataSize);
     else if (dataSize != nullptr)
-      *dataSize = static_cast<uint32_t>(foundData.size());
-    at.keyId = 0;  // the caller asks for this index again
-    return kMoreData;
+      *dataSize = static_cast<uint32_t>(item->data.size());
+    return kMoreData;  // the caller asks for this index again
   }
-  at = EnumPosition{k->id, index, {}, foundId, d_->stamp()};
-  std::memcpy(name, foundName.data(), n);
+  std::memcpy(name, item->name.data(), n);
   name[n] = '\0';
   *nameSize = n;
-  return copyValue(foundType, foundData, data, dataSize);
+  return copyValue(item->type, item->data, data, dataSize);
 }
 
 int32_t SqliteRegistry::runAtomically(const std::function<int32_t()>& body) {
