@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -13,8 +12,10 @@
 #include <vector>
 
 #include "platform/files/store_files.h"
+#include "platform/registry/classes_view.h"
 #include "platform/registry/key_listing.h"
 #include "platform/registry/key_names.h"
+#include "platform/registry/open_keys.h"
 #include "platform/registry/store_connection.h"
 #include "platform/registry/store_file.h"
 
@@ -58,28 +59,6 @@ int32_t copyValue(uint32_t type, std::string_view bytes, uint8_t* data, uint32_t
   return kSuccess;
 }
 
-uint32_t grantedAccess(uint32_t asked) {
-  uint32_t access = asked;
-  if (access & (reg::kMaximumAllowed | reg::kGenericAll)) access |= reg::kKeyAllAccess;
-  if (access & reg::kGenericRead) access |= reg::kKeyRead;
-  if (access & reg::kGenericWrite) access |= reg::kKeyWrite;
-  return access;
-}
-
-std::atomic<uint32_t> g_nextHandle{0x100};
-
-struct OpenKey {
-  int64_t id = 0;
-  uint8_t root = 0;      // 0..6
-  std::string lpath;     // folded path below the root
-  uint32_t access = 0;
-  // Opened through HKEY_CLASSES_ROOT (or that root itself): the key above is
-  // the one the view found, and `classesPath` (as the caller spelled it) is
-  // where the handle sits in the view, for what is opened below it.
-  bool classes = false;
-  std::string classesPath;
-};
-
 using CachedValue = ReadCache::Value;
 
 }  // namespace
@@ -89,13 +68,12 @@ struct SqliteRegistry::Impl : StoreConnection {
   Mode mode;
   std::recursive_mutex mutex;  // recursive: calls made by a runAtomically() body
 
-  std::unordered_map<HKEY, OpenKey> handles;
+  OpenKeys handles;
   std::unordered_map<HKEY, KeyListing> subkeyListings, valueListings;
 
   CachedValue scratch;      // holds a value read when the cache is off
 
   Impl(const QString& p, Mode m) : StoreConnection(QFile::encodeName(p), m == Mode::ReadWrite), path(p), mode(m) {}
-
 
   // ---- cache -----------------------------------------------------------------
 
@@ -129,81 +107,14 @@ struct SqliteRegistry::Impl : StoreConnection {
     return rc;
   }
 
-  // ---- handles ---------------------------------------------------------------
-
-  // The key behind a handle; roots are handled without a table entry.
-  bool resolve(HKEY h, OpenKey& rootKey, const OpenKey*& out) {
-    if (reg::isRoot(h)) {
-      rootKey.root = static_cast<uint8_t>(h - reg::kClassesRoot);
-      rootKey.id = rootKey.root + 1;
-      rootKey.lpath.clear();
-      rootKey.access = reg::kKeyAllAccess;
-      rootKey.classes = rootKey.root == kClassesRootIndex;
-      rootKey.classesPath.clear();
-      if (rootKey.classes) rootKey.id = 0;  // found per call: see classesValueKey
-      out = &rootKey;
-      return true;
-    }
-    auto it = handles.find(h);
-    if (it == handles.end()) return false;
-    out = &it->second;
-    return true;
-  }
-
-  HKEY addHandle(OpenKey key) {
-    HKEY h;
-    do {
-      h = g_nextHandle.fetch_add(1, std::memory_order_relaxed) & 0x7FFFFFFFu;
-    } while (h < 0x100 || handles.count(h) != 0);
-    handles.emplace(h, std::move(key));
-    return h;
-  }
-
-  HKEY addHandle(int64_t id, uint8_t root, std::string lpath, uint32_t access) {
-    return addHandle(OpenKey{id, root, std::move(lpath), access, false, {}});
-  }
-
-  // ---- HKEY_CLASSES_ROOT -------------------------------------------------------
-  // The merged view of HKCU\Software\Classes over HKLM\Software\Classes:
-  // a key is the user's when the user has it, else the machine's.
-
-  // The key at `path` of the view (as spelled), as a handle of the view with
-  // `access`; its id is 0 when neither tree has it (root: the user's). Calls
-  // that did not bring the cache up to date ask the database (`fromDb`).
-  int32_t findClassesKey(const std::string& path, uint32_t access, OpenKey& found, bool fromDb = false) {
-    const std::string lpath = classesLpath(folded(path));
-    found = OpenKey{0, kUserRootIndex, lpath, access, true, path};
-    for (uint8_t root : {kUserRootIndex, kMachineRootIndex}) {
-      int64_t id = 0;
-      if (int32_t rc = fromDb ? findKeyInDb(root, lpath, id) : findKey(root, lpath, id); rc != kSuccess) return rc;
-      if (id != 0) {
-        found.id = id;
-        found.root = root;
-        return kSuccess;
-      }
-    }
-    return kSuccess;
-  }
-
-  // Makes the key at `path` of the view in the user's tree, with what is
-  // missing above it.
-  int32_t createClassesKey(const std::string& path, OpenKey& made) {
-    std::vector<std::string_view> parts{"Software", "Classes"};
-    for (std::string_view part : components(path)) parts.push_back(part);
-    if (int32_t rc = beginWrite(); rc != kSuccess) return rc;
-    if (int32_t rc = beginTransaction(); rc != kSuccess) return rc;
-    made = OpenKey{0, kUserRootIndex, classesLpath(folded(path)), reg::kKeyAllAccess, true, path};
-    return finish(createPath(kUserRootIndex, kUserRootIndex + 1, {}, parts, made.id));
-  }
-
   // The key whose values a handle shows. HKEY_CLASSES_ROOT itself shows the
   // user's classes key (else the machine's); `forWrite` asks the database
   // (writes do not bring the cache up to date) and makes the user's key for
   // a value to be set. Other handles name their key already.
   int32_t valueKey(const OpenKey*& k, OpenKey& scratch, bool forWrite, bool create = false) {
     if (!k->classes || k->id != 0) return kSuccess;
-    int32_t rc = findClassesKey({}, k->access, scratch, forWrite);
-    if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey({}, scratch);
+    int32_t rc = findClassesKey(*this, {}, k->access, scratch, forWrite);
+    if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey(*this, {}, scratch);
     if (rc == kSuccess && scratch.id != 0) k = &scratch;
     return rc;
   }
@@ -239,7 +150,7 @@ struct SqliteRegistry::Impl : StoreConnection {
   // rights, the names asked for, the store opened (reads: the cache brought
   // up to date), and for HKEY_CLASSES_ROOT the key whose values it shows.
   int32_t prepare(HKEY h, const Need& need, Target& t) {
-    if (!resolve(h, t.rootKey, t.key)) return kInvalidHandle;
+    if (!handles.resolve(h, t.rootKey, t.key)) return kInvalidHandle;
     if (need.right != 0 && (t.key->access & need.right) == 0) return kAccessDenied;
     if (need.notRoot && t.key->lpath.empty()) return kAccessDenied;
     if (need.keyNames != nullptr && !validKeyNames(t.key->lpath, *need.keyNames)) return kInvalidParameter;
@@ -388,11 +299,11 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
   if (!alive) return kKeyDeleted;
   if (base->classes) {
     OpenKey found;
-    if (int32_t rc = d_->findClassesKey(joinPath(base->classesPath, parts), grantedAccess(access), found);
+    if (int32_t rc = findClassesKey(*d_, joinPath(base->classesPath, parts), grantedAccess(access), found);
         rc != kSuccess)
       return rc;
     if (found.id == 0) return kFileNotFound;
-    *result = d_->addHandle(std::move(found));
+    *result = d_->handles.add(std::move(found));
     return kSuccess;
   }
   int64_t id = base->id;
@@ -401,7 +312,7 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
     if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
     if (id == 0) return kFileNotFound;
   }
-  *result = d_->addHandle(id, base->root, std::move(lpath), grantedAccess(access));
+  *result = d_->handles.add(id, base->root, std::move(lpath), grantedAccess(access));
   return kSuccess;
 }
 
@@ -416,7 +327,7 @@ int32_t SqliteRegistry::RegOpenKeyA(HKEY key, std::string_view path, HKEY* resul
     Impl::Call call(*d_);
     OpenKey rootKey;
     const OpenKey* base = nullptr;
-    if (!d_->resolve(key, rootKey, base)) return kInvalidHandle;
+    if (!d_->handles.resolve(key, rootKey, base)) return kInvalidHandle;
     *result = key;
     return kSuccess;
   }
@@ -439,10 +350,10 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
     // key); a new key is the user's.
     const std::string path = joinPath(base->classesPath, parts);
     OpenKey found;
-    int32_t rc = d_->findClassesKey(path, reg::kKeyAllAccess, found);
-    if (rc == kSuccess && found.id == 0) rc = d_->createClassesKey(path, found);
+    int32_t rc = findClassesKey(*d_, path, reg::kKeyAllAccess, found);
+    if (rc == kSuccess && found.id == 0) rc = createClassesKey(*d_, path, found);
     if (rc != kSuccess) return rc;
-    *result = d_->addHandle(std::move(found));
+    *result = d_->handles.add(std::move(found));
     return kSuccess;
   }
   std::string lpath = joinFolded(base->lpath, parts);
@@ -456,7 +367,7 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
     if (int32_t rc = d_->finish(d_->createPath(base->root, base->id, base->lpath, parts, id)); rc != kSuccess)
       return rc;
   }
-  *result = d_->addHandle(id, base->root, std::move(lpath), reg::kKeyAllAccess);
+  *result = d_->handles.add(id, base->root, std::move(lpath), reg::kKeyAllAccess);
   return kSuccess;
 }
 
@@ -521,7 +432,7 @@ int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   int32_t rc = kSuccess;
   if (base->classes) {
     OpenKey found;  // the user's key, else the machine's
-    rc = d_->findClassesKey(joinPath(base->classesPath, parts), reg::kKeyAllAccess, found, true);
+    rc = findClassesKey(*d_, joinPath(base->classesPath, parts), reg::kKeyAllAccess, found, true);
     if (rc == kSuccess) rc = found.id == 0 ? kFileNotFound : d_->deletePath(found, {});
   } else {
     rc = d_->deletePath(*base, parts);
@@ -565,7 +476,7 @@ int32_t SqliteRegistry::RegCloseKey(HKEY key) {
   Impl::Call call(*d_);
   d_->subkeyListings.erase(key);
   d_->valueListings.erase(key);
-  return d_->handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
+  return d_->handles.close(key) ? kSuccess : kInvalidHandle;
 }
 
 int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
