@@ -21,7 +21,7 @@
 //
 // A store that has just been recovered stays at counter 0 until someone
 // commits; the store then makes a commit of its own (see
-// SqliteRegistry::Impl::syncCache) so that reads can be cached again.
+// StoreConnection::syncCache) so that reads can be cached again.
 //
 // The header is SQLite's own mapping of region 0 of the wal-index (its
 // documented WAL-index format: two 48-byte copies at offsets 0 and 48,

@@ -65,17 +65,16 @@ using CachedValue = ReadCache::Value;
 
 struct SqliteRegistry::Impl : StoreConnection {
   QString path;
-  Mode mode;
   std::recursive_mutex mutex;  // recursive: calls made by a runAtomically() body
 
   OpenKeys handles;
   std::unordered_map<HKEY, KeyListing> subkeyListings, valueListings;
 
-  CachedValue scratch;      // holds a value read when the cache is off
+  CachedValue scratch;  // holds a value read when the cache is off
 
-  Impl(const QString& p, Mode m) : StoreConnection(QFile::encodeName(p), m == Mode::ReadWrite), path(p), mode(m) {}
+  Impl(const QString& p, Mode m) : StoreConnection(QFile::encodeName(p), m == Mode::ReadWrite), path(p) {}
 
-  // ---- cache -----------------------------------------------------------------
+  // ---- calls -----------------------------------------------------------------
 
   // Every public call holds one of these for its length.
   class Call {
