@@ -69,6 +69,7 @@ bool ReadCache::mayBeRecovered() const {
 
 void ReadCache::drop() {
   usable_ = false;
+  ++generation_;
   keys_.clear();
   values_.clear();
   bytes_ = 0;

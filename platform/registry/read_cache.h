@@ -21,7 +21,7 @@
 //
 // A store that has just been recovered stays at counter 0 until someone
 // commits; the store then makes a commit of its own (see
-// SqliteRegistry::Impl::syncCache) so that reads can be cached again.
+// StoreConnection::syncCache) so that reads can be cached again.
 //
 // The header is SQLite's own mapping of region 0 of the wal-index (its
 // documented WAL-index format: two 48-byte copies at offsets 0 and 48,
@@ -66,6 +66,9 @@ class ReadCache {
   bool mayBeRecovered() const;
   void drop();
   bool usable() const { return usable_; }
+  // Moves on every drop(): what was read under one generation is current
+  // while the generation holds and the cache is usable().
+  uint64_t generation() const { return generation_; }
 
   // Lookups give nullptr when the entry is missing or the cache is not usable.
   const int64_t* findKey(uint8_t root, std::string_view lpath) const;
@@ -82,6 +85,7 @@ class ReadCache {
 
   uint32_t* walIndex_ = nullptr;
   bool usable_ = false;
+  uint64_t generation_ = 1;
   WalHeader header_{};
   std::unordered_map<std::string, int64_t> keys_;  // root byte + lpath -> id (0: none)
   std::unordered_map<std::string, Value> values_;  // key id bytes + lname
