@@ -248,15 +248,21 @@ void enumerateSubkeys(benchmark::State& state) {
 }
 BENCHMARK(enumerateSubkeys)->Unit(benchmark::kMillisecond);
 
-void bareListValues(benchmark::State& state) {
-  BigKeys& keys = bigKeys();
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(keys.file.toLocal8Bit().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+// The bare SQL listing of the big key's values, on a read-only connection
+// of its own; the caller finalizes the statement and closes the connection.
+sqlite3_stmt* bareValueListing(sqlite3*& db) {
+  sqlite3_open_v2(bigKeys().file.toLocal8Bit().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* list = nullptr;
   sqlite3_prepare_v2(db,
                      "SELECT name, type, data FROM vals WHERE key=(SELECT id FROM keys WHERE root=1 AND "
                      "lpath=CAST('software\\values' AS BLOB)) ORDER BY id",
                      -1, &list, nullptr);
+  return list;
+}
+
+void bareListValues(benchmark::State& state) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* list = bareValueListing(db);
   for (auto _ : state) {
     int n = 0;
     for (; sqlite3_step(list) == SQLITE_ROW; ++n) benchmark::DoNotOptimize(sqlite3_column_blob(list, 0));
@@ -275,12 +281,7 @@ BENCHMARK(bareListValues)->Unit(benchmark::kMillisecond);
 void enumerateValuesAgainstBare(benchmark::State& state) {
   BigKeys& keys = bigKeys();
   sqlite3* db = nullptr;
-  sqlite3_open_v2(keys.file.toLocal8Bit().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* list = nullptr;
-  sqlite3_prepare_v2(db,
-                     "SELECT name, type, data FROM vals WHERE key=(SELECT id FROM keys WHERE root=1 AND "
-                     "lpath=CAST('software\\values' AS BLOB)) ORDER BY id",
-                     -1, &list, nullptr);
+  sqlite3_stmt* list = bareValueListing(db);
   using Clock = std::chrono::steady_clock;
   Clock::duration store{}, bare{};
   for (auto _ : state) {
