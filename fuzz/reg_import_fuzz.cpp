@@ -12,14 +12,14 @@
 #include <sstream>
 
 #include "fuzz/fuzz_check.h"
-#include "fuzz/registry_model.h"
+#include "platform/registry/registry_model.h"
 #include "platform/registry/sqlite_registry.h"
 #include "tools/wwreg/reg_file.h"
 #include "tools/wwreg/reg_tool.h"
 
 namespace {
 
-using fuzz::RegistryModel;
+using platform::RegistryModel;
 using wwreg::RegFileSection;
 using wwreg::RegFileValue;
 namespace reg = platform::reg;

@@ -5,20 +5,27 @@
 // and off along the way; at the end a fresh connection must find exactly the
 // model's tree. This proves, among other things, that one connection's read
 // cache never serves what the other has since changed.
+//
+// The same calls then drive the in-memory fake (two connections to one
+// tree), checked the same way, so that tests using the fake meet the
+// store's answers.
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/registry_model.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/registry/registry_model.h"
 #include "platform/registry/sqlite_registry.h"
 
 namespace {
 
-using fuzz::RegistryModel;
+using platform::RegistryModel;
 using platform::HKEY;
 namespace reg = platform::reg;
 
@@ -74,10 +81,13 @@ uint32_t grantedAccess(uint32_t asked) {
   return access;
 }
 
+// A new connection to the store under test.
+using Connect = std::function<std::unique_ptr<platform::Registry>()>;
+
 class StoreFuzz {
  public:
-  StoreFuzz(const QString& file, fuzz::FuzzInput& in) : file_(file), in_(in) {
-    for (auto& c : connections_) c = std::make_unique<platform::SqliteRegistry>(file_);
+  StoreFuzz(Connect connect, fuzz::FuzzInput& in) : connect_(std::move(connect)), in_(in) {
+    for (auto& c : connections_) c = connect_();
   }
 
   void run() {
@@ -101,14 +111,19 @@ class StoreFuzz {
       case 8: enumKey(); break;
       case 9: enumValue(); break;
       case 10:  // reopen: every handle of the connection is gone
-        store() = std::make_unique<platform::SqliteRegistry>(file_);
+        store() = connect_();
         model_.closeConnection(conn_);
         break;
-      default: store()->setReadCacheEnabled(in_.flag()); break;
+      default: {
+        const bool enabled = in_.flag();
+        if (auto* sqlite = dynamic_cast<platform::SqliteRegistry*>(store().get()))
+          sqlite->setReadCacheEnabled(enabled);
+        break;
+      }
     }
   }
 
-  std::unique_ptr<platform::SqliteRegistry>& store() { return connections_[size_t(conn_)]; }
+  std::unique_ptr<platform::Registry>& store() { return connections_[size_t(conn_)]; }
 
   // A root, a handle seen before (open or closed, of either connection) or
   // a number that never was one.
@@ -378,11 +393,11 @@ class StoreFuzz {
 
   // A fresh connection walks the whole store and must find the model's tree.
   void checkWholeTree() {
-    platform::SqliteRegistry fresh(file_);
-    for (int root = 1; root < RegistryModel::kRoots; ++root) checkKey(fresh, reg::kClassesRoot + HKEY(root), root);
+    const std::unique_ptr<platform::Registry> fresh = connect_();
+    for (int root = 1; root < RegistryModel::kRoots; ++root) checkKey(*fresh, reg::kClassesRoot + HKEY(root), root);
   }
 
-  void checkKey(platform::SqliteRegistry& fresh, HKEY h, int key) {
+  void checkKey(platform::Registry& fresh, HKEY h, int key) {
     const RegistryModel::Key& k = model_.key(key);
     uint32_t index = 0;
     for (const auto& [lname, v] : k.values) {
@@ -415,9 +430,9 @@ class StoreFuzz {
                  reg::kNoMoreItems, "RegEnumKeyExA past the end (whole tree)");
   }
 
-  const QString file_;
+  const Connect connect_;
   fuzz::FuzzInput& in_;
-  std::unique_ptr<platform::SqliteRegistry> connections_[kConnections];
+  std::unique_ptr<platform::Registry> connections_[kConnections];
   RegistryModel model_;
   int conn_ = 0;
 };
@@ -429,8 +444,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static QTemporaryDir dir;
   static int run = 0;
   const QString file = dir.filePath(QStringLiteral("store%1.sqlite3").arg(run++));
-  fuzz::FuzzInput in(data, size);
-  StoreFuzz(file, in).run();
+  {
+    fuzz::FuzzInput in(data, size);
+    StoreFuzz([&file] { return std::make_unique<platform::SqliteRegistry>(file); }, in).run();
+  }
   for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(file + QLatin1String(suffix));
+  const platform::MemoryRegistry tree;  // holds the tree; its connections make the calls
+  fuzz::FuzzInput in(data, size);
+  StoreFuzz([&tree] { return tree.anotherConnection(); }, in).run();
   return 0;
 }

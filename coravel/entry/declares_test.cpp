@@ -37,7 +37,7 @@ class DeclaresTest : public ::testing::Test {
     store.registry.RegCloseKey(key);
   }
 
-  coravel::test::TempRegistry store;
+  coravel::test::TestRegistry store;
   platform::FakeUi ui;
   Declares declares{store.registry, ui};
 };

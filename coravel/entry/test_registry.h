@@ -1,16 +1,11 @@
 #pragma once
-// Test support: a registry store in a temporary folder, never the user's.
-#include <QTemporaryDir>
-#include <memory>
-
-#include "platform/registry/sqlite_registry.h"
+// Test support: a registry store in memory, never the user's.
+#include "platform/registry/memory_registry.h"
 
 namespace coravel::test {
 
-struct TempRegistry {
-  QTemporaryDir dir;
-  QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
-  platform::SqliteRegistry registry{path};
+struct TestRegistry {
+  platform::MemoryRegistry registry;
 };
 
 }  // namespace coravel::test

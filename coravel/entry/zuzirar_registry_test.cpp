@@ -35,7 +35,7 @@ class ZuzirarRegistryTest : public ::testing::Test {
     return result;
   }
 
-  coravel::test::TempRegistry store;
+  coravel::test::TestRegistry store;
   RecordingWindows windows;
   ZuzirarRegistry object{store.registry, windows};
   coravel::RegistrySettings& settings = object.settings();

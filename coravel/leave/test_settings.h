@@ -1,17 +1,18 @@
 #pragma once
-// Test support: a settings store in a temporary folder, never the user's, and
-// the test double of the user interface.
+// Test support: a settings store in memory, never the user's, a temporary
+// folder for the files a test makes, and the test double of the user
+// interface.
 #include <QTemporaryDir>
 
 #include "coravel/settings/registry_settings.h"
-#include "platform/registry/sqlite_registry.h"
+#include "platform/registry/memory_registry.h"
 #include "platform/ui/fake_ui.h"
 
 namespace coravel::test {
 
 struct TestSettings {
   QTemporaryDir dir;
-  platform::SqliteRegistry registry{dir.filePath(QStringLiteral("registry.sqlite3"))};
+  platform::MemoryRegistry registry;
   RegistrySettings settings{registry};
   platform::FakeUi ui;
 

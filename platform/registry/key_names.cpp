@@ -53,7 +53,12 @@ std::string classesLpath(const std::string& foldedPath) {
 }
 
 bool validKeyNames(const std::string& baseLpath, const std::vector<std::string_view>& parts) {
-  size_t depth = baseLpath.empty() ? 0 : size_t(std::count(baseLpath.begin(), baseLpath.end(), '\\')) + 1;
+  return validKeyNames(baseLpath.empty() ? 0 : size_t(std::count(baseLpath.begin(), baseLpath.end(), '\\')) + 1,
+                       parts);
+}
+
+bool validKeyNames(size_t baseDepth, const std::vector<std::string_view>& parts) {
+  size_t depth = baseDepth;
   for (std::string_view part : parts) {
     if (part.size() > kMaxKeyNameLength || part.find('\0') != std::string_view::npos) return false;
     if (++depth > kMaxKeyDepth) return false;

@@ -27,6 +27,8 @@ std::string classesLpath(const std::string& foldedPath);
 // Whether `parts` below the folded path `baseLpath` keep the limits of key
 // names and depth; whether `name` keeps those of value names.
 bool validKeyNames(const std::string& baseLpath, const std::vector<std::string_view>& parts);
+// The same below a key `baseDepth` keys deep (a root: 0).
+bool validKeyNames(size_t baseDepth, const std::vector<std::string_view>& parts);
 bool validValueName(std::string_view name);
 
 }  // namespace platform::reg

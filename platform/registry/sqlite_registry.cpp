@@ -18,6 +18,7 @@
 #include "platform/registry/open_keys.h"
 #include "platform/registry/store_connection.h"
 #include "platform/registry/store_file.h"
+#include "platform/registry/value_copy.h"
 
 // The calls over a StoreConnection (store_connection.h: layout, opening,
 // transactions). Reads are answered from a ReadCache (read_cache.h says why
@@ -34,6 +35,7 @@ using reg::joinFolded;
 using reg::joinPath;
 using reg::validKeyNames;
 using reg::validValueName;
+using reg::copyValue;
 using reg::kAccessDenied;
 using reg::kFileNotFound;
 using reg::kInvalidHandle;
@@ -41,23 +43,6 @@ using reg::kInvalidParameter;
 using reg::kKeyDeleted;
 using reg::kMoreData;
 using reg::kSuccess;
-
-// The value copy-out rule shared by queries and enumeration.
-int32_t copyValue(uint32_t type, std::string_view bytes, uint8_t* data, uint32_t* size) {
-  const auto n = static_cast<uint32_t>(bytes.size());
-  if (data == nullptr) {
-    if (size != nullptr) *size = n;
-    return kSuccess;
-  }
-  if (*size < n) {
-    *size = n;
-    return kMoreData;
-  }
-  if (n > 0) std::memcpy(data, bytes.data(), n);
-  if (reg::isStringType(type) && *size > n && (n == 0 || bytes[n - 1] != '\0')) data[n] = 0;
-  *size = n;
-  return kSuccess;
-}
 
 using CachedValue = ReadCache::Value;
 

@@ -1,8 +1,9 @@
 #pragma once
-// A plain in-memory registry that the store's fuzz target keeps in step with
-// the real store: keys with children and values, and the handles each
-// connection holds. It knows no result codes; the target says what each call
-// must give and asks the model only for state.
+// A plain in-memory registry: keys with children and values, and the
+// handles each connection holds. It knows no result codes. The store's fuzz
+// target keeps one in step with the real store as its oracle (the target says
+// what each call must give and asks the model only for state), and
+// MemoryRegistry answers the registry calls over one.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -11,7 +12,7 @@
 
 #include "platform/registry/registry.h"
 
-namespace fuzz {
+namespace platform {
 
 class RegistryModel {
  public:
@@ -34,14 +35,14 @@ class RegistryModel {
 
   // The key a handle names on connection `conn`, or -1 when the handle is
   // not open there. Roots are open everywhere.
-  int keyOf(int conn, platform::HKEY handle) const;
-  uint32_t accessOf(int conn, platform::HKEY handle) const;
-  bool isOpen(int conn, platform::HKEY handle) const { return keyOf(conn, handle) >= 0; }
-  void addHandle(int conn, platform::HKEY handle, int key, uint32_t access);
-  void closeHandle(int conn, platform::HKEY handle);
+  int keyOf(int conn, HKEY handle) const;
+  uint32_t accessOf(int conn, HKEY handle) const;
+  bool isOpen(int conn, HKEY handle) const { return keyOf(conn, handle) >= 0; }
+  void addHandle(int conn, HKEY handle, int key, uint32_t access);
+  void closeHandle(int conn, HKEY handle);
   void closeConnection(int conn);
   // Handles open now or earlier (closed ones stay, to be tried again).
-  const std::vector<platform::HKEY>& handlesSeen() const { return seen_; }
+  const std::vector<HKEY>& handlesSeen() const { return seen_; }
 
   bool exists(int key) const { return keys_.count(key) != 0; }
   const Key& key(int id) const { return keys_.at(id); }
@@ -50,6 +51,14 @@ class RegistryModel {
   // Creates what is missing of `parts` below `from`; the key at the end.
   int create(int from, const std::vector<std::string>& parts);
   void erase(int key);
+
+  // The tree without the handles, to put back when a batch of calls fails.
+  struct Tree {
+    std::unordered_map<int, Key> keys;
+    int nextKey = 0;
+  };
+  Tree tree() const { return {keys_, nextKey_}; }
+  void restore(Tree tree);
 
   const Value* value(int key, const std::string& name) const;
   void setValue(int key, const std::string& name, uint32_t type, const std::string& data);
@@ -62,8 +71,8 @@ class RegistryModel {
   };
   std::unordered_map<int, Key> keys_;
   int nextKey_ = kRoots;
-  std::map<std::pair<int, platform::HKEY>, Handle> handles_;
-  std::vector<platform::HKEY> seen_;
+  std::map<std::pair<int, HKEY>, Handle> handles_;
+  std::vector<HKEY> seen_;
 };
 
-}  // namespace fuzz
+}  // namespace platform

@@ -1,10 +1,9 @@
-#include "fuzz/registry_model.h"
+#include "platform/registry/registry_model.h"
 
 #include <algorithm>
+#include <utility>
 
-namespace fuzz {
-
-using platform::HKEY;
+namespace platform {
 
 RegistryModel::RegistryModel() {
   for (int i = 0; i < kRoots; ++i) keys_[i] = Key{};
@@ -12,18 +11,18 @@ RegistryModel::RegistryModel() {
 
 std::string RegistryModel::folded(const std::string& name) {
   std::string out = name;
-  for (char& c : out) c = platform::reg::foldCase(c);
+  for (char& c : out) c = reg::foldCase(c);
   return out;
 }
 
 int RegistryModel::keyOf(int conn, HKEY handle) const {
-  if (platform::reg::isRoot(handle)) return int(handle - platform::reg::kClassesRoot);
+  if (reg::isRoot(handle)) return int(handle - reg::kClassesRoot);
   auto it = handles_.find({conn, handle});
   return it == handles_.end() ? -1 : it->second.key;
 }
 
 uint32_t RegistryModel::accessOf(int conn, HKEY handle) const {
-  if (platform::reg::isRoot(handle)) return platform::reg::kKeyAllAccess;
+  if (reg::isRoot(handle)) return reg::kKeyAllAccess;
   auto it = handles_.find({conn, handle});
   return it == handles_.end() ? 0 : it->second.access;
 }
@@ -73,6 +72,11 @@ void RegistryModel::erase(int key) {
   keys_.erase(key);
 }
 
+void RegistryModel::restore(Tree tree) {
+  keys_ = std::move(tree.keys);
+  nextKey_ = tree.nextKey;
+}
+
 const RegistryModel::Value* RegistryModel::value(int key, const std::string& name) const {
   const std::string lname = folded(name);
   for (const auto& [n, v] : keys_.at(key).values)
@@ -101,4 +105,4 @@ bool RegistryModel::deleteValue(int key, const std::string& name) {
   return true;
 }
 
-}  // namespace fuzz
+}  // namespace platform
