@@ -1,7 +1,5 @@
 #include "tools/wwreg/reg_tool.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,7 +18,11 @@
 #include "platform/files/store_files.h"
 #include "platform/files/writable_file.h"
 #include "platform/registry/registry_client.h"
+#include "tools/wwreg/import_source.h"
+#include "tools/wwreg/key_path.h"
+#include "tools/wwreg/key_values.h"
 #include "tools/wwreg/reg_file.h"
+#include "tools/wwreg/tool_options.h"
 
 namespace wwreg {
 namespace {
@@ -34,32 +36,8 @@ constexpr char kDone[] = "The operation completed successfully.";
 constexpr char kCanceled[] = "The operation was canceled by the user.";
 constexpr char kBadSyntax[] = "ERROR: Invalid syntax.";
 constexpr char kBadKey[] = "ERROR: Invalid key name.";
-constexpr char kFileError[] = "ERROR: Error opening the file. There may be a disk or file system error.";
 constexpr char kOutsideCodePage[] =
     "ERROR: The name \"%1\" has characters outside ISO 8859-1, which registry names cannot hold.";
-
-struct Root {
-  const char* name;
-  const char* shortName;
-  HKEY handle;
-};
-constexpr Root kRoots[] = {
-    {"HKEY_CLASSES_ROOT", "HKCR", reg::kClassesRoot},  {"HKEY_CURRENT_USER", "HKCU", reg::kCurrentUser},
-    {"HKEY_LOCAL_MACHINE", "HKLM", reg::kLocalMachine}, {"HKEY_USERS", "HKU", reg::kUsers},
-    {"HKEY_PERFORMANCE_DATA", nullptr, reg::kPerformanceData}, {"HKEY_CURRENT_CONFIG", "HKCC", reg::kCurrentConfig},
-    {"HKEY_DYN_DATA", nullptr, reg::kDynData},
-};
-
-struct TypeName {
-  const char* name;
-  uint32_t type;
-};
-constexpr TypeName kTypes[] = {
-    {"REG_NONE", 0},      {"REG_SZ", 1},         {"REG_EXPAND_SZ", 2},
-    {"REG_BINARY", 3},    {"REG_DWORD", 4},      {"REG_DWORD_BIG_ENDIAN", 5},
-    {"REG_LINK", 6},      {"REG_MULTI_SZ", 7},   {"REG_RESOURCE_LIST", 8},
-    {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10}, {"REG_QWORD", 11},
-};
 
 constexpr char kUsage[] = R"(WWREG Operation [Parameter List]
 
@@ -175,266 +153,6 @@ QString errorText(int32_t rc) {
       return QStringLiteral("ERROR: Illegal operation attempted on a registry key that has been marked for deletion.");
     default: return QStringLiteral("ERROR: The registry call failed with code %1.").arg(rc);
   }
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return reg::foldCase(x) == reg::foldCase(y); });
-}
-
-// ---- key paths ---------------------------------------------------------------------
-
-struct KeyPath {
-  HKEY root = 0;
-  QString rootName;
-  std::string path;  // below the root, components joined by single backslashes
-  QString display() const { return path.empty() ? rootName : rootName + QLatin1Char('\\') + fromBytes(path); }
-};
-
-std::optional<KeyPath> parseKey(const QString& arg) {
-  if (arg.startsWith(QLatin1String("\\\\"))) return std::nullopt;  // another machine's registry
-  const QStringList parts = arg.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-  if (parts.isEmpty()) return std::nullopt;
-  for (const Root& r : kRoots) {
-    if (parts[0].compare(QLatin1String(r.name), Qt::CaseInsensitive) == 0 ||
-        (r.shortName != nullptr && parts[0].compare(QLatin1String(r.shortName), Qt::CaseInsensitive) == 0)) {
-      return KeyPath{r.handle, QLatin1String(r.name), toBytes(parts.mid(1).join(QLatin1Char('\\')))};
-    }
-  }
-  return std::nullopt;
-}
-
-// ---- reading keys ----------------------------------------------------------------------
-
-struct Value {
-  std::string name;
-  uint32_t type = 0;
-  std::string data;
-};
-
-int32_t readValues(Registry& r, HKEY key, std::vector<Value>& out) {
-  std::string name(256, '\0'), data(1024, '\0');
-  for (uint32_t i = 0;; ++i) {
-    for (;;) {
-      auto nameSize = static_cast<uint32_t>(name.size());
-      auto dataSize = static_cast<uint32_t>(data.size());
-      uint32_t type = 0;
-      const int32_t rc = r.RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type,
-                                         reinterpret_cast<uint8_t*>(data.data()), &dataSize);
-      if (rc == reg::kNoMoreItems) return reg::kSuccess;
-      if (rc == reg::kMoreData) {
-        name.resize(std::max<size_t>(nameSize, name.size() * 2));
-        data.resize(std::max<size_t>(dataSize + 1, data.size() * 2));
-        continue;
-      }
-      if (rc != reg::kSuccess) return rc;
-      out.push_back(Value{name.substr(0, nameSize), type, data.substr(0, dataSize)});
-      break;
-    }
-  }
-}
-
-int32_t readSubkeys(Registry& r, HKEY key, std::vector<std::string>& out) {
-  std::string name(256, '\0');
-  for (uint32_t i = 0;; ++i) {
-    auto size = static_cast<uint32_t>(name.size());
-    const int32_t rc = r.RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == reg::kNoMoreItems) return reg::kSuccess;
-    if (rc == reg::kMoreData) {
-      name.resize(std::max<size_t>(size, name.size() * 2));
-      --i;
-      continue;
-    }
-    if (rc != reg::kSuccess) return rc;
-    out.push_back(name.substr(0, size));
-  }
-}
-
-// Deletes the key at `path` below `parent` with everything below it, deepest first.
-int32_t deleteTree(Registry& r, HKEY parent, std::string_view path) {
-  HKEY key = 0;
-  int32_t rc = r.RegOpenKeyExA(parent, path, 0, reg::kKeyAllAccess, &key);
-  if (rc != reg::kSuccess) return rc;
-  std::vector<std::string> subkeys;
-  rc = readSubkeys(r, key, subkeys);
-  for (const std::string& sub : subkeys) {
-    if (rc != reg::kSuccess) break;
-    rc = deleteTree(r, key, sub);
-  }
-  if (rc == reg::kSuccess) rc = r.RegDeleteKeyA(key, "");
-  r.RegCloseKey(key);
-  return rc;
-}
-
-// ---- showing values --------------------------------------------------------------------
-
-QString typeName(uint32_t type) {
-  for (const TypeName& t : kTypes)
-    if (t.type == type) return QLatin1String(t.name);
-  return QStringLiteral("REG_UNKNOWN_%1").arg(type);
-}
-
-QString hexBytes(std::string_view data) {
-  QString out;
-  for (char c : data) out += QStringLiteral("%1").arg(uint(uchar(c)), 2, 16, QLatin1Char('0')).toUpper();
-  return out;
-}
-
-uint64_t littleEndian(std::string_view data) {
-  uint64_t n = 0;
-  for (size_t i = data.size(); i-- > 0;) n = (n << 8) | uchar(data[i]);
-  return n;
-}
-
-QString dataText(const Value& v) {
-  switch (v.type) {
-    case reg::kString:
-    case reg::kExpandString:
-      return fromBytes(std::string_view(v.data).substr(0, v.data.find('\0')));
-    case reg::kMultiString: {
-      QStringList parts = fromBytes(v.data).split(QChar(0));
-      while (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();
-      return parts.join(QStringLiteral("\\0"));
-    }
-    case reg::kDword:
-      if (v.data.size() == 4) return QStringLiteral("0x%1").arg(littleEndian(v.data), 0, 16);
-      break;
-    case reg::kQword:
-      if (v.data.size() == 8) return QStringLiteral("0x%1").arg(littleEndian(v.data), 0, 16);
-      break;
-  }
-  return hexBytes(v.data);
-}
-
-QString valueLine(const Value& v) {
-  const QString name = v.name.empty() ? QStringLiteral("(Default)") : fromBytes(v.name);
-  return QStringLiteral("    %1    %2    %3").arg(name, typeName(v.type), dataText(v));
-}
-
-// ---- reading data from the command line ------------------------------------------------------
-
-std::optional<uint64_t> parseNumber(const QString& text, uint64_t max) {
-  bool ok = false;
-  const QString t = text.trimmed();
-  const uint64_t n = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toULongLong(&ok, 16)
-                                                                             : t.toULongLong(&ok, 10);
-  if (!ok || n > max) return std::nullopt;
-  return n;
-}
-
-std::optional<std::string> encodeData(uint32_t type, const QString& data, const QString& separator) {
-  switch (type) {
-    case reg::kString:
-    case reg::kExpandString:
-      // As the platform's tool stores strings: with their terminating NUL.
-      return toBytes(data) + '\0';
-    case reg::kMultiString: {
-      std::string out;
-      if (!data.isEmpty()) {
-        for (const QString& part : data.split(separator)) out += toBytes(part) + '\0';
-      }
-      return out + '\0';
-    }
-    case reg::kDword:
-    case reg::kQword: {
-      const size_t width = type == reg::kDword ? 4 : 8;
-      const auto n = parseNumber(data, width == 4 ? 0xFFFFFFFFull : ~0ull);
-      if (!n) return std::nullopt;
-      std::string out;
-      for (size_t i = 0; i < width; ++i) out.push_back(static_cast<char>((*n >> (8 * i)) & 0xFF));
-      return out;
-    }
-    default: {  // hex digits
-      if (data.size() % 2 != 0) return std::nullopt;
-      std::string out;
-      for (qsizetype i = 0; i < data.size(); i += 2) {
-        bool ok = false;
-        const uint byte = data.mid(i, 2).toUInt(&ok, 16);
-        if (!ok) return std::nullopt;
-        out.push_back(static_cast<char>(byte));
-      }
-      return out;
-    }
-  }
-}
-
-// ---- the file to import ---------------------------------------------------------------------
-
-const char* fileKind(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a pipe";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  return "not a regular file";
-}
-
-// Opens `path` into `file` when it is a regular file of at most `maxBytes`;
-// else the message why not. Opening does not wait, so a pipe without a
-// writer is refused at once instead of blocking, and nothing is read from
-// a file that is refused.
-QString openRegularFile(const QString& path, qint64 maxBytes, QFile& file) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return QString::fromLatin1(kFileError);
-  struct stat st{};
-  const bool known = ::fstat(fd, &st) == 0;
-  QString why;
-  if (known && !S_ISREG(st.st_mode))
-    why = QStringLiteral("ERROR: %1 is %2, not a registry file; only regular files are imported.")
-              .arg(path, QLatin1String(fileKind(st.st_mode)));
-  else if (known && st.st_size > maxBytes)
-    why = QStringLiteral("ERROR: %1 is %2 bytes, more than the %3 a registry file may have (--max-bytes N "
-                         "raises the limit); nothing was imported.")
-              .arg(path)
-              .arg(qint64(st.st_size))
-              .arg(maxBytes);
-  else if (known && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-    return QString();
-  else
-    why = QString::fromLatin1(kFileError);
-  ::close(fd);
-  return why;
-}
-
-// ---- the command line ----------------------------------------------------------------------
-
-struct Options {
-  QStringList positional;
-  std::map<QString, QString> switches;  // lower-case name -> argument ("" for flags)
-  bool help = false;
-  bool has(const char* name) const { return switches.count(QLatin1String(name)) != 0; }
-  QString get(const char* name) const {
-    auto it = switches.find(QLatin1String(name));
-    return it == switches.end() ? QString() : it->second;
-  }
-};
-
-// `known` maps each switch of the verb to whether it takes an argument.
-std::optional<Options> parseOptions(const QStringList& args, const std::map<QString, bool>& known) {
-  Options o;
-  for (qsizetype i = 1; i < args.size(); ++i) {
-    const QString& a = args[i];
-    const bool looksLikeSwitch = a.size() > 1 && (a[0] == QLatin1Char('/') || a[0] == QLatin1Char('-'));
-    const QString name = looksLikeSwitch ? a.mid(1).toLower() : QString();
-    if (looksLikeSwitch && name == QLatin1String("?")) {
-      o.help = true;
-      continue;
-    }
-    auto it = looksLikeSwitch ? known.find(name) : known.end();
-    if (it == known.end()) {
-      // Not a switch of this verb: an argument (file paths begin with "/"
-      // too); a mistyped switch makes one argument too many.
-      o.positional << a;
-      continue;
-    }
-    if (o.switches.count(name) != 0) return std::nullopt;  // given twice
-    QString value;
-    if (it->second) {
-      if (++i >= args.size()) return std::nullopt;
-      value = args[i];
-    }
-    o.switches[name] = value;
-  }
-  return o;
 }
 
 class Tool {
@@ -623,11 +341,9 @@ class Tool {
 
     uint32_t type = reg::kString;
     if (o->has("t")) {
-      const QString t = o->get("t").toUpper();
-      const auto* found = std::find_if(std::begin(kTypes), std::end(kTypes),
-                                       [&](const TypeName& n) { return t == QLatin1String(n.name); });
-      if (found == std::end(kTypes)) return fail(QStringLiteral("ERROR: Invalid type \"%1\".").arg(o->get("t")));
-      type = found->type;
+      const auto named = typeNamed(o->get("t"));
+      if (!named) return fail(QStringLiteral("ERROR: Invalid type \"%1\".").arg(o->get("t")));
+      type = *named;
     }
     if (o->has("s") && type != reg::kMultiString) return syntaxError(QStringLiteral("ADD"));
     const QString separator = o->has("s") ? o->get("s") : QStringLiteral("\\0");
