@@ -52,6 +52,8 @@ MemoryRegistry::MemoryRegistry() : shared_(std::make_shared<Shared>()) {}
 MemoryRegistry::MemoryRegistry(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
 MemoryRegistry::~MemoryRegistry() = default;
 
+RegistryModel& MemoryRegistry::tree() const { return moment_ ? *moment_ : shared_->tree; }
+
 std::unique_ptr<MemoryRegistry> MemoryRegistry::anotherConnection() const {
   return std::unique_ptr<MemoryRegistry>(new MemoryRegistry(shared_));
 }
@@ -79,11 +81,12 @@ HKEY MemoryRegistry::newHandle(const Handle& handle) {
 // RegOpenKeyExA and RegCreateKeyA past their handle check: *result is 0.
 int32_t MemoryRegistry::openBelow(const Handle& base, const std::vector<std::string_view>& parts, uint32_t access,
                                   bool create, HKEY* result) {
-  RegistryModel& tree = shared_->tree;
+  RegistryModel& tree = this->tree();
   if (!reg::validKeyNames(base.depth, parts)) return kInvalidParameter;
   if (!tree.exists(base.key)) return kKeyDeleted;
   int key = tree.find(base.key, owned(parts));
   if (key < 0 && !create) return kFileNotFound;
+  if (key < 0 && readingOnly()) return kAccessDenied;
   if (key < 0) {
     key = tree.create(base.key, owned(parts));
     ++shared_->changes;
@@ -140,8 +143,8 @@ int32_t MemoryRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   if (!resolve(key, t)) return kInvalidHandle;
   if ((t.access & reg::kKeyQueryValue) == 0) return kAccessDenied;
   if (!reg::validValueName(name)) return kInvalidParameter;
-  if (!shared_->tree.exists(t.key)) return kKeyDeleted;
-  const RegistryModel::Value* v = shared_->tree.value(t.key, std::string(name));
+  if (!tree().exists(t.key)) return kKeyDeleted;
+  const RegistryModel::Value* v = tree().value(t.key, std::string(name));
   if (v == nullptr) {
     if (data == nullptr && size != nullptr) *size = 0;
     return kFileNotFound;
@@ -160,8 +163,9 @@ int32_t MemoryRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
   if (!resolve(key, t)) return kInvalidHandle;
   if ((t.access & reg::kKeySetValue) == 0) return kAccessDenied;
   if (!reg::validValueName(name)) return kInvalidParameter;
-  if (!shared_->tree.exists(t.key)) return kKeyDeleted;
-  shared_->tree.setValue(t.key, std::string(name), type,
+  if (readingOnly()) return kAccessDenied;
+  if (!tree().exists(t.key)) return kKeyDeleted;
+  tree().setValue(t.key, std::string(name), type,
                          size == 0 ? std::string() : std::string(reinterpret_cast<const char*>(data), size));
   ++shared_->changes;
   return kSuccess;
@@ -173,8 +177,9 @@ int32_t MemoryRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   if (!resolve(key, t)) return kInvalidHandle;
   const auto parts = components(path);
   if (parts.empty() && t.root) return kAccessDenied;
-  RegistryModel& tree = shared_->tree;
+  RegistryModel& tree = this->tree();
   if (!reg::validKeyNames(t.depth, parts)) return kInvalidParameter;
+  if (readingOnly()) return kAccessDenied;
   if (!tree.exists(t.key)) return kKeyDeleted;
   const int target = tree.find(t.key, owned(parts));
   if (target < 0) return kFileNotFound;
@@ -190,8 +195,9 @@ int32_t MemoryRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   if (!resolve(key, t)) return kInvalidHandle;
   if ((t.access & reg::kKeySetValue) == 0) return kAccessDenied;
   if (!reg::validValueName(name)) return kInvalidParameter;
-  if (!shared_->tree.exists(t.key)) return kKeyDeleted;
-  if (!shared_->tree.deleteValue(t.key, std::string(name))) return kFileNotFound;
+  if (readingOnly()) return kAccessDenied;
+  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (!tree().deleteValue(t.key, std::string(name))) return kFileNotFound;
   ++shared_->changes;
   return kSuccess;
 }
@@ -206,7 +212,7 @@ int32_t MemoryRegistry::RegCloseKey(HKEY key) {
 // A handle listing in order is answered from where it was, while the tree
 // is unchanged, so that listing a key is linear.
 const std::string* MemoryRegistry::childAt(HKEY h, int key, uint32_t index) {
-  const auto& children = shared_->tree.key(key).children;
+  const auto& children = tree().key(key).children;
   Cursor& cursor = cursors_[h];
   auto it = children.end();
   if (cursor.changes == shared_->changes && cursor.index + 1 == index && !cursor.lname.empty())
@@ -218,7 +224,7 @@ const std::string* MemoryRegistry::childAt(HKEY h, int key, uint32_t index) {
     return nullptr;
   }
   cursor = {index, it->first, shared_->changes};
-  return &shared_->tree.key(it->second).name;
+  return &tree().key(it->second).name;
 }
 
 int32_t MemoryRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
@@ -229,7 +235,7 @@ int32_t MemoryRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   Handle t;
   if (!resolve(key, t)) return kInvalidHandle;
   if ((t.access & reg::kKeyEnumerateSubKeys) == 0) return kAccessDenied;
-  if (!shared_->tree.exists(t.key)) return kKeyDeleted;
+  if (!tree().exists(t.key)) return kKeyDeleted;
   const std::string* child = childAt(key, t.key, index);
   if (child == nullptr) return kNoMoreItems;
   const auto n = static_cast<uint32_t>(child->size());
@@ -256,8 +262,8 @@ int32_t MemoryRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
   Handle t;
   if (!resolve(key, t)) return kInvalidHandle;
   if ((t.access & reg::kKeyQueryValue) == 0) return kAccessDenied;
-  if (!shared_->tree.exists(t.key)) return kKeyDeleted;
-  const auto& values = shared_->tree.key(t.key).values;
+  if (!tree().exists(t.key)) return kKeyDeleted;
+  const auto& values = tree().key(t.key).values;
   if (index >= values.size()) return kNoMoreItems;
   const RegistryModel::Value& v = values[index].second;
   const auto n = static_cast<uint32_t>(v.name.size());
@@ -301,8 +307,18 @@ int32_t MemoryRegistry::runAtomically(const std::function<int32_t()>& body) {
 }
 
 int32_t MemoryRegistry::readAtomically(const std::function<int32_t()>& body) {
-  std::lock_guard lock(shared_->mutex);  // no other connection writes meanwhile
-  return body();
+  std::lock_guard lock(shared_->mutex);
+  if (moment_ || shared_->inBatch) return body();
+  moment_ = std::make_unique<RegistryModel>(shared_->tree);
+  int32_t rc = kInvalidParameter;
+  try {
+    rc = body();
+  } catch (...) {
+    moment_.reset();
+    throw;
+  }
+  moment_.reset();
+  return rc;
 }
 
 }  // namespace platform

@@ -22,6 +22,8 @@
 
 namespace platform {
 
+class RegistryModel;
+
 class MemoryRegistry : public Registry {
  public:
   MemoryRegistry();
@@ -76,7 +78,13 @@ class MemoryRegistry : public Registry {
   // The name of the subkey at `index` of the handle's key (nullptr: past the last).
   const std::string* childAt(HKEY h, int key, uint32_t index);
 
+  // The tree the calls see: the shared one, or inside readAtomically() a
+  // copy of it taken at the start (writes are then refused).
+  RegistryModel& tree() const;
+  bool readingOnly() const { return moment_ != nullptr; }
+
   std::shared_ptr<Shared> shared_;
+  std::unique_ptr<RegistryModel> moment_;
   std::unordered_map<HKEY, Handle> handles_;
   std::unordered_map<HKEY, Cursor> cursors_;
 };

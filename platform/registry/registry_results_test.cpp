@@ -1,0 +1,490 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/registry/registry_test_support.h"
+
+namespace platform::test {
+namespace {
+
+using namespace std::string_literals;
+
+// ---- result codes ----------------------------------------------------------------------
+
+TEST_P(RegistryCallsTest, BadParametersGive87) {
+  HKEY k = create(registry, kHKCU, "Software\\Params");
+  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+  uint8_t buf[8];
+  uint32_t reserved = 0;
+  EXPECT_EQ(registry.RegOpenKeyExA(kHKCU, "Software", 0, reg::kKeyRead, nullptr), reg::kInvalidParameter);
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
+  EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
+  EXPECT_EQ(registry.RegQueryValueExA(k, "v", nullptr, nullptr, buf, nullptr), reg::kInvalidParameter);
+  EXPECT_EQ(registry.RegQueryValueExA(k, "v", &reserved, nullptr, nullptr, nullptr), reg::kInvalidParameter);
+  EXPECT_EQ(registry.RegSetValueExA(k, "v", 0, reg::kString, nullptr, 3), reg::kInvalidParameter);
+  EXPECT_EQ(readBytes(registry, k, "v"), "x");  // unchanged by the refused set
+  registry.RegCloseKey(k);
+}
+
+TEST_P(RegistryCallsTest, MissingKeysAndValuesGive2) {
+  HKEY k = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Nowhere", &k), reg::kFileNotFound);
+  EXPECT_EQ(k, 0u);
+  EXPECT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Nowhere", 0, reg::kKeyRead, &k), reg::kFileNotFound);
+  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Nowhere"), reg::kFileNotFound);
+  k = create(registry, kHKCU, "Software\\Somewhere");
+  EXPECT_EQ(readBytes(registry, k, "missing"), "<rc 2>");
+  EXPECT_EQ(registry.RegDeleteValueA(k, "missing"), reg::kFileNotFound);
+  ASSERT_EQ(setBytes(registry, k, "here", reg::kString, "x"), reg::kSuccess);
+  EXPECT_EQ(registry.RegDeleteValueA(k, "HERE"), reg::kSuccess);
+  EXPECT_EQ(readBytes(registry, k, "here"), "<rc 2>");
+  EXPECT_EQ(registry.RegDeleteValueA(k, "here"), reg::kFileNotFound);
+  registry.RegCloseKey(k);
+}
+
+TEST_P(RegistryCallsTest, HandleRules) {
+  HKEY a = create(registry, kHKCU, "Software\\Handles");
+  HKEY b = 0, c = 0;
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Handles", 0, reg::kKeyRead, &b), reg::kSuccess);
+  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Handles", &c), reg::kSuccess);
+  for (HKEY h : {a, b, c}) {
+    EXPECT_NE(h, 0u);
+    EXPECT_FALSE(reg::isRoot(h));
+  }
+  EXPECT_NE(a, b);
+  EXPECT_NE(b, c);
+  EXPECT_NE(a, c);
+
+  // An empty path: RegOpenKeyA and RegCreateKeyA give the same handle back,
+  // RegOpenKeyExA a new one.
+  HKEY same = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(a, "", &same), reg::kSuccess);
+  EXPECT_EQ(same, a);
+  EXPECT_EQ(registry.RegCreateKeyA(a, "", &same), reg::kSuccess);
+  EXPECT_EQ(same, a);
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "", &same), reg::kSuccess);
+  EXPECT_EQ(same, kHKCU);
+  HKEY fresh = 0;
+  EXPECT_EQ(registry.RegOpenKeyExA(a, "", 0, reg::kKeyRead, &fresh), reg::kSuccess);
+  EXPECT_NE(fresh, a);
+  ASSERT_EQ(setBytes(registry, a, "v", reg::kString, "seen"), reg::kSuccess);
+  EXPECT_EQ(readBytes(registry, fresh, "v"), "seen");
+
+  // Closing: roots always succeed; a handle once; 0 and unknown numbers never.
+  EXPECT_EQ(registry.RegCloseKey(kHKCU), reg::kSuccess);
+  EXPECT_EQ(registry.RegCloseKey(fresh), reg::kSuccess);
+  EXPECT_EQ(registry.RegCloseKey(fresh), reg::kInvalidHandle);
+  EXPECT_EQ(registry.RegCloseKey(0), reg::kInvalidHandle);
+  EXPECT_EQ(registry.RegCloseKey(0x7654321), reg::kInvalidHandle);
+
+  // A closed, zero, unknown or out-of-range handle is refused by every call
+  // (but for no handle with no subkey, which opens nothing).
+  for (HKEY bad : {fresh, HKEY(0), HKEY(0x7654321), HKEY(reg::kDynData + 1)}) {
+    HKEY out = 1;
+    uint32_t size = 0;
+    EXPECT_EQ(registry.RegOpenKeyExA(bad, "x", 0, reg::kKeyRead, &out), reg::kInvalidHandle);
+    EXPECT_EQ(out, 1u);
+    EXPECT_EQ(registry.RegOpenKeyA(bad, "", &out), bad == 0 ? reg::kSuccess : reg::kInvalidHandle);
+    EXPECT_EQ(registry.RegCreateKeyA(bad, "x", &out), reg::kInvalidHandle);
+    EXPECT_EQ(registry.RegQueryValueExA(bad, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
+    EXPECT_EQ(setBytes(registry, bad, "v", reg::kString, "x"), reg::kInvalidHandle);
+    EXPECT_EQ(registry.RegDeleteValueA(bad, "v"), reg::kInvalidHandle);
+    EXPECT_EQ(registry.RegDeleteKeyA(bad, "x"), reg::kInvalidHandle);
+  }
+  for (HKEY h : {a, b, c}) EXPECT_EQ(registry.RegCloseKey(h), reg::kSuccess);
+}
+
+// Where the calls answer as the platform's do, each with the result, the
+// caller's result variable, size, type and bytes it leaves behind.
+TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
+  HKEY k = create(registry, kHKCU, "Software\\Platform");
+  ASSERT_EQ(setBytes(registry, k, "LongName", reg::kBinary, "abc"), reg::kSuccess);
+  ASSERT_EQ(setBytes(registry, k, "n", reg::kString, "longer data"), reg::kSuccess);
+  registry.RegCloseKey(k);
+  HKEY readOnly = 0;
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Platform", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
+  constexpr uint32_t kUntouched = 0xDEAD;
+  struct Outcome {
+    // 0xDEAD: kUntouched, which a local class's defaults cannot name.
+    Outcome(int32_t r, HKEY h = 0xDEAD, uint32_t s = 0xDEAD, uint32_t t = 0xDEAD, std::string b = {})
+        : rc(r), handle(h), size(s), type(t), bytes(std::move(b)) {}
+    int32_t rc;
+    HKEY handle;
+    uint32_t size;
+    uint32_t type;
+    std::string bytes;  // the name or data buffer's start, as the row reads it
+
+    bool operator==(const Outcome&) const = default;
+  };
+  auto enumValue = [&](uint32_t nameRoom, uint32_t dataRoom) {
+    char name[16] = "##############";
+    uint8_t data[16];
+    std::memset(data, '#', sizeof data);
+    uint32_t nameSize = nameRoom, dataSize = dataRoom, type = kUntouched;
+    const int32_t rc = registry.RegEnumValueA(readOnly, 0, name, &nameSize, nullptr, &type, data, &dataSize);
+    return Outcome{rc, nameSize, dataSize, type,
+                   std::string(name, 3) + "|" + std::string(reinterpret_cast<char*>(data), 4)};
+  };
+  auto query = [&](const char* name, bool buffer) {
+    uint8_t data[16];
+    std::memset(data, '#', sizeof data);
+    uint32_t size = buffer ? sizeof data : kUntouched, type = kUntouched;
+    const int32_t rc = registry.RegQueryValueExA(readOnly, name, nullptr, &type, buffer ? data : nullptr, &size);
+    return Outcome{rc, kUntouched, size, type, std::string(reinterpret_cast<char*>(data), buffer ? 4 : 0)};
+  };
+  struct Row {
+    const char* what;
+    std::function<Outcome()> call;
+    Outcome want;
+  } rows[] = {
+      {"enum value, name too small, data fits: name size kept, type and data written",
+       [&] { return enumValue(4, 8); }, {reg::kMoreData, 4, 3, reg::kBinary, "###|abc#"}},
+      {"enum value, both too small: name size kept, data size needed",
+       [&] { return enumValue(4, 2); }, {reg::kMoreData, 4, 3, reg::kBinary, "###|####"}},
+      {"enum value, only the data too small", [&] { return enumValue(16, 2); },
+       {reg::kMoreData, 16, 3, reg::kBinary, "###|####"}},
+      {"query of a missing value without a buffer: size 0", [&] { return query("Missing", false); },
+       {reg::kFileNotFound, kUntouched, 0, kUntouched, ""}},
+      {"query of a missing value with a buffer: size kept", [&] { return query("Missing", true); },
+       {reg::kFileNotFound, kUntouched, 16, kUntouched, "####"}},
+      {"one variable for type and size: read as size, written as type",
+       [&] {
+         uint8_t data[16] = {};
+         uint32_t both = sizeof data;
+         const int32_t rc = registry.RegQueryValueExA(readOnly, "LongName", nullptr, &both, data, &both);
+         return Outcome{rc, kUntouched, both, kUntouched, std::string(reinterpret_cast<char*>(data), 3)};
+       },
+       {reg::kSuccess, kUntouched, reg::kBinary, kUntouched, "abc"}},
+      {"RegOpenKeyA without a handle or subkey: success, no handle",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyA(0, "", &out), out};
+       },
+       {reg::kSuccess, 0}},
+      {"RegOpenKeyA without a handle, with a subkey: 6, variable kept",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyA(0, "Software", &out), out};
+       },
+       {reg::kInvalidHandle, kUntouched}},
+      {"RegOpenKeyExA on an invalid handle: 6, variable kept",
+       [&] {
+         HKEY out = kUntouched;
+         return Outcome{registry.RegOpenKeyExA(0x7654321, "Software", 0, reg::kKeyRead, &out), out};
+       },
+       {reg::kInvalidHandle, kUntouched}},
+      {"RegOpenKeyExA of a root with no subkey: the root itself, closed for nothing",
+       [&] {
+         HKEY out = kUntouched;
+         const int32_t rc = registry.RegOpenKeyExA(reg::kClassesRoot, "", 0, reg::kKeyRead, &out);
+         return Outcome{rc == reg::kSuccess ? registry.RegCloseKey(out) : rc, out};
+       },
+       {reg::kSuccess, reg::kClassesRoot}},
+      {"RegCreateKeyA below a handle open for reading, new then existing",
+       [&] {
+         HKEY first = 0, again = 0;
+         const int32_t rc = registry.RegCreateKeyA(readOnly, "Made", &first);
+         registry.RegCloseKey(first);
+         const int32_t rc2 = registry.RegCreateKeyA(readOnly, "Made", &again);
+         registry.RegCloseKey(again);
+         return Outcome{rc == reg::kSuccess ? rc2 : rc};
+       },
+       {reg::kSuccess}},
+  };
+  for (const Row& row : rows) {
+    const Outcome got = row.call();
+    EXPECT_TRUE(got == row.want) << row.what << ": rc " << got.rc << " handle " << got.handle << " size "
+                                 << got.size << " type " << got.type << " bytes \"" << got.bytes << "\"";
+  }
+  registry.RegCloseKey(readOnly);
+}
+
+TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
+  HKEY full = create(registry, kHKCU, "Software\\Access");
+  ASSERT_EQ(setBytes(registry, full, "v", reg::kString, "x"), reg::kSuccess);
+  HKEY sub = create(registry, full, "Existing");
+  registry.RegCloseKey(sub);
+
+  HKEY readOnly = 0, writeOnly = 0, nothing = 0, maximum = 0;
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyWrite, &writeOnly), reg::kSuccess);
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, 0, &nothing), reg::kSuccess);
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kMaximumAllowed, &maximum), reg::kSuccess);
+
+  // Read access: reads and enumeration, no writes; new subkeys, whose own
+  // rights are what count.
+  EXPECT_EQ(readBytes(registry, readOnly, "v"), "x");
+  EXPECT_EQ(setBytes(registry, readOnly, "v", reg::kString, "y"), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegDeleteValueA(readOnly, "v"), reg::kAccessDenied);
+  EXPECT_EQ(subkeys(registry, readOnly), std::vector<std::string>{"Existing"});
+  HKEY out = 0;
+  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "Existing", &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "New", &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+
+  // Write access: writes, no reads.
+  EXPECT_EQ(setBytes(registry, writeOnly, "w", reg::kString, "1"), reg::kSuccess);
+  uint32_t size = 0;
+  EXPECT_EQ(registry.RegQueryValueExA(writeOnly, "w", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
+  char name[16];
+  uint32_t nameSize = sizeof name;
+  EXPECT_EQ(registry.RegEnumKeyExA(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+            reg::kAccessDenied);
+
+  // No access: nothing on the key itself, but opening below it works.
+  EXPECT_EQ(registry.RegQueryValueExA(nothing, "v", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
+  EXPECT_EQ(setBytes(registry, nothing, "v", reg::kString, "z"), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegOpenKeyA(nothing, "Existing", &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+
+  EXPECT_EQ(setBytes(registry, maximum, "v", reg::kString, "m"), reg::kSuccess);
+  EXPECT_EQ(readBytes(registry, maximum, "v"), "m");
+  for (HKEY h : {full, readOnly, writeOnly, nothing, maximum}) registry.RegCloseKey(h);
+}
+
+TEST_P(RegistryCallsTest, KeyWithSubkeysIsNotDeletedUntilTheyGo) {
+  HKEY parent = create(registry, kHKCU, "Software\\Parent");
+  HKEY child = create(registry, parent, "Child");
+  ASSERT_EQ(setBytes(registry, parent, "v", reg::kString, "kept"), reg::kSuccess);
+  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"), reg::kAccessDenied);
+  EXPECT_EQ(readBytes(registry, parent, "v"), "kept");
+  EXPECT_EQ(registry.RegDeleteKeyA(parent, "CHILD"), reg::kSuccess);
+  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"), reg::kSuccess);
+  HKEY out = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Parent", &out), reg::kFileNotFound);
+  // Its values went with it: a key made again at the path is empty.
+  HKEY again = create(registry, kHKCU, "Software\\Parent");
+  EXPECT_EQ(readBytes(registry, again, "v"), "<rc 2>");
+  EXPECT_TRUE(valueNames(registry, again).empty());
+  for (HKEY h : {parent, child, again}) registry.RegCloseKey(h);
+}
+
+TEST_P(RegistryCallsTest, RootsCannotBeDeleted) {
+  HKEY k = create(registry, kHKCU, "Software");
+  registry.RegCloseKey(k);
+  HKEY rootAgain = 0;
+  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "", 0, reg::kKeyAllAccess, &rootAgain), reg::kSuccess);
+  EXPECT_EQ(registry.RegDeleteKeyA(reg::kLocalMachine, ""), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "\\"), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegDeleteKeyA(rootAgain, ""), reg::kAccessDenied);
+  registry.RegCloseKey(rootAgain);
+}
+
+TEST_P(RegistryCallsTest, HandlesOfADeletedKeyGive1018) {
+  HKEY doomed = create(registry, kHKCU, "Software\\Doomed");
+  ASSERT_EQ(setBytes(registry, doomed, "v", reg::kString, "x"), reg::kSuccess);
+  EXPECT_EQ(readBytes(registry, doomed, "v"), "x");
+  HKEY other = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Doomed", &other), reg::kSuccess);
+  ASSERT_EQ(registry.RegDeleteKeyA(other, ""), reg::kSuccess);  // an empty path deletes the key itself
+
+  HKEY out = 0;
+  uint32_t size = 0;
+  char name[16];
+  uint32_t nameSize = sizeof name;
+  EXPECT_EQ(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
+  EXPECT_EQ(setBytes(registry, doomed, "v", reg::kString, "y"), reg::kKeyDeleted);
+  EXPECT_EQ(registry.RegDeleteValueA(doomed, "v"), reg::kKeyDeleted);
+  EXPECT_EQ(registry.RegOpenKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
+  EXPECT_EQ(registry.RegCreateKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
+  EXPECT_EQ(registry.RegDeleteKeyA(doomed, ""), reg::kKeyDeleted);
+  EXPECT_EQ(registry.RegEnumKeyExA(doomed, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+            reg::kKeyDeleted);
+  // A new key at the same path is another key: old handles stay dead.
+  HKEY reborn = create(registry, kHKCU, "Software\\Doomed");
+  EXPECT_EQ(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
+  EXPECT_EQ(readBytes(registry, reborn, "v"), "<rc 2>");
+  EXPECT_EQ(registry.RegCloseKey(doomed), reg::kSuccess);  // closing still works
+  EXPECT_EQ(registry.RegCloseKey(other), reg::kSuccess);
+  registry.RegCloseKey(reborn);
+}
+
+TEST_P(RegistryCallsTest, EnumerationOrderAndBufferSizes) {
+  HKEY k = create(registry, kHKCU, "Software\\Enum");
+  for (const char* name : {"beta", "Alpha", "GAMMA"}) registry.RegCloseKey(create(registry, k, name));
+  for (const char* name : {"zulu", "alpha", "Mike"}) ASSERT_EQ(setBytes(registry, k, name, 1, name), 0);
+  EXPECT_EQ(subkeys(registry, k), (std::vector<std::string>{"Alpha", "beta", "GAMMA"}));
+  EXPECT_EQ(valueNames(registry, k), (std::vector<std::string>{"zulu", "alpha", "Mike"}));
+
+  char name[8];
+  uint32_t nameSize = 5;  // "Alpha" needs 6 with its NUL
+  EXPECT_EQ(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kMoreData);
+  EXPECT_EQ(nameSize, 6u);
+  nameSize = 6;
+  EXPECT_EQ(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kSuccess);
+  EXPECT_EQ(std::string(name, nameSize), "Alpha");
+  EXPECT_EQ(registry.RegEnumKeyExA(k, 3, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kNoMoreItems);
+
+  uint8_t data[8];
+  uint32_t type = 0, dataSize = 3;
+  nameSize = sizeof name;
+  EXPECT_EQ(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize), reg::kMoreData);
+  EXPECT_EQ(dataSize, 4u);
+  dataSize = sizeof data;
+  nameSize = sizeof name;
+  EXPECT_EQ(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize), reg::kSuccess);
+  EXPECT_EQ(std::string(name, nameSize), "zulu");
+  EXPECT_EQ(type, reg::kString);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), dataSize + 1), "zulu\0"s);
+  EXPECT_EQ(registry.RegEnumValueA(k, 3, name, &nameSize, nullptr, &type, data, &dataSize), reg::kNoMoreItems);
+  registry.RegCloseKey(k);
+}
+
+// ---- limits, enumeration positions, atomic runs -------------------------------------------
+
+TEST_P(RegistryCallsTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
+  HKEY deep = create(registry, kHKCU, pathOfDepth(500));
+  ASSERT_NE(deep, 0u);
+  HKEY k = create(registry, kHKCU, "Software");
+  const std::string longName(256, 'n'), longValue(16384, 'v');
+  const struct {
+    const char* what;
+    std::function<int32_t(HKEY&)> call;
+  } refused[] = {
+      {"key name of 256", [&](HKEY& out) { return registry.RegCreateKeyA(k, longName, &out); }},
+      {"513 keys deep", [&](HKEY& out) { return registry.RegCreateKeyA(kHKCU, pathOfDepth(513), &out); }},
+      {"513 keys deep below a handle", [&](HKEY& out) { return registry.RegCreateKeyA(deep, pathOfDepth(13), &out); }},
+      {"10,000 keys deep", [&](HKEY& out) { return registry.RegCreateKeyA(kHKCU, pathOfDepth(10000, "x"), &out); }},
+      {"NUL in a key name", [&](HKEY& out) { return registry.RegCreateKeyA(k, "a\0b"s, &out); }},
+      {"open a key name of 256", [&](HKEY& out) { return registry.RegOpenKeyA(k, longName, &out); }},
+      {"delete a key name of 256", [&](HKEY&) { return registry.RegDeleteKeyA(k, longName); }},
+      {"value name of 16384", [&](HKEY&) { return setBytes(registry, k, longValue, reg::kString, "x"); }},
+      {"query a value name of 16384",
+       [&](HKEY&) { return registry.RegQueryValueExA(k, longValue, nullptr, nullptr, nullptr, nullptr); }},
+      {"delete a value name of 16384", [&](HKEY&) { return registry.RegDeleteValueA(k, longValue); }},
+      {"NUL in a value name", [&](HKEY&) { return setBytes(registry, k, "a\0b"s, reg::kString, "x"); }},
+  };
+  const int64_t pagesBefore = storedPages();
+  for (const auto& c : refused) {
+    HKEY out = 0;
+    EXPECT_EQ(c.call(out), reg::kInvalidParameter) << c.what;
+    EXPECT_EQ(out, 0u) << c.what;
+  }
+  EXPECT_EQ(subkeys(registry, k), std::vector<std::string>{});
+  EXPECT_EQ(valueNames(registry, k), std::vector<std::string>{});
+  EXPECT_EQ(subkeys(registry, kHKCU), (std::vector<std::string>{"k", "Software"}));
+  EXPECT_EQ(storedPages(), pagesBefore);
+
+  // At the limits themselves, all is well.
+  HKEY out = 0;
+  EXPECT_EQ(registry.RegCreateKeyA(k, std::string(255, 'n'), &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+  EXPECT_EQ(registry.RegCreateKeyA(deep, pathOfDepth(12), &out), reg::kSuccess);
+  registry.RegCloseKey(out);
+  EXPECT_EQ(setBytes(registry, k, std::string(16383, 'v'), reg::kString, "x"), reg::kSuccess);
+  registry.RegCloseKey(k);
+  registry.RegCloseKey(deep);
+}
+
+// Consecutive indexes follow on from the last item returned (enumeration is
+// linear), but only while the store is unchanged: an index always means the
+// item at that place in the store as it is now.
+TEST_P(RegistryCallsTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
+  const auto otherUser = connect();
+  Registry& other = *otherUser;
+  HKEY k = create(registry, kHKCU, "Software\\List");
+  for (const char* name : {"a", "b", "c", "d"}) {
+    HKEY sub = create(registry, k, name);
+    registry.RegCloseKey(sub);
+    ASSERT_EQ(setBytes(registry, k, name, reg::kString, name), reg::kSuccess);
+  }
+  auto subkeyAt = [&](uint32_t index) {
+    char name[16];
+    uint32_t size = sizeof name;
+    const int32_t rc = registry.RegEnumKeyExA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
+  };
+  auto valueAt = [&](uint32_t index) {
+    char name[16];
+    uint32_t size = sizeof name;
+    const int32_t rc = registry.RegEnumValueA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
+  };
+  EXPECT_EQ(subkeyAt(0), "a");
+  EXPECT_EQ(valueAt(0), "a");
+  EXPECT_EQ(subkeyAt(1), "b");
+  EXPECT_EQ(valueAt(1), "b");
+  // Another user removes the first items: every later index moves down.
+  HKEY list = 0;
+  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\List", &list), reg::kSuccess);
+  ASSERT_EQ(other.RegDeleteKeyA(list, "a"), reg::kSuccess);
+  ASSERT_EQ(other.RegDeleteValueA(list, "a"), reg::kSuccess);
+  other.RegCloseKey(list);
+  EXPECT_EQ(subkeyAt(2), "d");
+  EXPECT_EQ(valueAt(1), "c");
+  // So do this connection's own changes: a key added in front, a value removed.
+  HKEY front = create(registry, k, "0");
+  registry.RegCloseKey(front);
+  ASSERT_EQ(registry.RegDeleteValueA(k, "b"), reg::kSuccess);
+  EXPECT_EQ(subkeyAt(3), "d");
+  EXPECT_EQ(valueAt(2), "<rc 259>");
+  EXPECT_EQ(subkeyAt(0), "0");
+  EXPECT_EQ(subkeyAt(4), "<rc 259>");
+  registry.RegCloseKey(k);
+}
+
+TEST_P(RegistryCallsTest, AnAtomicRunLandsWhollyOrNotAtAll) {
+  const auto otherUser = connect();
+  Registry& other = *otherUser;
+  HKEY k = create(registry, kHKCU, "Software\\Atomic");
+  HKEY sub = create(registry, k, "Sub\\Child");
+  registry.RegCloseKey(sub);
+  auto writeAll = [&](int32_t result) {
+    return registry.runAtomically([&] {
+      HKEY created = 0;
+      if (registry.RegCreateKeyA(k, "New", &created) != reg::kSuccess) return int32_t(-1);
+      registry.RegCloseKey(created);
+      if (setBytes(registry, k, "one", reg::kString, "1") != reg::kSuccess) return int32_t(-1);
+      // A call that fails inside the run undoes only itself.
+      if (registry.RegDeleteKeyA(k, "Sub") != reg::kAccessDenied) return int32_t(-1);
+      if (registry.RegDeleteKeyA(k, "Sub\\Child") != reg::kSuccess) return int32_t(-1);
+      return result;
+    });
+  };
+  HKEY seen = 0;
+  EXPECT_EQ(writeAll(reg::kDiskFull), reg::kDiskFull);
+  EXPECT_EQ(readBytes(other, kHKCU, "one"), "<rc 2>");
+  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\Atomic", &seen), reg::kSuccess);
+  EXPECT_EQ(subkeys(other, seen), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(readBytes(other, seen, "one"), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, k, "one"), "<rc 2>");
+
+  EXPECT_EQ(writeAll(reg::kSuccess), reg::kSuccess);
+  EXPECT_EQ(subkeys(other, seen), (std::vector<std::string>{"New", "Sub"}));
+  EXPECT_EQ(readBytes(other, seen, "one"), "1");
+  HKEY child = 0;
+  EXPECT_EQ(other.RegOpenKeyA(seen, "Sub\\Child", &child), reg::kFileNotFound);
+  other.RegCloseKey(seen);
+  registry.RegCloseKey(k);
+}
+
+TEST_P(RegistryCallsTest, AnAtomicReadSeesOneMomentAndRefusesWrites) {
+  const auto otherUser = connect();
+  Registry& other = *otherUser;
+  HKEY k = create(registry, kHKCU, "Software\\Snap");
+  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "before"), reg::kSuccess);
+  HKEY o = create(other, kHKCU, "Software\\Snap");
+  std::string first, second;
+  int32_t write = -1;
+  EXPECT_EQ(registry.readAtomically([&] {
+    first = readBytes(registry, k, "v");
+    EXPECT_EQ(setBytes(other, o, "v", reg::kString, "after"), reg::kSuccess);
+    second = readBytes(registry, k, "v");
+    write = setBytes(registry, k, "w", reg::kString, "x");
+    return reg::kSuccess;
+  }), reg::kSuccess);
+  EXPECT_EQ(first, "before");
+  EXPECT_EQ(second, "before");
+  EXPECT_EQ(write, reg::kAccessDenied);
+  EXPECT_EQ(readBytes(registry, k, "v"), "after");
+  EXPECT_EQ(readBytes(registry, k, "w"), "<rc 2>");
+  registry.RegCloseKey(k);
+  other.RegCloseKey(o);
+}
+
+}  // namespace
+}  // namespace platform::test

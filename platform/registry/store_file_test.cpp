@@ -1,0 +1,311 @@
+#include "platform/registry/sqlite_registry.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/registry/child_process_test_support.h"
+#include "platform/registry/registry_test_support.h"
+
+namespace platform {
+namespace {
+
+using namespace std::string_literals;
+using namespace platform::test;
+
+QByteArray fileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+mode_t fileMode(const QString& path) {
+  struct stat st{};
+  return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+using test::spawn;
+using test::waitExit;
+
+// Runs `body` in a child that file modes bind: as root the child becomes
+// "nobody". Exit code 99: the child could not give up root.
+int runUnprivileged(const std::function<int()>& body) {
+  return waitExit(spawn([&] {
+    if (geteuid() == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) return 99;
+    }
+    return body();
+  }));
+}
+
+bool sameRoot(int code) { return code != 99; }
+
+// ---- the store file ----------------------------------------------------------------------
+
+TEST_F(RegistryTest, StoreIsCreatedPrivateWithItsFolders) {
+  const QString nested = dir.filePath(QStringLiteral("a/b/registry.sqlite3"));
+  const mode_t oldMask = ::umask(0);
+  {
+    SqliteRegistry registry(nested);
+    HKEY k = create(registry, kHKCU, "Software");
+    ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+    EXPECT_EQ(fileMode(nested), 0600u);
+    EXPECT_EQ(fileMode(nested + "-wal"), 0600u);
+    EXPECT_EQ(fileMode(nested + "-shm"), 0600u);
+    EXPECT_EQ(fileMode(dir.filePath("a/b")), 0700u);
+    registry.RegCloseKey(k);
+  }
+  ::umask(oldMask);
+
+  // The schema and the journal mode are there for any reader.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(nested).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal");
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
+TEST_F(RegistryTest, AStoreThatCannotBeUsedSaysWhyAndNamesItsFile) {
+  QFile blocker(dir.filePath(QStringLiteral("plain-file")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const QString fifo = dir.filePath(QStringLiteral("fifo"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const struct {
+    QString store;
+    int32_t rc;
+    std::string error;  // with %s for the store's path
+  } cases[] = {
+      {dir.path(), reg::kAccessDenied, "the registry store \"%s\" is not a regular file"},
+      {fifo, reg::kAccessDenied, "the registry store \"%s\" is not a regular file"},
+      {dir.filePath(QStringLiteral("plain-file/sub/registry.sqlite3")), reg::kPathNotFound,
+       "cannot make the folder \"" + QFile::encodeName(dir.filePath(QStringLiteral("plain-file/sub"))).toStdString() +
+           "\" of the registry store \"%s\": Not a directory"},
+  };
+  for (const auto& c : cases) {
+    SqliteRegistry registry(c.store);
+    std::string want = c.error;
+    want.replace(want.find("%s"), 2, QFile::encodeName(c.store).toStdString());
+    HKEY k = 0;
+    EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), c.rc) << want;
+    EXPECT_EQ(registry.storeError(), want);
+    EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc " + std::to_string(c.rc) + ">") << want;
+  }
+  // A store that works has no store error.
+  SqliteRegistry registry(path);
+  HKEY k = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kFileNotFound);
+  EXPECT_EQ(registry.storeError(), "");
+}
+
+TEST_F(RegistryTest, AStoreFileOthersCouldReadIsNarrowedToItsOwner) {
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software");
+    ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+    registry.RegCloseKey(k);
+  }
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+  SqliteRegistry registry(path);
+  EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc 2>");
+  EXPECT_EQ(fileMode(path), 0600u);
+  EXPECT_EQ(fileMode(path + "-wal"), 0600u);
+  EXPECT_EQ(fileMode(path + "-shm"), 0600u);
+}
+
+// A store path that leads, through a link, to some file that is no store:
+// that file is refused and keeps its mode; a link to a store of ours is
+// narrowed as the store itself is.
+TEST_F(RegistryTest, ALinkedFileIsNarrowedOnlyOnceItIsKnownToBeAStore) {
+  const QString other = dir.filePath(QStringLiteral("notes.txt"));
+  QFile notes(other);
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.write(QByteArray(4096, 'n'));
+  notes.close();
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software");
+    registry.RegCloseKey(k);
+  }
+  for (const QString& target : {other, path}) {
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
+    const QString link = dir.filePath(QStringLiteral("link-") + QFileInfo(target).fileName());
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    SqliteRegistry registry(link);
+    HKEY k = 0;
+    EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), target == other ? reg::kBadDb : reg::kSuccess);
+    if (k != 0) registry.RegCloseKey(k);
+    EXPECT_EQ(fileMode(target), target == other ? 0644u : 0600u) << target.toStdString();
+  }
+}
+
+TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {
+  const QByteArray savedStore = qgetenv("WAGEWISE_REGISTRY");
+  const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+  const QString explicitPath = dir.filePath(QStringLiteral("chosen.sqlite3"));
+  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(explicitPath));
+  EXPECT_EQ(SqliteRegistry::defaultPath(), explicitPath);
+  qunsetenv("WAGEWISE_REGISTRY");
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+  EXPECT_EQ(SqliteRegistry::defaultPath(), dir.filePath(QStringLiteral("config/wagewise/registry.sqlite3")));
+  EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("config/wagewise"))).isDir());
+  qputenv("WAGEWISE_REGISTRY", savedStore);
+  if (savedConfig.isNull())
+    qunsetenv("XDG_CONFIG_HOME");
+  else
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+
+// The only test in this binary that touches the process-wide store.
+TEST_F(RegistryTest, DefaultRegistryOpensTheDefaultPathOnFirstUse) {
+  static bool opened = false;
+  if (opened) GTEST_SKIP() << "the process-wide store was opened by an earlier repetition";
+  opened = true;
+  const QByteArray saved = qgetenv("WAGEWISE_REGISTRY");
+  const QString chosen = dir.filePath(QStringLiteral("default/registry.sqlite3"));
+  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(chosen));
+  Registry& registry = defaultRegistry();
+  EXPECT_EQ(&registry, &defaultRegistry());
+  HKEY k = create(registry, kHKCU, "Software\\Default");
+  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+  registry.RegCloseKey(k);
+  qputenv("WAGEWISE_REGISTRY", saved);
+  EXPECT_TRUE(QFileInfo::exists(chosen));
+  SqliteRegistry same(chosen);
+  EXPECT_EQ(readBytes(same, kHKCU, "v"), "<rc 2>");
+  ASSERT_EQ(same.RegOpenKeyA(kHKCU, "Software\\Default", &k), reg::kSuccess);
+  EXPECT_EQ(readBytes(same, k, "v"), "x");
+  same.RegCloseKey(k);
+}
+
+TEST_F(RegistryTest, AFileThatIsNotAStoreIsNeverWritten) {
+  QByteArray garbage;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 8192; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    garbage.push_back(static_cast<char>(seed >> 24));
+  }
+  for (const QByteArray& content : {garbage, QByteArray("not a database at all")}) {
+    {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(content);
+    }
+    {
+      SqliteRegistry registry(path);
+      HKEY k = 0;
+      uint32_t size = 0;
+      EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
+      EXPECT_EQ(registry.RegQueryValueExA(kHKCU, "v", nullptr, nullptr, nullptr, &size), reg::kBadDb);
+      EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
+      EXPECT_EQ(setBytes(registry, kHKCU, "v", reg::kString, "x"), reg::kBadDb);
+      EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software"), reg::kBadDb);
+      EXPECT_FALSE(registry.readCacheAvailable());
+    }
+    EXPECT_EQ(fileBytes(path), content);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"registry.sqlite3"});
+  }
+}
+
+TEST_F(RegistryTest, AnotherProgramsDatabaseIsLeftAlone) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE theirs(x); INSERT INTO theirs VALUES(1);", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const QByteArray before = fileBytes(path);
+  {
+    SqliteRegistry registry(path);
+    HKEY k = 0;
+    EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
+    EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
+  }
+  EXPECT_EQ(fileBytes(path), before);
+}
+
+TEST_F(RegistryTest, ReadOnlyModeReadsAndRefusesWrites) {
+  {
+    SqliteRegistry writer(path);
+    HKEY k = create(writer, kHKCU, "Software\\Fixed");
+    ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "x"), reg::kSuccess);
+    writer.RegCloseKey(k);
+  }
+  SqliteRegistry registry(path, SqliteRegistry::Mode::ReadOnly);
+  HKEY k = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fixed", &k), reg::kSuccess);
+  EXPECT_EQ(readBytes(registry, k, "v"), "x");
+  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "y"), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegDeleteValueA(k, "v"), reg::kAccessDenied);
+  HKEY created = 0;
+  EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software\\New", &created), reg::kAccessDenied);
+  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Fixed"), reg::kAccessDenied);
+  EXPECT_EQ(readBytes(registry, k, "v"), "x");
+}
+
+TEST_F(RegistryTest, FilePermissionsDecideWhatWorks) {
+  {
+    SqliteRegistry writer(path);
+    HKEY k = create(writer, kHKCU, "Software\\Perm");
+    ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "x"), reg::kSuccess);
+    writer.RegCloseKey(k);
+  }
+  ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+  const QByteArray file = QFile::encodeName(path);
+  const QByteArray before = fileBytes(path);
+  const QString p = path;
+
+  // A file that cannot be read: every call 5, with the reason naming the
+  // file (not a damaged store); the file is untouched.
+  ASSERT_EQ(::chmod(file.constData(), 0), 0);
+  int code = runUnprivileged([p] {
+    SqliteRegistry r(p);
+    HKEY k = 0;
+    if (r.RegOpenKeyA(kHKCU, "Software\\Perm", &k) != reg::kAccessDenied) return 1;
+    if (r.storeError() != "cannot read the registry store \"" + p.toStdString() + "\": Permission denied") return 5;
+    if (readBytes(r, kHKCU, "v") != "<rc 5>") return 2;
+    if (setBytes(r, kHKCU, "v", reg::kString, "y") != reg::kAccessDenied) return 3;
+    if (r.RegCreateKeyA(kHKCU, "Software\\Other", &k) != reg::kAccessDenied) return 4;
+    return 0;
+  });
+  if (!sameRoot(code)) GTEST_SKIP() << "cannot drop root in a child";
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(::chmod(file.constData(), 0600), 0);
+  EXPECT_EQ(fileBytes(path), before);
+
+  // A file that can only be read: reads work, writes 5.
+  ASSERT_EQ(::chmod(file.constData(), 0444), 0);
+  code = runUnprivileged([p] {
+    SqliteRegistry r(p);
+    HKEY k = 0;
+    if (r.RegOpenKeyA(kHKCU, "Software\\Perm", &k) != reg::kSuccess) return 1;
+    if (readBytes(r, k, "v") != "x") return 2;
+    if (setBytes(r, k, "v", reg::kString, "y") != reg::kAccessDenied) return 3;
+    if (r.RegDeleteKeyA(kHKCU, "Software\\Perm") != reg::kAccessDenied) return 4;
+    if (readBytes(r, k, "v") != "x") return 5;
+    return 0;
+  });
+  EXPECT_EQ(code, 0);
+  ::chmod(file.constData(), 0600);
+}
+
+}  // namespace
+}  // namespace platform
