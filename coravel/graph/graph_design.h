@@ -3,7 +3,7 @@
 // twips (frame children relative to their frame).
 #include <array>
 
-#include "coravel/leave/form_layout.h"
+#include "platform/ui/form_layout.h"
 #include "platform/ui/accessible_texts.h"
 
 namespace coravel::graph_design {
@@ -14,10 +14,10 @@ inline constexpr int kClientHeight = 6150;
 struct LabelPlace {
   const char* name;
   const char* caption;
-  TwipRect rect;
+  platform::TwipRect rect;
 };
 
-inline constexpr TwipRect kFrame1{660, 90, 2820, 1260};
+inline constexpr platform::TwipRect kFrame1{660, 90, 2820, 1260};
 inline constexpr std::array<LabelPlace, 4> kStatisticsLabels{{
     {"lblNetPayTotal", "Y-T-D Totals:", {165, 165, 1110, 255}},
     {"lblHighestEarning", "Highest Earning:", {165, 420, 1185, 210}},
@@ -31,15 +31,15 @@ inline constexpr std::array<LabelPlace, 4> kValueLabels{{
     {"lblAverage2", "0", {1440, 915, 1290, 210}},
 }};
 
-inline constexpr TwipRect kFrame2{3645, 90, 2820, 1260};
+inline constexpr platform::TwipRect kFrame2{3645, 90, 2820, 1260};
 inline constexpr std::array<LabelPlace, 3> kCheckBoxes{{
     {"ckAverage", "Show yearly average", {165, 210, 2115, 240}},
     {"ckHorizontal", "Show horizontal grids", {165, 525, 2355, 195}},
     {"ckVertical", "Show vertical grids", {165, 840, 2355, 195}},
 }};
 
-inline constexpr TwipRect kCommand1{6690, 525, 1875, 420};
-inline constexpr TwipRect kGraphic{660, 1500, 8045, 3750};
+inline constexpr platform::TwipRect kCommand1{6690, 525, 1875, 420};
+inline constexpr platform::TwipRect kGraphic{660, 1500, 8045, 3750};
 
 // Scale labels, index 0 lowest: each stands at the drawing area's left edge
 // and grows leftwards as its caption widens (right-justified, sized to its
@@ -55,13 +55,13 @@ inline constexpr std::array<const char*, 12> kMonthNames{"Jan", "Feb", "Mar", "A
 inline constexpr std::array<int, 12> kMonthLabelLefts{1155, 1755, 2385, 3030, 3630, 4245,
                                                       4875, 5475, 6075, 6675, 7275, 7870};
 
-inline constexpr TwipRect kYearLabel{4095, 5670, 600, 195};
+inline constexpr platform::TwipRect kYearLabel{4095, 5670, 600, 195};
 // The warning has a line of its own under the year, as wide as the graph.
-inline constexpr TwipRect kAnotherYearLabel{660, 5895, 8045, 195};
-inline constexpr TwipRect kCountLabel{3840, 1125, 1470, 195};
+inline constexpr platform::TwipRect kAnotherYearLabel{660, 5895, 8045, 195};
+inline constexpr platform::TwipRect kCountLabel{3840, 1125, 1470, 195};
 // The list of loaded rows holds the data; the graph shows it, the list is
 // never shown.
-inline constexpr TwipRect kListViewGraph{7560, 5985, 7440, 1440};
+inline constexpr platform::TwipRect kListViewGraph{7560, 5985, 7440, 1440};
 
 // What assistive technology reads where a control has no caption of its
 // own; the drawing area's description, the figures, is kept by the window.

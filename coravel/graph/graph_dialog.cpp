@@ -21,15 +21,21 @@
 #include "coravel/graph/graph_plot.h"
 #include "coravel/graph/picture_box.h"
 #include "coravel/graph/profile_file_choice.h"
-#include "coravel/leave/form_layout.h"
 #include "coravel/util/smart_edge.h"
 #include "core/fault.h"
 #include "core/lenient_number.h"
 #include "core/regional_format.h"
 #include "core/twips.h"
+#include "platform/ui/form_layout.h"
 #include "platform/ui/ui.h"
 
 namespace coravel {
+
+using platform::formFont;
+using platform::setClientSize;
+using platform::place;
+using platform::addLabel;
+using platform::chainTabOrder;
 
 namespace design = graph_design;
 

@@ -17,12 +17,16 @@
 #include "coravel/graph/graph_design.h"
 #include "coravel/graph/graph_plot.h"
 #include "coravel/graph/picture_box.h"
-#include "coravel/leave/form_layout.h"
 #include "coravel/leave/test_settings.h"
 #include "core/twips.h"
 #include "platform/ui/accessibility_check.h"
+#include "platform/ui/form_layout.h"
 
 namespace coravel {
+
+using platform::formFont;
+using platform::toPixels;
+
 namespace {
 
 // A profile file of one record per (date, total pay).

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "coravel/leave/form_layout.h"
 #include "coravel/leave/holiday_rate.h"
 #include "coravel/leave/leave_pictures.h"
 #include "coravel/leave/rate_box.h"
@@ -17,9 +16,20 @@
 #include "core/regional_format.h"
 #include "core/truth_text.h"
 #include "platform/ui/accessible_texts.h"
+#include "platform/ui/form_layout.h"
 #include "platform/ui/ui.h"
 
 namespace coravel {
+
+using platform::TwipRect;
+using platform::formFont;
+using platform::setClientSize;
+using platform::place;
+using platform::addLabel;
+using platform::addPicture;
+using platform::addTextBox;
+using platform::addOkButton;
+using platform::chainTabOrder;
 
 namespace {
 

@@ -6,9 +6,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "coravel/leave/form_layout.h"
+#include "platform/ui/form_layout.h"
 
 namespace coravel {
+
+using platform::formFont;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <array>
 
-#include "coravel/leave/form_layout.h"
+#include "platform/ui/form_layout.h"
 
 namespace coravel {
 
@@ -16,18 +16,18 @@ struct PayRateDesign {
   QString caption;
   int clientWidth, clientHeight;  // twips
   QPixmap (*drawPicture)();
-  TwipRect picture;
+  platform::TwipRect picture;
   const char* pictureName;  // read by assistive technology
   QString ratePrompt;  // Label1
-  TwipRect ratePromptRect;
+  platform::TwipRect ratePromptRect;
   const char* rateBoxName;
-  TwipRect rateBox;
+  platform::TwipRect rateBox;
   QString payPrompt;  // Label2
-  TwipRect payPromptRect;
+  platform::TwipRect payPromptRect;
   const char* hoursBoxName;
-  TwipRect hoursBox;
-  TwipRect hoursLabel;  // Label3, "hours per day."
-  TwipRect okButton;
+  platform::TwipRect hoursBox;
+  platform::TwipRect hoursLabel;  // Label3, "hours per day."
+  platform::TwipRect okButton;
   std::array<Control, 3> tabOrder;
   QString rateSetting, hoursSetting;  // values in the settings key
 };

@@ -13,6 +13,15 @@
 
 namespace coravel {
 
+using platform::formFont;
+using platform::setClientSize;
+using platform::place;
+using platform::addLabel;
+using platform::addPicture;
+using platform::addTextBox;
+using platform::addOkButton;
+using platform::chainTabOrder;
+
 namespace {
 
 // What a typed number text is stored as: the number it reads as, in its

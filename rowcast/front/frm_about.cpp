@@ -8,6 +8,7 @@
 
 #include "core/twips.h"
 #include "platform/ui/accessible_texts.h"
+#include "platform/ui/form_layout.h"
 #include "rowcast/front/rowcast_logo.h"
 #include "rowcast/library_version.h"
 
@@ -20,15 +21,8 @@ const platform::AccessibleText kAccessibleTexts[] = {
     {"Picture1", "Rowcast logo", nullptr, nullptr},
 };
 
-struct TwipRect {
-  int left, top, width, height;
-};
-
-void place(QWidget* control, const char* name, const TwipRect& r) {
-  control->setObjectName(QLatin1String(name));
-  control->setGeometry(core::twipsToPixels(r.left), core::twipsToPixels(r.top), core::twipsToPixels(r.width),
-                       core::twipsToPixels(r.height));
-}
+using platform::place;
+using platform::TwipRect;
 
 // Fonts are held at their pixel size at 96 dots an inch, so the texts keep
 // to the fixed geometry whatever the screen's dpi. Arial's metrics are

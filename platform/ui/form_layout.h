@@ -1,7 +1,7 @@
 #pragma once
-// Building the leave-pay windows from their design: every control sits where
-// the design put it, in twips (15 twips a pixel), and carries its design name
-// as its object name so that tests and automation find it.
+// Building a window from its design: every control sits where the design
+// put it, in twips (15 twips a pixel), and carries its design name as its
+// object name so that tests and automation find it.
 #include <QFont>
 #include <QList>
 #include <QRect>
@@ -13,7 +13,7 @@ class QPixmap;
 class QPushButton;
 class QWidget;
 
-namespace coravel {
+namespace platform {
 
 struct TwipRect {
   int left, top, width, height;
@@ -43,4 +43,4 @@ QPushButton* addOkButton(QWidget* parent, const TwipRect& rect);
 // the first of them the focus when the window opens.
 void chainTabOrder(const QList<QWidget*>& controls);
 
-}  // namespace coravel
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "coravel/leave/form_layout.h"
+#include "platform/ui/form_layout.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 #include "core/twips.h"
 
-namespace coravel {
+namespace platform {
 
 namespace {
 // The design's 8-point font ran narrower than Liberation Sans at the same
@@ -88,4 +88,4 @@ void chainTabOrder(const QList<QWidget*>& controls) {
   if (!controls.isEmpty()) controls.front()->setFocus();
 }
 
-}  // namespace coravel
+}  // namespace platform
