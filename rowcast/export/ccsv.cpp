@@ -1,5 +1,7 @@
 #include "rowcast/export/ccsv.h"
 
+#include "rowcast/export/csv_quoting.h"
+
 namespace rowcast {
 
 CCsv::CCsv(const QString& logFolder)
@@ -13,9 +15,9 @@ void CCsv::write(OutputFile& file) {
   const int items = rows.itemCount();
   QString scratch;
   for (int item = 0; item < items; ++item) {
-    file.appendCsvCell(rows.itemTextView(item, scratch), true);
+    appendCsvCell(file, rows.itemTextView(item, scratch), true);
     const int subItems = rows.subItemCount(item);
-    for (int sub = 0; sub < subItems; ++sub) file.appendCsvCell(rows.subItemTextView(item, sub, scratch), false);
+    for (int sub = 0; sub < subItems; ++sub) appendCsvCell(file, rows.subItemTextView(item, sub, scratch), false);
     file.endLine();
   }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "rowcast/export/column_limit.h"
+#include "rowcast/export/html_escaping.h"
 #include "rowcast/output/clock_text.h"
 #include "rowcast/library_version.h"
 
@@ -21,7 +22,7 @@ void line(OutputFile& file, std::string_view text) {
 template <size_t PrefixSize, size_t SuffixSize>
 void cellLine(OutputFile& file, const char (&prefix)[PrefixSize], QStringView text, const char (&suffix)[SuffixSize]) {
   file.appendAscii({prefix, PrefixSize - 1});
-  file.appendHtmlEscaped(text);
+  appendHtmlEscaped(file, text);
   file.appendAscii({suffix, SuffixSize - 1});
   file.endLine();
 }

@@ -40,11 +40,12 @@ class OutputFile {
     used_ += text.size();
   }
   void appendText(QStringView text);
-  // A comma unless `first`, then the text between double quotes, each inner
-  // double quote doubled.
-  void appendCsvCell(QStringView text, bool first);
-  // The text with & < > " written as &amp; &lt; &gt; &quot;.
-  void appendHtmlEscaped(QStringView text);
+  // `text` between `before` and `after` (both ASCII), with the ASCII
+  // characters that `Escape` picks out written in its forms: the exports'
+  // quoting rules (output_file_text.h says what an Escape provides, and
+  // defines this).
+  template <class Escape>
+  void appendEscaped(QStringView text, std::string_view before = {}, std::string_view after = {});
   // CR LF; whole lines go to the file once enough of them have gathered.
   void endLine() {
     appendAscii("\r\n");
@@ -62,8 +63,6 @@ class OutputFile {
   static constexpr qsizetype kPieceUnits = qsizetype{64} * 1024;
   static constexpr size_t kSpillAt = size_t{1024} * 1024;
 
-  template <class Escape>
-  void appendConverted(QStringView text, std::string_view before, std::string_view after);
   template <class Escape>
   void appendPiece(QStringView text, std::string_view before, std::string_view after);
   void cutUnfinishedLine();

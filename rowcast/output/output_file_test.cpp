@@ -43,38 +43,6 @@ TEST(OutputFileTest, WritesUtf8FromEveryKindOfUtf16) {
   EXPECT_EQ(readFile(path), text.toUtf8() + "\r\n" + QStringLiteral("\uFFFDx\uFFFD").toUtf8());
 }
 
-// Every special or wide character at every position of texts long enough for
-// the four-unit path, against the plain definition of each form.
-TEST(OutputFileTest, EscapingMatchesItsDefinitionAtEveryPosition) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("out.txt"));
-  const QStringList odd{"\"", "&", "<", ">", ",", "\r", "\n", QStringLiteral("\u00e9"), QStringLiteral("\u20ac"),
-                       QStringLiteral("\U0001F600")};
-  QByteArray expected;
-  {
-    OutputFile file(path);
-    for (int length = 0; length <= 11; ++length) {
-      for (int at = 0; at < length; ++at) {
-        for (const QString& c : odd) {
-          QString text = QStringLiteral("abcdefghijk").left(length);
-          text.replace(at, 1, c);
-          QString csv = text, html = text;
-          csv.replace(QLatin1Char('"'), QLatin1String("\"\""));
-          html.replace(QLatin1Char('&'), QLatin1String("&amp;")).replace(QLatin1Char('<'), QLatin1String("&lt;"))
-              .replace(QLatin1Char('>'), QLatin1String("&gt;")).replace(QLatin1Char('"'), QLatin1String("&quot;"));
-          file.appendCsvCell(text, true);
-          file.appendHtmlEscaped(text);
-          file.appendText(text);
-          file.endLine();
-          expected += "\"" + csv.toUtf8() + "\"" + html.toUtf8() + text.toUtf8() + "\r\n";
-        }
-      }
-    }
-    file.close();
-  }
-  EXPECT_EQ(readFile(path), expected);
-}
-
 TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("out.txt"));
@@ -92,7 +60,7 @@ TEST(OutputFileTest, LinesLargerThanTheBufferAndManyLinesArriveWhole) {
       file.endLine();
       expected += QByteArray::number(i) + "\r\n";
     }
-    file.appendHtmlEscaped(longLine);
+    file.appendText(longLine);
     file.endLine();
     file.close();
   }
@@ -110,7 +78,7 @@ TEST(OutputFileTest, AnUnfinishedLongLineIsCutOffWhenGivenUp) {
       OutputFile file(path, mode);
       file.appendAscii("first");
       file.endLine();
-      file.appendCsvCell(QString(5'000'000, QLatin1Char('x')), true);
+      file.appendText(QString(5'000'000, QLatin1Char('x')));
     }
     EXPECT_EQ(readFile(path), mode == OutputFile::Mode::Replace ? "first\r\n" : "first\r\nfirst\r\n");
   }
