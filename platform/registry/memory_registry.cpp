@@ -1,7 +1,6 @@
 #include "platform/registry/memory_registry.h"
 
 #include <atomic>
-#include <cstring>
 #include <iterator>
 #include <mutex>
 #include <string>
@@ -67,6 +66,26 @@ bool MemoryRegistry::resolve(HKEY h, Handle& out) const {
   if (it == handles_.end()) return false;
   out = it->second;
   return true;
+}
+
+// What a call asks of its handle, checked in this order, as the store does.
+struct MemoryRegistry::Need {
+  uint32_t right = 0;     // an access right the handle must have (0: none)
+  bool notRoot = false;   // the handle may not be a root itself
+  const std::vector<std::string_view>* keyNames = nullptr;  // subkeys below the handle
+  const std::string_view* valueName = nullptr;
+  bool write = false;     // refused inside readAtomically()
+};
+
+// What every call on a handle checks first; last, that its key still exists.
+int32_t MemoryRegistry::prepare(HKEY h, const Need& need, Handle& t) const {
+  if (!resolve(h, t)) return kInvalidHandle;
+  if (need.right != 0 && (t.access & need.right) == 0) return kAccessDenied;
+  if (need.notRoot && t.root) return kAccessDenied;
+  if (need.keyNames != nullptr && !reg::validKeyNames(t.depth, *need.keyNames)) return kInvalidParameter;
+  if (need.valueName != nullptr && !reg::validValueName(*need.valueName)) return kInvalidParameter;
+  if (need.write && readingOnly()) return kAccessDenied;
+  return tree().exists(t.key) ? kSuccess : kKeyDeleted;
 }
 
 HKEY MemoryRegistry::newHandle(const Handle& handle) {
@@ -140,10 +159,7 @@ int32_t MemoryRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return kInvalidParameter;
   std::lock_guard lock(shared_->mutex);
   Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
-  if ((t.access & reg::kKeyQueryValue) == 0) return kAccessDenied;
-  if (!reg::validValueName(name)) return kInvalidParameter;
-  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (int32_t rc = prepare(key, {.right = reg::kKeyQueryValue, .valueName = &name}, t); rc != kSuccess) return rc;
   const RegistryModel::Value* v = tree().value(t.key, std::string(name));
   if (v == nullptr) {
     if (data == nullptr && size != nullptr) *size = 0;
@@ -160,11 +176,8 @@ int32_t MemoryRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
   if (data == nullptr && size != 0) return kInvalidParameter;
   std::lock_guard lock(shared_->mutex);
   Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
-  if ((t.access & reg::kKeySetValue) == 0) return kAccessDenied;
-  if (!reg::validValueName(name)) return kInvalidParameter;
-  if (readingOnly()) return kAccessDenied;
-  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (int32_t rc = prepare(key, {.right = reg::kKeySetValue, .valueName = &name, .write = true}, t); rc != kSuccess)
+    return rc;
   tree().setValue(t.key, std::string(name), type,
                          size == 0 ? std::string() : std::string(reinterpret_cast<const char*>(data), size));
   ++shared_->changes;
@@ -173,14 +186,11 @@ int32_t MemoryRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
 
 int32_t MemoryRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   std::lock_guard lock(shared_->mutex);
-  Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
   const auto parts = components(path);
-  if (parts.empty() && t.root) return kAccessDenied;
+  Handle t;
+  if (int32_t rc = prepare(key, {.notRoot = parts.empty(), .keyNames = &parts, .write = true}, t); rc != kSuccess)
+    return rc;
   RegistryModel& tree = this->tree();
-  if (!reg::validKeyNames(t.depth, parts)) return kInvalidParameter;
-  if (readingOnly()) return kAccessDenied;
-  if (!tree.exists(t.key)) return kKeyDeleted;
   const int target = tree.find(t.key, owned(parts));
   if (target < 0) return kFileNotFound;
   if (!tree.key(target).children.empty()) return kAccessDenied;
@@ -192,11 +202,8 @@ int32_t MemoryRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
 int32_t MemoryRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   std::lock_guard lock(shared_->mutex);
   Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
-  if ((t.access & reg::kKeySetValue) == 0) return kAccessDenied;
-  if (!reg::validValueName(name)) return kInvalidParameter;
-  if (readingOnly()) return kAccessDenied;
-  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (int32_t rc = prepare(key, {.right = reg::kKeySetValue, .valueName = &name, .write = true}, t); rc != kSuccess)
+    return rc;
   if (!tree().deleteValue(t.key, std::string(name))) return kFileNotFound;
   ++shared_->changes;
   return kSuccess;
@@ -233,25 +240,10 @@ int32_t MemoryRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
   std::lock_guard lock(shared_->mutex);
   Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
-  if ((t.access & reg::kKeyEnumerateSubKeys) == 0) return kAccessDenied;
-  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (int32_t rc = prepare(key, {.right = reg::kKeyEnumerateSubKeys}, t); rc != kSuccess) return rc;
   const std::string* child = childAt(key, t.key, index);
   if (child == nullptr) return kNoMoreItems;
-  const auto n = static_cast<uint32_t>(child->size());
-  if (*nameSize <= n) {
-    *nameSize = n + 1;
-    return kMoreData;
-  }
-  std::memcpy(name, child->data(), n);
-  name[n] = '\0';
-  *nameSize = n;
-  if (classSize != nullptr) {
-    if (className != nullptr && *classSize > 0) className[0] = '\0';
-    *classSize = 0;
-  }
-  if (lastWriteTime != nullptr) *lastWriteTime = 0;
-  return kSuccess;
+  return reg::copyListedKey(*child, name, nameSize, className, classSize, lastWriteTime);
 }
 
 int32_t MemoryRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
@@ -260,28 +252,11 @@ int32_t MemoryRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
     return kInvalidParameter;
   std::lock_guard lock(shared_->mutex);
   Handle t;
-  if (!resolve(key, t)) return kInvalidHandle;
-  if ((t.access & reg::kKeyQueryValue) == 0) return kAccessDenied;
-  if (!tree().exists(t.key)) return kKeyDeleted;
+  if (int32_t rc = prepare(key, {.right = reg::kKeyQueryValue}, t); rc != kSuccess) return rc;
   const auto& values = tree().key(t.key).values;
   if (index >= values.size()) return kNoMoreItems;
   const RegistryModel::Value& v = values[index].second;
-  const auto n = static_cast<uint32_t>(v.name.size());
-  const bool dataFits = data == nullptr || *dataSize >= v.data.size();
-  if (type != nullptr) *type = v.type;
-  if (*nameSize <= n || !dataFits) {
-    // The name's size as the caller gave it, the data copied when it fits,
-    // else its size.
-    if (dataFits && dataSize != nullptr)
-      copyValue(v.type, v.data, data, dataSize);
-    else if (dataSize != nullptr)
-      *dataSize = static_cast<uint32_t>(v.data.size());
-    return kMoreData;
-  }
-  std::memcpy(name, v.name.data(), n);
-  name[n] = '\0';
-  *nameSize = n;
-  return copyValue(v.type, v.data, data, dataSize);
+  return reg::copyListedValue(v.name, v.type, v.data, name, nameSize, type, data, dataSize);
 }
 
 int32_t MemoryRegistry::runAtomically(const std::function<int32_t()>& body) {

@@ -71,7 +71,9 @@ class MemoryRegistry : public Registry {
     std::string lname;
     uint64_t changes = 0;
   };
+  struct Need;
   bool resolve(HKEY h, Handle& out) const;
+  int32_t prepare(HKEY h, const Need& need, Handle& t) const;
   HKEY newHandle(const Handle& handle);
   int32_t openBelow(const Handle& base, const std::vector<std::string_view>& parts, uint32_t access, bool create,
                     HKEY* result);

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -472,20 +471,7 @@ int32_t SqliteRegistry::RegEnumKeyExA(HKEY key, uint32_t index, char* name, uint
   if (int32_t rc = d_->prepare(key, {.right = reg::kKeyEnumerateSubKeys}, t); rc != kSuccess) return rc;
   const ListedItem* item = nullptr;
   if (int32_t rc = d_->listed(key, *t.key, KeyListing::Kind::kSubkeys, index, item); rc != kSuccess) return rc;
-  const auto n = static_cast<uint32_t>(item->name.size());
-  if (*nameSize <= n) {
-    *nameSize = n + 1;
-    return kMoreData;  // the caller asks for this index again
-  }
-  std::memcpy(name, item->name.data(), n);
-  name[n] = '\0';
-  *nameSize = n;
-  if (classSize != nullptr) {
-    if (className != nullptr && *classSize > 0) className[0] = '\0';
-    *classSize = 0;
-  }
-  if (lastWriteTime != nullptr) *lastWriteTime = 0;
-  return kSuccess;
+  return reg::copyListedKey(item->name, name, nameSize, className, classSize, lastWriteTime);
 }
 
 int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* nameSize,
@@ -499,23 +485,7 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
     return rc;
   const ListedItem* item = nullptr;
   if (int32_t rc = d_->listed(key, *t.key, KeyListing::Kind::kValues, index, item); rc != kSuccess) return rc;
-  const auto n = static_cast<uint32_t>(item->name.size());
-  const bool nameFits = *nameSize > n;
-  const bool dataFits = data == nullptr || *dataSize >= item->data.size();
-  if (type != nullptr) *type = item->type;
-  if (!nameFits || !dataFits) {
-    // As the platform answers: the name's size as the caller gave it, the
-    // data copied when it fits, else its size.
-    if (dataFits && dataSize != nullptr)
-      copyValue(item->type, item->data, data, dataSize);
-    else if (dataSize != nullptr)
-      *dataSize = static_cast<uint32_t>(item->data.size());
-    return kMoreData;  // the caller asks for this index again
-  }
-  std::memcpy(name, item->name.data(), n);
-  name[n] = '\0';
-  *nameSize = n;
-  return copyValue(item->type, item->data, data, dataSize);
+  return reg::copyListedValue(item->name, item->type, item->data, name, nameSize, type, data, dataSize);
 }
 
 int32_t SqliteRegistry::runAtomically(const std::function<int32_t()>& body) {
