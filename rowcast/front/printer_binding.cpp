@@ -10,10 +10,11 @@ int32_t RowcastBindPrinter(void* qprinter) {
   try {
     platform::bindHostPrinter(static_cast<QPrinter*>(qprinter));
     return 0;
-  } catch (const core::FaultError& e) {
-    rowcast::ErrorHandler().handleErrorQuietly(e.fault(), QStringLiteral("RowcastBindPrinter"), QString());
-    return 1;
   } catch (...) {
+    // Whatever failed is logged, as a member call's failure is; nothing
+    // leaves a C entry point.
+    rowcast::ErrorHandler().handleErrorQuietly(core::faultInFlight(QStringLiteral("Rowcast")),
+                                               QStringLiteral("RowcastBindPrinter"), QString());
     return 1;
   }
 }

@@ -1,5 +1,6 @@
 #include "rowcast/printer/cprinter.h"
 
+#include "core/fault.h"
 #include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/continue_on_error.h"
 #include "rowcast/printer/page_renderer.h"
@@ -95,10 +96,11 @@ int32_t RowcastEndDocument() {
   try {
     platform::endPrinterDocument();
     return 0;
-  } catch (const core::FaultError& e) {
-    rowcast::ErrorHandler().handleErrorQuietly(e.fault(), QStringLiteral("RowcastEndDocument"), QString());
-    return 1;
   } catch (...) {
+    // Whatever failed is logged, as a member call's failure is; nothing
+    // leaves a C entry point.
+    rowcast::ErrorHandler().handleErrorQuietly(core::faultInFlight(QStringLiteral("Rowcast")),
+                                               QStringLiteral("RowcastEndDocument"), QString());
     return 1;
   }
 }
