@@ -16,6 +16,14 @@ namespace {
 
 constexpr size_t kInitialCapacity = size_t{256} * 1024;
 
+// Plain text: nothing is special.
+struct NoEscape {
+  static constexpr size_t kMaxBytesPerUnit = 3;
+  static bool special(char16_t) { return false; }
+  static bool anySpecial(uint64_t) { return false; }
+  static const char* replacement(char16_t) { return ""; }
+};
+
 const QString kSource = QStringLiteral("Rowcast");
 
 // How the system's errors map onto the platform's file faults:

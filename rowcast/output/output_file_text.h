@@ -22,14 +22,6 @@ inline bool anyUnitIs(uint64_t x, char16_t c) {
   return ((v - 0x0001000100010001ull) & ~v & 0x8000800080008000ull) != 0;
 }
 
-// Plain text: nothing is special.
-struct NoEscape {
-  static constexpr size_t kMaxBytesPerUnit = 3;
-  static bool special(char16_t) { return false; }
-  static bool anySpecial(uint64_t) { return false; }
-  static const char* replacement(char16_t) { return ""; }
-};
-
 // A long text goes in pieces (never between the halves of a surrogate
 // pair), and a line grown past kSpillAt goes to the file as it grows, so the
 // buffer never holds more than a piece's worth beyond that.
