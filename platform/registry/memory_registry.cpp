@@ -26,7 +26,6 @@ using reg::kFileNotFound;
 using reg::kInvalidHandle;
 using reg::kInvalidParameter;
 using reg::kKeyDeleted;
-using reg::kMoreData;
 using reg::kNoMoreItems;
 using reg::kSuccess;
 

@@ -40,7 +40,6 @@ using reg::kFileNotFound;
 using reg::kInvalidHandle;
 using reg::kInvalidParameter;
 using reg::kKeyDeleted;
-using reg::kMoreData;
 using reg::kSuccess;
 
 using CachedValue = ReadCache::Value;
