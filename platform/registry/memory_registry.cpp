@@ -20,7 +20,6 @@ namespace platform {
 namespace {
 
 using reg::components;
-using reg::copyValue;
 using reg::kAccessDenied;
 using reg::kFileNotFound;
 using reg::kInvalidHandle;
@@ -160,14 +159,8 @@ int32_t MemoryRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   Handle t;
   if (int32_t rc = prepare(key, {.right = reg::kKeyQueryValue, .valueName = &name}, t); rc != kSuccess) return rc;
   const RegistryModel::Value* v = tree().value(t.key, std::string(name));
-  if (v == nullptr) {
-    if (data == nullptr && size != nullptr) *size = 0;
-    return kFileNotFound;
-  }
-  const uint32_t valueType = v->type;  // read before *type is written: they may be one variable
-  const int32_t rc = copyValue(valueType, v->data, data, size);
-  if (type != nullptr) *type = valueType;
-  return rc;
+  return v == nullptr ? reg::copyQueriedValue(false, 0, {}, type, data, size)
+                      : reg::copyQueriedValue(true, v->type, v->data, type, data, size);
 }
 
 int32_t MemoryRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t /*reserved*/, uint32_t type,

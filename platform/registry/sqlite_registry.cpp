@@ -34,7 +34,6 @@ using reg::joinFolded;
 using reg::joinPath;
 using reg::validKeyNames;
 using reg::validValueName;
-using reg::copyValue;
 using reg::kAccessDenied;
 using reg::kFileNotFound;
 using reg::kInvalidHandle;
@@ -364,16 +363,7 @@ int32_t SqliteRegistry::RegQueryValueExA(HKEY key, std::string_view name, uint32
   const CachedValue* v = nullptr;
   if (int32_t rc = d_->fetchValue(*t.key, name, v); rc != kSuccess) return rc;
   if (v->state == CachedValue::kKeyGone) return kKeyDeleted;
-  if (v->state == CachedValue::kMissing) {
-    if (data == nullptr && size != nullptr) *size = 0;
-    return kFileNotFound;
-  }
-  // The size is read before the type is written: a caller may pass one
-  // variable for both.
-  const uint32_t valueType = v->type;
-  const int32_t rc = copyValue(valueType, v->data, data, size);
-  if (type != nullptr) *type = valueType;
-  return rc;
+  return reg::copyQueriedValue(v->state == CachedValue::kPresent, v->type, v->data, type, data, size);
 }
 
 int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t /*reserved*/, uint32_t type,

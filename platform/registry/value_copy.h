@@ -29,6 +29,21 @@ inline int32_t copyValue(uint32_t type, std::string_view bytes, uint8_t* data, u
   return kSuccess;
 }
 
+// RegQueryValueExA's answer: for a missing value (`found` false)
+// kFileNotFound, with a size of 0 when asked without a buffer; else the
+// type and the data. The size is read before the type is written: a caller
+// may pass one variable for both.
+inline int32_t copyQueriedValue(bool found, uint32_t foundType, std::string_view bytes, uint32_t* type,
+                                uint8_t* data, uint32_t* size) {
+  if (!found) {
+    if (data == nullptr && size != nullptr) *size = 0;
+    return kFileNotFound;
+  }
+  const int32_t rc = copyValue(foundType, bytes, data, size);
+  if (type != nullptr) *type = foundType;
+  return rc;
+}
+
 // RegEnumKeyExA's subkey `found`: its name with a NUL when the buffer has
 // room for both (else kMoreData and the size needed, NUL included); no class
 // name and no write time.
