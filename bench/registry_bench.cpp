@@ -216,16 +216,21 @@ BigKeys& bigKeys() {
   return keys;
 }
 
+// Lists every value of the big key through the store, as a tool does; how many.
+uint32_t listValues(BigKeys& keys) {
+  char name[64];
+  uint8_t data[64];
+  uint32_t n = 0;
+  for (uint32_t i = 0;; ++i, ++n) {
+    uint32_t nameSize = sizeof name, dataSize = sizeof data, type = 0;
+    if (keys.registry.RegEnumValueA(keys.values, i, name, &nameSize, nullptr, &type, data, &dataSize) != 0) return n;
+  }
+}
+
 void enumerateValues(benchmark::State& state) {
   BigKeys& keys = bigKeys();
   for (auto _ : state) {
-    char name[64];
-    uint8_t data[64];
-    uint32_t n = 0;
-    for (uint32_t i = 0;; ++i, ++n) {
-      uint32_t nameSize = sizeof name, dataSize = sizeof data, type = 0;
-      if (keys.registry.RegEnumValueA(keys.values, i, name, &nameSize, nullptr, &type, data, &dataSize) != 0) break;
-    }
+    const uint32_t n = listValues(keys);
     if (n != BigKeys::kItems) state.SkipWithError("not every value was listed");
   }
   state.SetItemsProcessed(state.iterations() * BigKeys::kItems);
@@ -286,13 +291,7 @@ void enumerateValuesAgainstBare(benchmark::State& state) {
   Clock::duration store{}, bare{};
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
-    char name[64];
-    uint8_t data[64];
-    uint32_t n = 0;
-    for (uint32_t i = 0;; ++i, ++n) {
-      uint32_t nameSize = sizeof name, dataSize = sizeof data, type = 0;
-      if (keys.registry.RegEnumValueA(keys.values, i, name, &nameSize, nullptr, &type, data, &dataSize) != 0) break;
-    }
+    const uint32_t n = listValues(keys);
     const Clock::time_point middle = Clock::now();
     int rows = 0;
     for (; sqlite3_step(list) == SQLITE_ROW; ++rows) benchmark::DoNotOptimize(sqlite3_column_blob(list, 0));
