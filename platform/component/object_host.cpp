@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <string>
 
 #include "platform/component/class_server.h"
@@ -50,10 +52,14 @@ core::Fault storeFailure(int32_t rc, const QString& storeName) {
   return cannotCreate(QStringLiteral("cannot open %1 (registry error %2)").arg(store).arg(rc));
 }
 
-// Libraries stay loaded: code of theirs (Qt windows, static objects) may
-// still be referenced after the last instance goes.
-void* loadLibrary(const QString& path, QString* error) {
-  void* handle = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+void (*afterLibraryChecked)() = nullptr;
+
+// Loads exactly the path that was checked. Libraries stay loaded: code of
+// theirs (Qt windows, static objects) may still be referenced after the last
+// instance goes.
+void* loadLibrary(const LibraryCheck& checked, QString* error) {
+  if (afterLibraryChecked) afterLibraryChecked();
+  void* handle = dlopen(QFile::encodeName(checked.canonicalPath).constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) *error = QString::fromLocal8Bit(dlerror());
   return handle;
 }
@@ -70,12 +76,12 @@ QString libraryVersion(void* lib) {
   return text ? QString::fromLatin1(text) : QString();
 }
 
-// Loads the library a registration names and asks its class object for an
-// instance; `made` already carries the path.
+// Loads the library a registration names, as checked, and asks its class
+// object for an instance; `made` already carries the registered path.
 CreatedObject createFrom(const QString& progId, const std::string& clsid, const QString& expectedVersion,
-                         CreatedObject made) {
+                         const LibraryCheck& checked, CreatedObject made) {
   QString error;
-  void* lib = loadLibrary(canonicalLibraryPath(made.libraryPath), &error);
+  void* lib = loadLibrary(checked, &error);
   if (!lib) {
     made.fault = cannotCreate(error);
     return made;
@@ -123,22 +129,24 @@ CreatedObject createObject(const QString& progId, Registry& registry, const QStr
 
   CreatedObject made;
   made.libraryPath = QString::fromLocal8Bit(path.c_str());
-  if (const QString why = untrustedLibraryReason(made.libraryPath); !why.isEmpty()) {
-    made.fault = cannotCreate(QStringLiteral("%1 is not registered: its library %2; nothing was loaded").arg(progId, why));
+  const LibraryCheck checked = checkLibrary(made.libraryPath);
+  if (!checked.trusted()) {
+    made.fault = cannotCreate(
+        QStringLiteral("%1 is not registered: its library %2; nothing was loaded").arg(progId, checked.refusal));
     return made;
   }
-  return createFrom(progId, clsid, expectedVersion, std::move(made));
+  return createFrom(progId, clsid, expectedVersion, checked, std::move(made));
 }
 
 core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode) {
   // The library registers the path it was loaded from: absolute and
   // canonical, never one that depends on the current folder or a search.
-  const QString library = canonicalLibraryPath(path);
+  const QString library = QFileInfo(path).canonicalFilePath();
   if (library.isEmpty()) return cannotCreate(QStringLiteral("the library \"%1\" does not exist").arg(path));
-  if (const QString why = untrustedLibraryReason(library); !why.isEmpty())
-    return cannotCreate(QStringLiteral("the library %1; nothing was loaded").arg(why));
+  const LibraryCheck checked = checkLibrary(library);
+  if (!checked.trusted()) return cannotCreate(QStringLiteral("the library %1; nothing was loaded").arg(checked.refusal));
   QString error;
-  void* lib = loadLibrary(library, &error);
+  void* lib = loadLibrary(checked, &error);
   if (!lib) return cannotCreate(error);
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
   auto fn = reinterpret_cast<RegistrationFn>(dlsym(lib, entry));
@@ -147,6 +155,8 @@ core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t*
   if (resultCode) *resultCode = rc;
   return {};
 }
+
+void setAfterLibraryCheckedForTesting(void (*hook)()) { afterLibraryChecked = hook; }
 
 core::Fault callByName(Dispatch& object, const QString& name, CallKind kind, std::vector<core::Value>& args,
                        core::Value& result) {

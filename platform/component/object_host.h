@@ -35,6 +35,10 @@ CreatedObject createObject(const QString& progId, Registry& registry, const QStr
 // DllUnregisterServer). The platform's result code, or a fault on failure to load.
 core::Fault callRegistrationEntry(const QString& path, bool unregister, int32_t* resultCode);
 
+// Tests only: runs between a library's check and its load, where a link
+// swapped by someone else would land. Null for none.
+void setAfterLibraryCheckedForTesting(void (*hook)());
+
 // Calls `name` on `object` as a method (or property getter), a property put
 // or put-by-reference. Fault 438 when the member does not exist.
 core::Fault callByName(Dispatch& object, const QString& name, CallKind kind, std::vector<core::Value>& args,

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -131,6 +133,70 @@ TEST(ObjectHost, ARelativeLibraryPathIsNotRegisteredAndNothingIsLoaded) {
       QStringLiteral("Marker.Class is not registered: its library \"libc.so.6\" is not an absolute path; "
                      "nothing was loaded")))
       << created.fault.description.toStdString();
+}
+
+namespace swap {
+
+// The link on the registered path, and a staged link to the planted folder
+// that replaces it in one step, as another user flipping it would.
+QByteArray current;
+QByteArray staged;
+
+void flipToPlanted() { ::rename(staged.constData(), current.constData()); }
+
+}  // namespace swap
+
+// A folder link on the registered path that another user flips between the
+// check and the load: what is loaded is what was checked, never the library
+// planted behind the flipped link; and a path that leads to the planted one
+// when it is checked is refused before anything of it runs.
+TEST(LibraryTrust, ALinkFlippedBetweenCheckAndLoadNeverLoadsThePlantedLibrary) {
+  QTemporaryDir dir;
+  const QString trusted = dir.filePath(QStringLiteral("trusted"));
+  const QString open = dir.filePath(QStringLiteral("open"));
+  const QString planted = open + QStringLiteral("/planted");
+  ASSERT_TRUE(QDir().mkpath(trusted) && QDir().mkpath(planted));
+  ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+  ASSERT_TRUE(QFile::copy(QStringLiteral(TRUSTED_PROBE_LIBRARY), trusted + QStringLiteral("/libprobe.so")));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(PLANTED_PROBE_LIBRARY), planted + QStringLiteral("/libprobe.so")));
+  swap::current = QFile::encodeName(open + QStringLiteral("/cur"));
+  swap::staged = QFile::encodeName(open + QStringLiteral("/staged"));
+  auto pointAt = [](const QString& folder, const QByteArray& link) {
+    ::unlink(link.constData());
+    EXPECT_EQ(::symlink(QFile::encodeName(folder).constData(), link.constData()), 0);
+  };
+
+  platform::SqliteRegistry store(dir.filePath(QStringLiteral("registry.sqlite3")));
+  auto setDefault = [&](const std::string& path, const QString& text) {
+    const QByteArray bytes = QFile::encodeName(text);
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.RegCreateKeyA(platform::reg::kClassesRoot, path, &key), platform::reg::kSuccess);
+    store.RegSetValueExA(key, "", 0, platform::reg::kString, reinterpret_cast<const uint8_t*>(bytes.constData()),
+                         uint32_t(bytes.size() + 1));
+    store.RegCloseKey(key);
+  };
+  setDefault("Probe.Class\\CLSID", QStringLiteral("{00000000-0000-0000-0000-00000000000B}"));
+  setDefault("CLSID\\{00000000-0000-0000-0000-00000000000B}\\InprocServer32", open + QStringLiteral("/cur/libprobe.so"));
+
+  platform::setAfterLibraryCheckedForTesting(&swap::flipToPlanted);
+  int loads = 0, plantedLoads = 0;
+  for (int i = 0; i < 500; ++i) {
+    pointAt(trusted, swap::current);
+    pointAt(planted, swap::staged);
+    const platform::CreatedObject made = platform::createObject(QStringLiteral("Probe.Class"), store);
+    loads += made.libraryVersion == QLatin1String("trusted");
+    plantedLoads += made.libraryVersion == QLatin1String("planted");
+  }
+  platform::setAfterLibraryCheckedForTesting(nullptr);
+  EXPECT_EQ(loads, 500);
+  EXPECT_EQ(plantedLoads, 0);
+
+  // Pointing at the planted folder when checked: refused, nothing loaded.
+  const platform::CreatedObject refused = platform::createObject(QStringLiteral("Probe.Class"), store);
+  EXPECT_TRUE(refused.fault.description.contains(QStringLiteral("which others may write; nothing was loaded")))
+      << refused.fault.description.toStdString();
+  EXPECT_EQ(refused.library, nullptr);
+  EXPECT_EQ(std::getenv("WW_PLANTED_LIBRARY_RAN"), nullptr);
 }
 
 }  // namespace
