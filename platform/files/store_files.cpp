@@ -1,5 +1,9 @@
 #include "platform/files/store_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QByteArrayView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +25,10 @@ NotedStores& noted() {
   return stores;
 }
 
-// The default store and every store noted, each once.
+// The user's store, the one in use and every store noted, each once.
 QStringList storeFiles() {
-  QStringList files{defaultStoreFileName()};
+  QStringList files{userStoreFileName()};
+  if (const QString inUse = defaultStoreFileName(); !files.contains(inUse)) files << inUse;
   NotedStores& stores = noted();
   std::lock_guard lock(stores.mutex);
   for (const QString& path : stores.paths)
@@ -39,11 +44,28 @@ QString canonicalName(const QString& path) {
   return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + info.fileName();
 }
 
+// SQLite keeps its header and the list of tables on the first page; a store
+// marks its header with kStoreApplicationId (offset 68). A store whose mark
+// is still in its journal shows its tables' definitions instead.
+constexpr qsizetype kStoreProbeBytes = 64 * 1024;
+constexpr char kSqliteMagic[] = "SQLite format 3";  // with its NUL: 16 bytes
+
+bool looksLikeStore(QByteArrayView head) {
+  if (head.size() < 100 || !head.startsWith(QByteArrayView(kSqliteMagic, sizeof kSqliteMagic))) return false;
+  const auto byte = [&](qsizetype i) { return uint32_t(uint8_t(head[i])); };
+  const uint32_t applicationId = byte(68) << 24 | byte(69) << 16 | byte(70) << 8 | byte(71);
+  if (applicationId == uint32_t(kStoreApplicationId)) return true;
+  return head.contains("CREATE TABLE keys(") && head.contains("CREATE TABLE vals(");
+}
+
 }  // namespace
 
 QString defaultStoreFileName() {
   QString fromEnv = qEnvironmentVariable("WAGEWISE_REGISTRY");
-  if (!fromEnv.isEmpty()) return fromEnv;
+  return fromEnv.isEmpty() ? userStoreFileName() : fromEnv;
+}
+
+QString userStoreFileName() {
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
   return config + QStringLiteral("/wagewise/registry.sqlite3");
@@ -75,6 +97,16 @@ bool isStoreFile(const struct stat& opened) {
     }
   }
   return false;
+}
+
+bool holdsSettingsStore(int fd) {
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  const int reader = ::open(self.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (reader < 0) return false;
+  QByteArray page(kStoreProbeBytes, '\0');
+  const ssize_t got = ::pread(reader, page.data(), size_t(page.size()), 0);
+  ::close(reader);
+  return got > 0 && looksLikeStore(QByteArrayView(page.constData(), got));
 }
 
 }  // namespace platform

@@ -15,7 +15,15 @@ namespace {
 
 using Refusal = WritableFile::Refusal;
 
-WritableFile refused(Refusal refusal, int error = 0) { return WritableFile{-1, refusal, error}; }
+WritableFile refused(Refusal refusal, int error = 0) { return WritableFile{-1, refusal, error, {}, 0, 0}; }
+
+// Where the file open at `fd` is now, as the system names it.
+QByteArray nameOf(int fd) {
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  QByteArray name(4096, '\0');
+  const ssize_t length = ::readlink(self.constData(), name.data(), size_t(name.size()));
+  return length > 0 && length < name.size() ? name.left(length) : QByteArray();
+}
 
 WritableFile systemError(int error) {
   // A FIFO with no reader, a socket, a device without its driver.
@@ -83,10 +91,27 @@ WritableFile openWritableFile(const QString& path, WriteMode mode, LinkRule link
   if (::fstat(fd, &status) != 0) return giveUp(systemError(errno));
   if (!S_ISREG(status.st_mode)) return giveUp(refused(Refusal::NotRegularFile));
   if (isStoreFile(status)) return giveUp(refused(Refusal::SettingsStore));
+  // A copy of a store, or another user's, under any name: read before anything is emptied.
+  if (!created && holdsSettingsStore(fd)) return giveUp(refused(Refusal::SettingsStore));
   // Writes from here on wait as they should, for a full pipe to a disk.
   if (::fcntl(fd, F_SETFL, mode == WriteMode::Append ? O_APPEND : 0) != 0) return giveUp(systemError(errno));
   if (mode == WriteMode::Replace && !created && ::ftruncate(fd, 0) != 0) return giveUp(systemError(errno));
-  return WritableFile{fd, Refusal::None, 0};
+  return WritableFile{fd, Refusal::None, 0, nameOf(fd), status.st_dev, status.st_ino};
+}
+
+bool removeWrittenFile(const WritableFile& opened) {
+  if (opened.name.isEmpty()) return false;
+  // Opened again without following a link, and checked to be the same file
+  // before anything is done to it.
+  const int fd = ::open(opened.name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat now {};
+  const bool same = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_dev == opened.device &&
+                    now.st_ino == opened.inode;
+  // Emptied first: another name of the same file keeps nothing half-written.
+  if (same) (void)::ftruncate(fd, 0);
+  ::close(fd);
+  return same && ::unlink(opened.name.constData()) == 0;
 }
 
 }  // namespace platform

@@ -2,6 +2,9 @@
 // Opens a file to write into it, the one way every writer of the project does
 // (exports, printouts, the error log, registry files): only a regular file,
 // never the settings store, and never waiting on a FIFO or a device.
+#include <sys/types.h>
+
+#include <QByteArray>
 #include <QString>
 
 namespace platform {
@@ -29,6 +32,11 @@ struct WritableFile {
   int fd = -1;  // open, blocking, close-on-exec; the caller closes it
   Refusal refusal = Refusal::None;
   int error = 0;  // errno, for SystemError
+  // The file taken, as it was when opened: where it is (links resolved) and
+  // which file it is, so that a writer can take it back (removeWrittenFile).
+  QByteArray name;
+  dev_t device = 0;
+  ino_t inode = 0;
 
   bool ok() const { return fd >= 0; }
   // Why the file was refused, as a short phrase ("not a regular file").
@@ -39,5 +47,11 @@ struct WritableFile {
 // was opened, and only then empties it (Replace). A file this call made is
 // removed again when it is refused.
 WritableFile openWritableFile(const QString& path, WriteMode mode, LinkRule links = LinkRule::Follow);
+
+// Takes back what a failed writer wrote: empties the file that `opened` took
+// and removes it, when its name still leads to that same file (a file put in
+// its place since is left alone). Works before or after the descriptor is
+// closed. True when it was removed.
+bool removeWrittenFile(const WritableFile& opened);
 
 }  // namespace platform

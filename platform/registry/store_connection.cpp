@@ -35,7 +35,7 @@ using reg::kInvalidParameter;
 using reg::kKeyDeleted;
 using reg::kSuccess;
 
-constexpr int kApplicationId = 0x57577267;
+constexpr int kApplicationId = kStoreApplicationId;
 // 2: HKEY_CLASSES_ROOT is a view of the user's and the machine's classes,
 // not a tree of its own (version 1 stores are moved over when opened).
 constexpr int kSchemaVersion = 2;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files/writable_file.h"
 #include "platform/registry/child_process_test_support.h"
 #include "platform/registry/registry_test_support.h"
 
@@ -240,6 +241,53 @@ TEST_F(RegistryTest, AnotherProgramsDatabaseIsLeftAlone) {
     EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
   }
   EXPECT_EQ(fileBytes(path), before);
+}
+
+// No writer of the project writes into any settings store: the user's own
+// while WAGEWISE_REGISTRY names another (even its -wal and -shm, which do not
+// exist yet), and a store copied under any name, known by what it holds. A
+// database of another program is an ordinary file.
+TEST_F(RegistryTest, EveryStoreIsRefusedAsAWriteTargetWhateverItsName) {
+  {
+    SqliteRegistry registry(path);
+    HKEY k = create(registry, kHKCU, "Software\\Kept");
+    registry.RegCloseKey(k);
+  }
+  const QString config = dir.filePath(QStringLiteral("config"));
+  const QString users = config + QStringLiteral("/wagewise/registry.sqlite3");
+  const QString copy = dir.filePath(QStringLiteral("backup.db"));
+  const QString theirs = dir.filePath(QStringLiteral("theirs.db"));
+  ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/wagewise")));
+  ASSERT_TRUE(QFile::copy(path, users) && QFile::copy(path, copy));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(theirs).constData(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE keys(x); CREATE TABLE valz(y);", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  const QByteArray savedStore = qgetenv("WAGEWISE_REGISTRY"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("other.sqlite3"))));
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+
+  struct Case {
+    QString target;
+    bool refused;
+  } cases[] = {{users, true}, {users + QStringLiteral("-wal"), true}, {users + QStringLiteral("-shm"), true},
+               {copy, true},  {theirs, false}};
+  for (const Case& c : cases) {
+    const QByteArray before = fileBytes(c.target);
+    const WritableFile opened = openWritableFile(c.target, WriteMode::Replace);
+    EXPECT_EQ(opened.refusal, c.refused ? WritableFile::Refusal::SettingsStore : WritableFile::Refusal::None)
+        << c.target.toStdString();
+    if (opened.ok()) ::close(opened.fd);
+    if (c.refused) {
+      EXPECT_EQ(fileBytes(c.target), before) << c.target.toStdString();
+    }
+  }
+  EXPECT_FALSE(QFileInfo::exists(users + QStringLiteral("-shm")));
+  qputenv("WAGEWISE_REGISTRY", savedStore);
+  if (savedConfig.isNull())
+    qunsetenv("XDG_CONFIG_HOME");
+  else
+    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 TEST_F(RegistryTest, ReadOnlyModeReadsAndRefusesWrites) {

@@ -1,6 +1,7 @@
 #include "rowcast/export/file_export.h"
 
 #include <new>
+#include <optional>
 
 namespace rowcast {
 
@@ -15,14 +16,18 @@ bool FileExport::Rowcast() {
     lastErrorMsg_ = missingListMessage_;
     return false;
   }
+  std::optional<OutputFile> file;
   try {
     prepare();
-    OutputFile file(fileName_);
-    write(file);
-    file.close();
+    file.emplace(fileName_);
+    write(*file);
+    file->close();
     return true;
   } catch (...) {
-    return fail(core::faultInFlight());
+    core::Fault fault = core::faultInFlight();
+    // Half a list is no export: what was written goes, as a failed printout's does.
+    if (file) file->discard();
+    return fail(std::move(fault));
   }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // What the CSV and HTML writers share: the settings of one job and the run
 // itself. Any fault after the list check is caught, logged to rowcast.err
-// and reported as false with the fault's description; the lines written
-// before it stay in the file.
+// and reported as false with the fault's description; the file it was
+// writing is removed, as half a list would pass for a whole one.
 #include "rowcast/output/cprint.h"
 #include "rowcast/output/error_handler.h"
 #include "rowcast/output/output_file.h"

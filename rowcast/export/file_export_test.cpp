@@ -1,8 +1,9 @@
 // The fault path that the CSV and HTML writers share: every failure after the
 // list check gives false, the platform's text and exactly one log record, and
-// keeps what was already written.
+// leaves no half-written file behind.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -72,21 +73,28 @@ TEST_P(FileExportTest, AFullDiskIsNeverReportedAsSuccess) {
   for (int i = 0; i < 1000; ++i) small->addRow({QStringLiteral("row"), QString::number(i)});
   for (int i = 0; i < 50000; ++i) big->addRow({QStringLiteral("row"), QString::number(i)});
   test::FullFiles full(4096);
-  EXPECT_FALSE(run(small, path, core::kDiskFull));
-  EXPECT_FALSE(run(big, path, core::kDiskFull));
+  for (const auto& list : {small, big}) {
+    test::writeFile(path, "an older export");
+    EXPECT_FALSE(run(list, path, core::kDiskFull));
+    EXPECT_FALSE(QFile::exists(path)) << "half a list is not left behind";
+  }
 }
 
-TEST_P(FileExportTest, AListFailingMidwayKeepsTheLinesBeforeIt) {
+// A list that breaks off midway: its file goes, through a link to it too
+// (the link itself stays, as it was the user's).
+TEST_P(FileExportTest, AListFailingMidwayLeavesNoFile) {
   const QString path = dir.filePath(QStringLiteral("out.txt"));
+  const QString link = dir.filePath(QStringLiteral("link.txt"));
+  ASSERT_TRUE(QFile::link(path, link));
   std::vector<QStringList> rows;
   rows.reserve(5000);
   for (int i = 0; i < 5000; ++i) rows.push_back({QStringLiteral("row%1").arg(i), QStringLiteral("sub")});
-  auto list = std::make_shared<test::FailingList>(rows, 4000);
-  EXPECT_FALSE(run(list, path, core::kDeviceIoError, "Broken"));
-  const QByteArray bytes = readFile(path);
-  EXPECT_TRUE(bytes.contains("row3999")) << "lines written before the fault stay";
-  EXPECT_FALSE(bytes.contains("row4001"));
-  EXPECT_TRUE(bytes.endsWith("\r\n")) << "no broken line at the end";
+  for (const QString& target : {path, link}) {
+    test::writeFile(path, "an older export");
+    EXPECT_FALSE(run(std::make_shared<test::FailingList>(rows, 4000), target, core::kDeviceIoError, "Broken"));
+    EXPECT_FALSE(QFile::exists(path)) << target.toStdString();
+  }
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 TEST_P(FileExportTest, TheColumnCounterLimitsColumnsNotTheCellsOfARow) {

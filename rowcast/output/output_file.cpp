@@ -68,12 +68,12 @@ core::FaultError writeFault(int error) {
 
 }  // namespace
 
-OutputFile::OutputFile(const QString& path, Mode mode, platform::LinkRule links) {
+OutputFile::OutputFile(const QString& path, Mode mode, platform::LinkRule links) : mode_(mode) {
   if (path.isEmpty() || path.contains(QChar(0))) throw core::FaultError(core::kBadFileNameOrNumber, kSource);
-  const platform::WritableFile opened = platform::openWritableFile(
+  opened_ = platform::openWritableFile(
       path, mode == Mode::Append ? platform::WriteMode::Append : platform::WriteMode::Replace, links);
-  if (!opened.ok()) throw refusal(opened, path);
-  fd_ = opened.fd;
+  if (!opened_.ok()) throw refusal(opened_, path);
+  fd_ = opened_.fd;
   if (mode == Mode::Append) start_ = std::max<off_t>(0, ::lseek(fd_, 0, SEEK_END));
   buffer_ = std::make_unique<char[]>(kInitialCapacity);
   capacity_ = kInitialCapacity;
@@ -132,6 +132,12 @@ void OutputFile::close() {
   fd_ = -1;
   // After EINTR the descriptor is closed all the same on Linux.
   if (::close(fd) != 0 && errno != EINTR) throw writeFault(errno);
+}
+
+bool OutputFile::discard() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  return mode_ == Mode::Replace && platform::removeWrittenFile(opened_);
 }
 
 }  // namespace rowcast

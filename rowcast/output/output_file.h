@@ -55,6 +55,10 @@ class OutputFile {
   }
   // Writes everything and closes; a fault here means the file is incomplete.
   void close();
+  // Takes the file back after a fault: closes it without writing more, and
+  // empties and removes it (Replace files only: an appended file keeps what
+  // it held). True when it was removed.
+  bool discard() noexcept;
 
  private:
   static constexpr size_t kFlushAt = size_t{128} * 1024;
@@ -72,6 +76,8 @@ class OutputFile {
   void writeOut(size_t bytes);
 
   int fd_ = -1;
+  platform::WritableFile opened_;  // what was taken, for discard()
+  Mode mode_;
   bool writeFailed_ = false;
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;
