@@ -1,4 +1,5 @@
 // wagewise-demo: a small host over both libraries. See usage().
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,6 +135,8 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit shows as the ordinary "Disk full" fault, not as a silent kill.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Running out of memory (over a huge profile, say) ends the run with a message, not an abort.
   try {
     return run(argc, argv);

@@ -1,5 +1,6 @@
 // wwcall: calls a member of a public class by name, as a late-binding host
 // does. See usage() for the command line.
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -201,6 +202,8 @@ int run(char** argv) {
 }  // namespace
 
 int main(int, char** argv) {
+  // A file size limit shows as the ordinary "Disk full" fault, not as a silent kill.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Running out of memory (a huge list file, say) ends the call with a message, not an abort.
   try {
     return run(argv);

@@ -219,6 +219,31 @@ done
 [ ! -e "$WORK/full.pdf" ] || fail "a partial printout was left"
 [ "$(grep -c . "$WORK/lib/rowcast.err")" -eq $((records + 4)) ] || fail "the failed end of the document was not logged"
 
+# An export cut short by a file size limit (wwcall itself ignores the
+# signal): "Disk full", and no half-written file left behind.
+python3 - "$WORK/longer.json" <<'PY'
+import json, sys
+rows = [["2024-03-%02d" % (i % 28 + 1), "Cook", str(i)] for i in range(300000)]
+json.dump({"name": "lvwLonger", "columns": ["Date", "Job", "Hours"], "rows": rows}, open(sys.argv[1], "w"))
+PY
+echo "an older export" >"$WORK/cut.csv"
+( ulimit -f 4096; expect 0 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/longer.json" --then LastErrorMsg ExportListView i:1 "s:$WORK/cut.csv"
+  has "$out" 'result: i:1'
+  has "$out" 'LastErrorMsg: s:"Disk full"'
+  exit "$failures" ) || failures=$((failures + 1))
+[ ! -e "$WORK/cut.csv" ] || fail "a partial export was left"
+
+# The user's own store is no export target while WAGEWISE_REGISTRY names
+# another, nor is a copy of a store under another name.
+mkdir -p "$WORK/config/wagewise"
+cp "$WAGEWISE_REGISTRY" "$WORK/config/wagewise/registry.sqlite3" && cp "$WAGEWISE_REGISTRY" "$WORK/copy.db" || fail "copying the store"
+for target in "$WORK/config/wagewise/registry.sqlite3" "$WORK/copy.db"; do
+  before=$(sha256sum <"$target")
+  XDG_CONFIG_HOME="$WORK/config" expect 0 Rowcast.CRowcast --set "lvwToPrint=list:$WORK/long.json" --then LastErrorMsg ExportListView i:1 "s:$target"
+  has "$out" "LastErrorMsg: s:\"Path/File access error: $target is a file of the settings store\""
+  [ "$(sha256sum <"$target")" = "$before" ] || fail "$target was written"
+done
+
 # Only a library no one else may change is loaded, by an absolute path: a
 # path in the store relative to the current folder, or a bare name for the
 # library search, is not registered, and none of its code runs.

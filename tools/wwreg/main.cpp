@@ -1,4 +1,5 @@
 // wwreg: the registry console tool on the store at SqliteRegistry::defaultPath().
+#include <csignal>
 #include <iostream>
 #include <new>
 
@@ -6,6 +7,8 @@
 #include "tools/wwreg/reg_tool.h"
 
 int main(int argc, char** argv) {
+  // A file size limit shows as the ordinary disk-full message, not as a silent kill.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Running out of memory ends the command with a message, not an abort.
   try {
     QStringList args;

@@ -489,13 +489,28 @@ class Tool {
       default: return fail(QStringLiteral("ERROR: Cannot export to %1: it is %2.").arg(file, out.reason()));
     }
     bool written = true;
+    int error = 0;
     for (qsizetype sent = 0; written && sent < bytes.size();) {
       const ssize_t n = ::write(out.fd, bytes.constData() + sent, size_t(bytes.size() - sent));
       if (n > 0) sent += n;
       written = n > 0 || (n < 0 && errno == EINTR);
+      if (!written) error = n < 0 ? errno : 0;
     }
-    if (::close(out.fd) != 0) written = false;
-    return written ? done() : fail(QString::fromLatin1(kFileError));
+    if (::close(out.fd) != 0 && written) {
+      written = false;
+      error = errno;
+    }
+    return written ? done() : exportFailed(file, out, error);
+  }
+
+  // A registry file cut short would import as less than was exported: it goes.
+  int exportFailed(const QString& file, const platform::WritableFile& out, int error) {
+    const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
+    const QString why = full ? errorText(reg::kDiskFull) : QString::fromLatin1(kFileError);
+    const QString after = platform::removeWrittenFile(out)
+                              ? QStringLiteral("The incomplete file %1 was removed.")
+                              : QStringLiteral("The file %1 is incomplete.");
+    return fail(why + QLatin1Char(' ') + after.arg(file));
   }
 
   int importFile(const QStringList& args) {

@@ -86,6 +86,15 @@ expect 1 export 'HKCU\Software' "$WAGEWISE_REGISTRY" /y
 [[ "$err" == *"it is a file of the registry store itself."* ]] || fail "export onto the store: $err"
 expect 0 query "$KEY"
 
+# An export cut short by a file size limit (wwreg ignores the signal): the
+# disk-full message, and no half-written file left behind.
+expect 0 add 'HKCU\Software\Big' /v Text /d "$(head -c 100000 /dev/zero | tr '\0' x)"
+( ulimit -f 64; expect 1 export 'HKCU\Software\Big' "$WORK/cut.reg"
+  [ "$err" = "ERROR: There is not enough space on the disk. The incomplete file $WORK/cut.reg was removed." ] || fail "cut export: $err"
+  exit "$failures" ) || failures=$((failures + 1))
+[ ! -e "$WORK/cut.reg" ] || fail "a partial export was left"
+expect 0 delete 'HKCU\Software\Big' /f
+
 # Import: bounded lines, strict numbers, and all or nothing.
 expect 1 import /dev/zero
 [ "$err" = "ERROR: /dev/zero is a device, not a registry file; only regular files are imported." ] || fail "import /dev/zero: $err"
