@@ -1,12 +1,18 @@
 #include "rowcast/output/error_handler.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "rowcast/output/clock_text.h"
@@ -24,21 +30,65 @@ void makePrivateFolders(const QString& folder) {
   ::mkdir(path.constData(), 0700);
 }
 
+// The reserve folder is trusted as the loader trusts its folders: opened
+// without following a link, owned by this user, and for this user alone (a
+// wider folder of the user's own is narrowed first). Empty when it may hold
+// the log; else why not.
+QString untrustedReserveReason(const QString& folder) {
+  makePrivateFolders(folder);
+  const QByteArray path = QFile::encodeName(folder);
+  const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    struct stat link {};
+    if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+      return QStringLiteral("%1 is a link, which is never followed").arg(folder);
+    return QStringLiteral("%1 cannot be opened: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+  }
+  struct stat st {};
+  QString why;
+  if (::fstat(fd, &st) != 0)
+    why = QStringLiteral("%1 cannot be checked").arg(folder);
+  else if (st.st_uid != ::geteuid())
+    why = QStringLiteral("%1 belongs to another user").arg(folder);
+  else if ((st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)
+    why = QStringLiteral("%1 is open to others and cannot be narrowed").arg(folder);
+  ::close(fd);
+  return why;
+}
+
 // The log, opened at its end; the reserve one only when the first cannot be
-// opened, and never through a link at the file (another may have put one
-// there). When neither opens, the first one's fault passes on.
-std::unique_ptr<OutputFile> openLog(const QString& path, const QString& reserveFolder, const QString& reservePath) {
+// opened and the reserve folder is trusted, and never through a link at the
+// file (another may have put one there). When neither opens, the first one's
+// fault passes on, and `*whyNot` says why the reserve took nothing.
+std::unique_ptr<OutputFile> openLog(const QString& path, const QString& reserveFolder, const QString& reservePath,
+                                    QString* whyNot) {
   try {
     return std::make_unique<OutputFile>(path, OutputFile::Mode::Append);
-  } catch (const core::FaultError&) {
-    if (reserveFolder.isEmpty()) throw;
-    makePrivateFolders(reserveFolder);
+  } catch (const core::FaultError& first) {
+    *whyNot = reserveFolder.isEmpty() ? first.fault().description : untrustedReserveReason(reserveFolder);
+    if (!whyNot->isEmpty()) throw;
     try {
       return std::make_unique<OutputFile>(reservePath, OutputFile::Mode::Append, platform::LinkRule::Refuse);
-    } catch (const core::FaultError&) {
+    } catch (const core::FaultError& reserve) {
+      *whyNot = QStringLiteral("%1: %2").arg(reservePath, reserve.fault().description);
     }
     throw;
   }
+}
+
+// The four lines of a record, without their line ends.
+QStringList recordLines(const core::Fault& error) {
+  const QDateTime now = QDateTime::currentDateTime();
+  return {QStringLiteral("An Error was raised on ") + shortDateText(now.date()) + QLatin1Char(' ') + timeText(now.time()),
+          QStringLiteral("=====Error Number = ") + QString::number(error.number),
+          QStringLiteral("=====Error Desc = ") + error.description,
+          QStringLiteral("=====Error Source = ") + error.source};
+}
+
+// A record that no log takes is not lost: it goes to standard error, with why.
+void recordOnStandardError(const QStringList& record, const QString& whyNot) {
+  std::fprintf(stderr, "Rowcast: rowcast.err took no record (%s); the record:\n", qUtf8Printable(whyNot));
+  for (const QString& line : record) std::fprintf(stderr, "%s\n", qUtf8Printable(line));
 }
 
 }  // namespace
@@ -61,22 +111,25 @@ QString ErrorHandler::libraryFolder() {
 }
 
 void ErrorHandler::handleError(const core::Fault& error, const QString&, const QString&) {
-  const QDateTime now = QDateTime::currentDateTime();
-  const std::unique_ptr<OutputFile> opened = openLog(logPath(), reserveFolder_, reserveLogPath());
-  OutputFile& log = *opened;
-  log.appendAscii("An Error was raised on ");
-  log.appendText(shortDateText(now.date()) + QLatin1Char(' ') + timeText(now.time()));
-  log.endLine();
-  log.appendAscii("=====Error Number = ");
-  log.appendAscii(std::to_string(error.number));
-  log.endLine();
-  log.appendAscii("=====Error Desc = ");
-  log.appendText(error.description);
-  log.endLine();
-  log.appendAscii("=====Error Source = ");
-  log.appendText(error.source);
-  log.endLine();
-  log.close();
+  const QStringList record = recordLines(error);
+  QString whyNot;
+  std::unique_ptr<OutputFile> opened;
+  try {
+    opened = openLog(logPath(), reserveFolder_, reserveLogPath(), &whyNot);
+  } catch (const core::FaultError&) {
+    recordOnStandardError(record, whyNot);
+    throw;
+  }
+  try {
+    for (const QString& line : record) {
+      opened->appendText(line);
+      opened->endLine();
+    }
+    opened->close();
+  } catch (const core::FaultError& e) {
+    recordOnStandardError(record, e.fault().description);
+    throw;
+  }
 }
 
 void ErrorHandler::handleErrorQuietly(const core::Fault& error, const QString& location,

@@ -4,7 +4,9 @@
 // library file unless the owner names another folder (tests do). Where that
 // log cannot be opened (an installed library's folder is seldom writable),
 // the record goes to the same file name in a reserve folder, by default the
-// user's state folder.
+// user's state folder, trusted only as the loader trusts a folder: not a
+// link, the user's own, and for the user alone (narrowed to 0700 when
+// wider). A record that no log takes goes to standard error with the reason.
 #include <QString>
 
 #include "core/fault.h"
@@ -25,7 +27,7 @@ class ErrorHandler {
   QString reserveLogPath() const { return reserveFolder_ + QStringLiteral("/rowcast.err"); }
 
   // Appends the record. Throws core::FaultError when the log cannot be
-  // written; the record is then lost. `location` and `fileName` say where the
+  // written; the record then goes to standard error, with why. `location` and `fileName` say where the
   // fault was caught; the log does not keep them.
   void handleError(const core::Fault& error, const QString& location, const QString& fileName);
   // The same for fault paths, which must return as they would have even when

@@ -9,8 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <chrono>
+#include <functional>
 #include <future>
+#include <vector>
 
 #include "rowcast/output/clock_text.h"
 #include "rowcast/output/test_files.h"
@@ -150,6 +153,72 @@ TEST(ErrorHandlerTest, ALogThatCannotBeOpenedGoesToTheReserveFolderButNeverThrou
     EXPECT_EQ(e.fault().number, core::kPathNotFound) << "the library folder's own failure";
   }
   EXPECT_EQ(test::readFile(target), "kept");
+}
+
+// What a call writes to standard error while it runs.
+QByteArray standardErrorOf(const std::function<void()>& call) {
+  std::fflush(stderr);
+  QTemporaryFile capture;
+  EXPECT_TRUE(capture.open());
+  const int saved = ::dup(2);
+  ::dup2(capture.handle(), 2);
+  call();
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  capture.seek(0);
+  return capture.readAll();
+}
+
+// The reserve folder is trusted as a library's folders are: a link there, or
+// a folder of another user, takes no record (it goes to standard error with
+// the reason, and nothing lands where the link points); a folder of the
+// user's own that others may write is narrowed to the user alone, then used.
+TEST(ErrorHandlerTest, TheReserveFolderIsUsedOnlyWhenNoOneElseCanChangeIt) {
+  QTemporaryDir dir;
+  const QString missing = dir.filePath(QStringLiteral("missing-folder"));
+  const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+  QDir().mkpath(elsewhere);
+  const QString link = dir.filePath(QStringLiteral("link"));
+  ASSERT_TRUE(QFile::link(elsewhere, link));
+  auto folder = [&](const QString& name, mode_t mode, uid_t owner) {
+    const QString path = dir.filePath(name);
+    QDir().mkpath(path);
+    EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    EXPECT_EQ(::chown(QFile::encodeName(path).constData(), owner, gid_t(-1)), 0);
+    return path;
+  };
+  struct Case {
+    QString reserve;
+    const char* reason;  // null: used
+  } cases[] = {
+      {link, "is a link, which is never followed"},
+      {folder(QStringLiteral("open"), 0777, ::geteuid()), nullptr},
+      {folder(QStringLiteral("shared"), 0750, ::geteuid()), nullptr},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  // Another user's folder, which only root can make here.
+  if (::geteuid() == 0) all.push_back({folder(QStringLiteral("theirs"), 0700, 65534), "belongs to another user"});
+  for (const Case& c : all) {
+    SCOPED_TRACE(c.reserve.toStdString());
+    const QByteArray said = standardErrorOf([&] {
+      ErrorHandler(missing, c.reserve).handleErrorQuietly(core::Fault::fromNumber(5), QString(), QString());
+    });
+    if (c.reason) {
+      EXPECT_TRUE(said.startsWith("Rowcast: rowcast.err took no record (" + QFile::encodeName(c.reserve) + ' ' +
+                                  c.reason + "); the record:\n"))
+          << said.toStdString();
+      EXPECT_TRUE(said.contains("\n=====Error Number = 5\n=====Error Desc = Invalid procedure call or argument\n"));
+      EXPECT_FALSE(QFile::exists(c.reserve + QStringLiteral("/rowcast.err")));
+    } else {
+      EXPECT_EQ(said, QByteArray());
+      EXPECT_EQ(logLines(c.reserve).size(), 4);
+      struct stat st {};
+      ASSERT_EQ(::stat(QFile::encodeName(c.reserve).constData(), &st), 0);
+      EXPECT_EQ(st.st_mode & 0777, 0700u) << "narrowed to the user alone";
+    }
+  }
+  EXPECT_TRUE(QDir(elsewhere).isEmpty());
 }
 
 TEST(ErrorHandlerTest, TheReserveFolderIsTheUsersStateFolder) {
