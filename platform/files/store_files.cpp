@@ -47,7 +47,7 @@ QString canonicalName(const QString& path) {
 // SQLite keeps its header and the list of tables on the first page; a store
 // marks its header with kStoreApplicationId (offset 68). A store whose mark
 // is still in its journal shows its tables' definitions instead.
-constexpr qsizetype kStoreProbeBytes = 64 * 1024;
+constexpr qsizetype kStoreProbeBytes = qsizetype{64} * 1024;
 constexpr char kSqliteMagic[] = "SQLite format 3";  // with its NUL: 16 bytes
 
 bool looksLikeStore(QByteArrayView head) {

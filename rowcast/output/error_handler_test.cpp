@@ -182,7 +182,7 @@ TEST(ErrorHandlerTest, TheReserveFolderIsUsedOnlyWhenNoOneElseCanChangeIt) {
   const QString link = dir.filePath(QStringLiteral("link"));
   ASSERT_TRUE(QFile::link(elsewhere, link));
   auto folder = [&](const QString& name, mode_t mode, uid_t owner) {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QDir().mkpath(path);
     EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
     EXPECT_EQ(::chown(QFile::encodeName(path).constData(), owner, gid_t(-1)), 0);
