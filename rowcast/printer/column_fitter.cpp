@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "core/fault.h"
+#include "rowcast/printer/column_totals.h"
+#include "rowcast/printer/page_renderer.h"
 
 namespace rowcast {
 
@@ -52,13 +54,17 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   printer_.setFontBold(true);
   const ColumnTexts& all = texts(columns);
   // One blank beyond the widest text keeps the next column's text off it.
-  widths_.assign(widths_.size(), wholeTwips(printer_.textWidth(QStringLiteral(" "))));
-  std::vector<int32_t> measured;
-  measured.reserve(size_t(all.distinct().size()));
-  for (const QString& text : all.distinct())
-    measured.push_back(text.size() > kLongestMeasuredText ? kUnmeasuredWidth : wholeTwips(printer_.textWidth(text)));
-  for (int column = 0; column < all.columnCount(); ++column)
-    widths_[size_t(column)] += widestOf(all.ofColumn(column), measured);
+  const int32_t blank = wholeTwips(printer_.textWidth(QStringLiteral(" ")));
+  const std::vector<int32_t> measured = measureAll(all.distinct());
+  // Each text as it prints: first-column dates in their short form above
+  // 11 points.
+  for (int column = 0; column < all.columnCount(); ++column) {
+    const bool dates = column == 0 && points > PageRenderer::kLargestPlainDateSize;
+    widths_[size_t(column)] = widestOf(dates ? all.ofFirstColumnAsDates() : all.ofColumn(column), measured);
+  }
+  measureHeaders(all, points, measured);
+  for (int32_t& width : widths_) width += blank;
+  reserveTheTotalLabel(blank);
   printer_.setFontBold(false);
 
   int64_t sum = 0;
@@ -69,6 +75,47 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   if (sum > kLargestWidth) overflow();
   tableWidth_ = int16_t(sum);
   return tableWidth_;
+}
+
+std::vector<int32_t> ColumnFitter::measureAll(const QStringList& texts) {
+  std::vector<int32_t> measured;
+  measured.reserve(size_t(texts.size()));
+  for (const QString& text : texts)
+    measured.push_back(text.size() > kLongestMeasuredText ? kUnmeasuredWidth : wholeTwips(printer_.textWidth(text)));
+  return measured;
+}
+
+// Headers at the size their line prints at: on a landscape page, 10 points
+// for any size above 8.
+void ColumnFitter::measureHeaders(const ColumnTexts& all, int16_t points, const std::vector<int32_t>& measured) {
+  const std::vector<int>& headers = all.headers();
+  const bool ownSize = points > 8 && printer_.orientation() == platform::kLandscape &&
+                       points != PageRenderer::kLandscapeHeaderSize;
+  QHash<int, int32_t> atOwnSize;  // a header that several columns share is measured once
+  if (ownSize) {
+    printer_.setFontSize(PageRenderer::kLandscapeHeaderSize);
+    for (int header : headers)
+      if (header >= 0 && !atOwnSize.contains(header)) atOwnSize.insert(header, measureAll({all.distinct()[header]})[0]);
+    printer_.setFontSize(points);
+  }
+  for (size_t column = 0; column < headers.size(); ++column) {
+    const int header = headers[column];
+    if (header < 0) continue;
+    widths_[column] = std::max(widths_[column], ownSize ? atOwnSize.value(header) : measured[size_t(header)]);
+  }
+}
+
+// "Grand Total: " prints at the left edge of the total line, and the first
+// total under column 4: the columns before it hold the label and a blank,
+// the last of them taking up any shortfall. Without a column 4 there are no
+// totals to keep off the label.
+void ColumnFitter::reserveTheTotalLabel(int32_t blank) {
+  constexpr size_t kBeforeTotals = ColumnTotals::kFirstColumn - 1;
+  if (widths_.size() <= kBeforeTotals) return;
+  const int64_t needed = int64_t(wholeTwips(printer_.textWidth(PageRenderer::kTotalLabel))) + blank;
+  int64_t before = 0;
+  for (size_t column = 0; column < kBeforeTotals; ++column) before += widths_[column];
+  if (before < needed) widths_[kBeforeTotals - 1] += int32_t(needed - before);
 }
 
 bool ColumnFitter::fitToPage(int16_t points, const std::function<bool(int16_t)>& trying) {

@@ -2,9 +2,12 @@
 // Sizing the columns and choosing the font size: every column is as wide as
 // its widest text (header, cells and its grand total) plus one blank, in bold
 // at the size tried, and the largest size from the requested one down to 5
-// points at which the table leaves the page allowance free wins. So no two
-// texts on a line touch, and spreading never takes width away. Works on the Printer interface alone, so the
-// recording printer drives it in tests.
+// points at which the table leaves the page allowance free wins. Texts are
+// measured as they print: first-column dates in their short form above 11
+// points, a landscape header line at its own 10 points; and the columns
+// before the first total leave room for "Grand Total: ". So no two texts on a
+// line touch, and spreading never takes width away. Works on the Printer
+// interface alone, so the recording printer drives it in tests.
 #include <QLocale>
 #include <functional>
 #include <optional>
@@ -45,6 +48,10 @@ class ColumnFitter {
   // by zero for a list without columns.
   void spreadSpareWidth();
 
+  // Reads every text of the list once, so that a list that cannot be read
+  // fails here, before anything is measured or asked. Throws what the list throws.
+  void readList() { texts(list_.columnCount()); }
+
   // False until a measuring has started.
   bool hasMeasured() const { return measured_; }
   const std::vector<int32_t>& columnWidths() const { return widths_; }
@@ -52,6 +59,9 @@ class ColumnFitter {
 
  private:
   const ColumnTexts& texts(int columns);
+  std::vector<int32_t> measureAll(const QStringList& texts);
+  void measureHeaders(const ColumnTexts& all, int16_t points, const std::vector<int32_t>& measured);
+  void reserveTheTotalLabel(int32_t blank);
   bool fitsAt(int16_t points);
 
   const ListModel& list_;

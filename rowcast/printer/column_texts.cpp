@@ -1,9 +1,9 @@
 #include "rowcast/printer/column_texts.h"
 
-#include <QHash>
 #include <QSet>
 
 #include "rowcast/printer/column_totals.h"
+#include "rowcast/printer/print_formats.h"
 
 namespace rowcast {
 
@@ -23,26 +23,35 @@ ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& loca
       if (ColumnTotals::isSummed(column + 1)) totals.add(column + 1, cell);
     }
   }
-  for (int column = 0; column < columns; ++column) {
-    add(column, list.columnHeaderText(column));
-    // The total is printed under its column, so it needs the room too.
+  // The total is printed under its column, so it needs the room too.
+  for (int column = 0; column < columns; ++column)
     if (ColumnTotals::isSummed(column + 1)) add(column, totals.text(column + 1));
-  }
 
   // One index for a text that several columns share, so it is measured once.
-  QHash<QString, int> index;
   columns_.resize(perColumn.size());
   for (size_t column = 0; column < perColumn.size(); ++column) {
     columns_[column].reserve(size_t(perColumn[column].size()));
-    for (const QString& text : perColumn[column]) {
-      auto at = index.constFind(text);
-      if (at == index.constEnd()) {
-        at = index.insert(text, int(distinct_.size()));
-        distinct_.append(text);
-      }
-      columns_[column].push_back(*at);
-    }
+    for (const QString& text : perColumn[column]) columns_[column].push_back(indexOf(text));
   }
+  if (!perColumn.empty()) {
+    const ShortDateCell dates(locale);
+    QSet<int> asDates;
+    for (const QString& text : perColumn[0]) asDates.insert(indexOf(dates.format(text)));
+    firstColumnAsDates_.assign(asDates.begin(), asDates.end());
+  }
+  for (int column = 0; column < columns; ++column) {
+    const QString header = list.columnHeaderText(column).left(kLongestMeasuredText + 1);
+    headers_.push_back(header.isEmpty() ? -1 : indexOf(header));
+  }
+}
+
+int ColumnTexts::indexOf(const QString& text) {
+  auto at = index_.constFind(text);
+  if (at == index_.constEnd()) {
+    at = index_.insert(text, int(distinct_.size()));
+    distinct_.append(text);
+  }
+  return *at;
 }
 
 }  // namespace rowcast

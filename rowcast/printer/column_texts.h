@@ -1,9 +1,11 @@
 #pragma once
-// The texts of every column of a list, each distinct text kept once, and the
-// grand total of each summed column as the total line will print it. The fit
+// The texts of every column of a list, each distinct text kept once: its
+// cells, its header, the grand total it prints, and the first column's
+// cells as they print above 11 points (dates in the short pattern). The fit
 // search measures every text at up to a dozen sizes; lists repeat their
 // dates, rates and amounts, so measuring distinct texts instead of cells
 // saves most of the work and gives the same widest text.
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 #include <vector>
@@ -27,13 +29,24 @@ class ColumnTexts {
   // Every distinct text that is not empty (empty texts take no width). Of a
   // text past kLongestMeasuredText only the part that tells so is kept.
   const QStringList& distinct() const { return distinct_; }
-  // Indices into distinct() of the texts found in `column` (0-based).
+  // Indices into distinct() of the texts printed on row lines in `column`
+  // (0-based): its cells as typed, and its grand total.
   const std::vector<int>& ofColumn(int column) const { return columns_.at(size_t(column)); }
+  // The same for the first column above 11 points, where a cell that reads
+  // as a date prints in the short date pattern.
+  const std::vector<int>& ofFirstColumnAsDates() const { return firstColumnAsDates_; }
+  // Indices into distinct() of each column's header; -1 for an empty one.
+  const std::vector<int>& headers() const { return headers_; }
   int columnCount() const { return int(columns_.size()); }
 
  private:
+  int indexOf(const QString& text);
+
   QStringList distinct_;
+  QHash<QString, int> index_;
   std::vector<std::vector<int>> columns_;
+  std::vector<int> firstColumnAsDates_;
+  std::vector<int> headers_;
 };
 
 }  // namespace rowcast

@@ -1,7 +1,6 @@
 #pragma once
-// The grand totals of columns 4 to 11 (1-based): the sums of their cells and
-// where each column was last printed, so the total line can put every total
-// under its column.
+// The grand totals of columns 4 to 11 (1-based): the sums of their cells, as
+// the total line prints them under their columns.
 #include <QLocale>
 #include <QString>
 #include <array>
@@ -25,10 +24,6 @@ class ColumnTotals {
   // it is: reading it back through a period-only reader, as earlier releases
   // did, dropped the fraction wherever the decimal separator is a comma.
   void add(int column, const QString& cell);
-  void recordPosition(int column, int32_t left) { positions_[index(column)] = left; }
-
-  // The left edge until a cell of the column was printed.
-  int32_t position(int column) const { return positions_[index(column)]; }
   // Columns 4 to 6 as "#,##0.00", 7 to 11 in the locale's currency format.
   // Columns 4, 9 and 11 start at zero; the others print nothing until they
   // receive a number, so a short list does not stack zeros over the label.
@@ -40,7 +35,6 @@ class ColumnTotals {
 
   QLocale locale_;
   std::array<std::optional<double>, 8> sums_;
-  std::array<int32_t, 8> positions_{};
 };
 
 }  // namespace rowcast

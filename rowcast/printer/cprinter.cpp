@@ -26,6 +26,13 @@ bool CPrinter::Rowcast() {
 
   PrintProgress progress(ui_);
   ColumnFitter fitter(*list_, printer_, locale_);
+  // A list that cannot be read is the job's own fault, not a table too wide:
+  // it refuses the job with its reason before any size is tried.
+  try {
+    fitter.readList();
+  } catch (...) {
+    return refuse(core::faultInFlight(QStringLiteral("Rowcast")));
+  }
   bool fits = false;
   attempt([&] { fits = fitter.fitToPage(fontSize_, [&](int16_t size) { return progress.tryingSize(size); }); });
   if (progress.cancelled()) return cancel();
@@ -60,10 +67,14 @@ bool CPrinter::startDocument() {
     printer_.beginDocument();
     return true;
   } catch (const core::FaultError& e) {
-    errorHandler_.handleErrorQuietly(e.fault(), QStringLiteral("CPrinter::Rowcast"), QString());
-    lastErrorMsg_ = e.fault().description;
-    return false;
+    return refuse(e.fault());
   }
+}
+
+bool CPrinter::refuse(const core::Fault& fault) {
+  errorHandler_.handleErrorQuietly(fault, QStringLiteral("CPrinter::Rowcast"), QString());
+  lastErrorMsg_ = fault.description;
+  return false;
 }
 
 bool CPrinter::offerToTurnPage(ColumnFitter& fitter, PrintProgress& progress) {

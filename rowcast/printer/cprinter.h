@@ -5,8 +5,8 @@
 // page, the rows, the grand totals and the profile name. Once the list is
 // there, failing steps are skipped rather than reported (continue_on_error.h);
 // Rowcast() refuses only a missing list, a table too wide for either
-// orientation and a printer that cannot open its document (logged, with the
-// reason in LastErrorMsg), and a job the user cancels from its progress
+// orientation, a list that cannot be read and a printer that cannot open its
+// document (both logged, with the reason in LastErrorMsg), and a job the user cancels from its progress
 // window ("Printing cancelled": its document is thrown away). The document
 // is left open: the host ends it.
 #include <QLocale>
@@ -25,7 +25,7 @@ class PrintProgress;
 class CPrinter : public CPrint {
  public:
   // Prints on `printer` and asks its questions through `ui`; the error log in
-  // `logFolder` takes only a refused document.
+  // `logFolder` takes only an unreadable list and a refused document.
   explicit CPrinter(const QString& logFolder = ErrorHandler::libraryFolder(),
                     platform::Printer& printer = platform::printer(), platform::Ui& ui = platform::ui());
   ~CPrinter() override;
@@ -52,6 +52,8 @@ class CPrinter : public CPrint {
   bool cancel();
   // False, logged and with the message set, when the printer refuses.
   bool startDocument();
+  // Logs `fault` and refuses the job with its description.
+  bool refuse(const core::Fault& fault);
 
   platform::Printer& printer_;
   platform::Ui& ui_;

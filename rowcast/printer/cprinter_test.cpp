@@ -96,7 +96,9 @@ TEST(CPrinter, ALandscapeTableThatFitsNowhereIsPrintedAtFivePointsUnasked) {
   PrintJob job(listOfWidths({160, 160}), 2, 10);
   EXPECT_TRUE(job.output.Rowcast());
   EXPECT_TRUE(job.ui.boxes.isEmpty());
-  EXPECT_EQ(job.printer.textWidthCalls, 6 * 3 + 1) << "every size from 10 down to 5 (the blank and two texts), then the title";
+  EXPECT_EQ(job.printer.textWidthCalls, 6 * 3 + 1 + 1)
+      << "every size from 10 down to 5 (the blank and two texts), the header at its own 10 points for size 9, then "
+         "the title";
   EXPECT_EQ(cellLefts(job), (QList<float>{0, 8050}));
   EXPECT_FLOAT_EQ(job.printer.printed.last().size, 5);
 }
@@ -171,20 +173,24 @@ TEST(CPrinter, FailingStepsAreSkippedAndTheJobStillSucceedsUnlogged) {
   EXPECT_EQ(refused.find(QStringLiteral("xxxxxx")).size(), 1) << "the rest of the row is printed";
   EXPECT_EQ(refused.printer.printed.last().text, QStringLiteral("Profile Name: "));
 
-  // A list that breaks off at its second item.
+  EXPECT_EQ(refused.output.LastErrorMsg(), QString());
+  EXPECT_TRUE(QDir(refused.logDir.path()).isEmpty()) << "skipped steps are not logged";
+}
+
+// A list that breaks off while it is read is the job's fault, not a table
+// too wide: no question, nothing drawn, its own text, logged once.
+TEST(CPrinter, AListThatCannotBeReadRefusesTheJobWithItsOwnFault) {
   auto broken = std::make_shared<test::FailingList>(
       std::vector<QStringList>{{QStringLiteral("one"), QStringLiteral("1")},
                                {QStringLiteral("two"), QStringLiteral("2")},
                                {QStringLiteral("three"), QStringLiteral("3")}},
       1);
   PrintJob job(broken);
-  job.ui.answers = {MsgAnswer::No};
-  EXPECT_TRUE(job.output.Rowcast());
-  EXPECT_EQ(job.ui.boxes.size(), 1) << "unreadable columns count as no fit";
-  for (const char* text : {"one", "1", "two", "three", "3"}) EXPECT_EQ(job.find(QLatin1String(text)).size(), 1) << text;
-  EXPECT_TRUE(job.find(QStringLiteral("2")).isEmpty());
-  EXPECT_EQ(job.output.LastErrorMsg(), QString());
-  EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "skipped steps are not logged";
+  EXPECT_FALSE(job.output.Rowcast());
+  EXPECT_TRUE(job.ui.boxes.isEmpty());
+  EXPECT_TRUE(job.printer.printed.isEmpty());
+  EXPECT_EQ(job.output.LastErrorMsg(), core::Fault::standardDescription(core::kDeviceIoError));
+  EXPECT_EQ(test::logLines(job.logDir.path()).size(), 4);
 }
 
 // After the rotate question turned the page, so the document starts in the

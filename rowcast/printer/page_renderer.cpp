@@ -30,11 +30,9 @@ PageRenderer::PageRenderer(const ListModel& list, platform::Printer& printer, co
 void PageRenderer::render(const QString& title, const QString& profileName) {
   attempt([&] { printTitle(title); });
   attempt([&] { printColumnHeaders(); });
-  printRows();
+  int16_t rememberedPage = printRows();
   if (cancelled()) return;
-  printTotalLine();
-  attempt([&] { printer_.print(QString()); });
-  attempt([&] { printer_.print(QStringLiteral("Profile Name: ") + profileName); });
+  printFoot(profileName, rememberedPage);
 }
 
 // Centred on the page, 16-point bold, over a rule 20 dots thick that starts
@@ -81,13 +79,32 @@ void PageRenderer::printColumnHeaders() {
   if (printer_.orientation() == platform::kLandscape && rememberedSize > 8) printer_.setFontSize(rememberedSize);
 }
 
-void PageRenderer::printRows() {
+// Returns the page the last row went on.
+int16_t PageRenderer::printRows() {
   int16_t rememberedPage = 1;
   attempt([&] { rememberedPage = printer_.page(); });
   if (progress_) progress_->startingPage(rememberedPage);
   int items = 0;
   attempt([&] { items = list_.itemCount(); });
   for (int item = 0; item < items && !cancelled(); ++item) printRow(item, rememberedPage);
+  return rememberedPage;
+}
+
+// Prints `lines` empty lines from `top` to see whether that many lines fit
+// the page: when one of them runs over the bottom, the printer starts the
+// next page, which gets the header line (the title is not repeated), and
+// `top` moves below it. Either way the printer is left at `top`.
+void PageRenderer::lookAhead(int lines, int16_t& rememberedPage, float& top) {
+  for (int line = 0; line < lines; ++line) attempt([&] { printer_.print(QString()); });
+  attempt([&] {
+    if (printer_.page() == rememberedPage) return;
+    if (progress_) progress_->startingPage(printer_.page());
+    attempt([&] { printColumnHeaders(); });
+    attempt([&] { top = printer_.currentY(); });
+    rememberedPage = printer_.page();
+  });
+  attempt([&] { printer_.setCurrentY(top); });
+  attempt([&] { printer_.setCurrentX(0); });
 }
 
 void PageRenderer::printRow(int item, int16_t& rememberedPage) {
@@ -95,18 +112,7 @@ void PageRenderer::printRow(int item, int16_t& rememberedPage) {
   attempt([&] { top = printer_.currentY(); });
   // Two empty lines look ahead: when the row would sit too low, one of them
   // runs over the bottom and the printer starts the next page.
-  attempt([&] { printer_.print(QString()); });
-  attempt([&] { printer_.print(QString()); });
-  attempt([&] {
-    if (printer_.page() == rememberedPage) return;
-    if (progress_) progress_->startingPage(printer_.page());
-    attempt([&] { printColumnHeaders(); });  // the title is not repeated
-    attempt([&] { top = printer_.currentY(); });
-    rememberedPage = printer_.page();
-  });
-
-  attempt([&] { printer_.setCurrentY(top); });
-  attempt([&] { printer_.setCurrentX(0); });
+  lookAhead(2, rememberedPage, top);
   attempt([&] {
     const QString text = reachingThePage(list_.itemText(item));
     printer_.print(printer_.fontSize() > kLargestPlainDateSize ? dateCell_.format(text) : text);
@@ -117,22 +123,33 @@ void PageRenderer::printRow(int item, int16_t& rememberedPage) {
     attempt([&] { printer_.setCurrentY(top); });
     attempt([&] { printer_.setCurrentX(float(columnLeft(column))); });
     if (read) attempt([&] { printer_.print(reachingThePage(cell)); });
-    const int number = column + 1;
-    if (!ColumnTotals::isSummed(number)) continue;
-    if (read) attempt([&] { totals_.add(number, cell); });
-    totals_.recordPosition(number, int32_t(columnLeft(column)));
+    if (read && ColumnTotals::isSummed(column + 1)) attempt([&] { totals_.add(column + 1, cell); });
   }
 }
 
-// "Grand Total: " at the left edge and every total under its column; a
-// column that was never printed has its total at the left edge.
+// The foot: an empty line, the total line, an empty line and the profile
+// line. They are kept on one page: the look-ahead covers all four lines, so
+// when they do not fit below the last row they begin the next page, under
+// its header line, and no page holds the foot alone.
+void PageRenderer::printFoot(const QString& profileName, int16_t& rememberedPage) {
+  float top = 0;
+  attempt([&] { top = printer_.currentY(); });
+  lookAhead(4, rememberedPage, top);
+  printTotalLine();
+  attempt([&] { printer_.print(QString()); });
+  attempt([&] { printer_.print(QStringLiteral("Profile Name: ") + profileName); });
+}
+
+// "Grand Total: " at the left edge and each total under its column, where
+// that column's header and cells print; a column the list lacks has none.
 void PageRenderer::printTotalLine() {
   attempt([&] { printer_.print(QString()); });
-  std::vector<PlacedText> line{{0, QStringLiteral("Grand Total: ")}};
+  std::vector<PlacedText> line{{0, kTotalLabel}};
   for (int column : ColumnTotals::kPrintOrder) {
+    if (column > columns_) continue;
     QString text;
     attempt([&] { text = totals_.text(column); });
-    line.push_back({totals_.position(column), std::move(text)});
+    line.push_back({columnLeft(column - 1), std::move(text)});
   }
   printSideBySide(line);
 }

@@ -29,6 +29,7 @@ class PageRenderer {
   static constexpr float kTitleSize = 16;
   static constexpr float kLandscapeHeaderSize = 10;
   static constexpr float kLargestPlainDateSize = 11;  // above it, dates print as mm/dd/yy
+  static inline const QString kTotalLabel = QStringLiteral("Grand Total: ");
 
  private:
   struct PlacedText {
@@ -38,9 +39,11 @@ class PageRenderer {
 
   void printTitle(const QString& title);
   void printColumnHeaders();
-  void printRows();
+  int16_t printRows();
   void printRow(int item, int16_t& rememberedPage);
   bool cancelled() const { return progress_ && progress_->cancelled(); }
+  void lookAhead(int lines, int16_t& rememberedPage, float& top);
+  void printFoot(const QString& profileName, int16_t& rememberedPage);
   void printTotalLine();
   void printSideBySide(const std::vector<PlacedText>& texts);
   int64_t columnLeft(int column) const { return lefts_[size_t(column)]; }
