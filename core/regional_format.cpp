@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/date_words.h"
 #include "core/fault.h"
 #include "core/number_text.h"
 
@@ -419,15 +420,9 @@ QDate readIsoDate(QStringView s) {
   return QDate(parts[0], parts[1], parts[2]);
 }
 
-}  // namespace
-
 // Numeric short formats are read field by field, so "3/7/26" and "3/7/2026"
 // both read in a "M/d/yy" locale and any of "/", "-", "." may separate them.
-QDate readLocaleDate(const QString& text, const QLocale& locale) {
-  const QStringView s = QStringView(text).trimmed();
-  if (s.isEmpty()) return {};
-  if (QDate iso = readIsoDate(s); iso.isValid()) return iso;
-
+QDate readNumericDate(QStringView s, const QLocale& locale) {
   const LocaleSymbols& sym = symbolsFor(locale);
   if (!sym.numericShortDate) return locale.toDate(s.toString(), QLocale::ShortFormat);
 
@@ -472,6 +467,17 @@ QDate readLocaleDate(const QString& text, const QLocale& locale) {
     }
   }
   return QDate(year, month, day);
+}
+
+}  // namespace
+
+// A time after the date is left out; a month may be a word.
+QDate readLocaleDate(const QString& text, const QLocale& locale) {
+  const QStringView s = withoutTrailingTime(QStringView(text).trimmed(), locale);
+  if (s.isEmpty()) return {};
+  if (QDate iso = readIsoDate(s); iso.isValid()) return iso;
+  if (QDate named = readWordDate(s, locale); named.isValid()) return named;
+  return readNumericDate(s, locale);
 }
 
 }  // namespace core

@@ -46,10 +46,11 @@ std::optional<Money> readMoney(const QString& text, const QLocale& locale = regi
 // Reads a number the way the locale writes it (grouping accepted, a currency
 // symbol tolerated, no exponent).
 std::optional<double> readLocaleNumber(const QString& text, const QLocale& locale = regionalLocale());
-// Reads a date the way the locale writes short dates (or ISO); invalid when it
-// is none. Numeric short formats take one- or two-digit days and months and
-// two- or four-digit years in the locale's field order; two-digit years are
-// 1930 to 2029.
+// Reads a date the way the locale writes short dates (or ISO), or with its
+// month in words (date_words.h), a time of day after it left out; invalid
+// when it is none. Numeric short formats take one- or two-digit days and
+// months and two- or four-digit years in the locale's field order; two-digit
+// years are 1930 to 2029.
 QDate readLocaleDate(const QString& text, const QLocale& locale = regionalLocale());
 
 // The year that a date's year part of `digits` digits names: one or two

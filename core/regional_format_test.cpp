@@ -166,7 +166,35 @@ TEST(ReadLocaleDate, ShortFormsAndIso) {
   for (const auto& [locale, text, date] : cases)
     EXPECT_EQ(readLocaleDate(QString::fromUtf16(text), locale), date) << QString::fromUtf16(text).toStdString();
   for (const char16_t* text : {u"", u"abc", u"2/30/2026", u"13/1/26", u"3/7", u"3/7/26/1", u"3/7/202",
-                               u"3/7/26 10:00", u"2026-3-7x"})
+                               u"3/7/26 10:00 Cook", u"2026-3-7x"})
+    EXPECT_FALSE(readLocaleDate(QString::fromUtf16(text), kUs).isValid()) << QString::fromUtf16(text).toStdString();
+}
+
+// Months in words and a time after the date: what a list's first column may
+// hold besides the short form. Words that are no month, or a lone month and
+// number, stay no date.
+TEST(ReadLocaleDate, MonthNamesAndATimeAfterTheDate) {
+  const std::tuple<QLocale, const char16_t*, QDate> cases[] = {
+      {kUs, u"January 2, 2024", QDate(2024, 1, 2)},
+      {kUs, u"Jan 2, 2024", QDate(2024, 1, 2)},
+      {kUs, u"Tuesday, January 2, 2024", QDate(2024, 1, 2)},
+      {kUs, u"Tue, Jan. 2, 24", QDate(2024, 1, 2)},
+      {kUs, u"2 January 2024", QDate(2024, 1, 2)},
+      {kUs, u"2-Jan-24", QDate(2024, 1, 2)},
+      {kUs, u"2024 Jan 2", QDate(2024, 1, 2)},
+      {kUs, u"march 7th, 2026", QDate(2026, 3, 7)},
+      {kUs, u"3/7/26 10:00", QDate(2026, 3, 7)},
+      {kUs, u"3/7/26 10:00:59 PM", QDate(2026, 3, 7)},
+      {kUs, u"2026-03-07T10:00:00", QDate(2026, 3, 7)},
+      {kUs, u"January 2, 2024 9:30 am", QDate(2024, 1, 2)},
+      {kGerman, u"2. Januar 2024", QDate(2024, 1, 2)},
+      {kGerman, u"07.03.26 10:00", QDate(2026, 3, 7)},
+      {QLocale::c(), u"Jan 2, 2024", QDate(2024, 1, 2)},
+  };
+  for (const auto& [locale, text, date] : cases)
+    EXPECT_EQ(readLocaleDate(QString::fromUtf16(text), locale), date) << QString::fromUtf16(text).toStdString();
+  for (const char16_t* text : {u"January", u"Jan 2", u"Cook 2 2024", u"January 32, 2024", u"Jan 2, 202",
+                               u"Jan Feb 2 2024", u"12", u"10:00", u"Totals 10:00"})
     EXPECT_FALSE(readLocaleDate(QString::fromUtf16(text), kUs).isValid()) << QString::fromUtf16(text).toStdString();
 }
 

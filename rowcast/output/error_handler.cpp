@@ -76,13 +76,22 @@ std::unique_ptr<OutputFile> openLog(const QString& path, const QString& reserveF
   }
 }
 
+// A line break inside a text becomes a blank, so that a record keeps its
+// four lines and whoever reads the log reads them four at a time.
+QString oneLine(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(u'\r', u' ');
+  text.replace(u'\n', u' ');
+  return text;
+}
+
 // The four lines of a record, without their line ends.
 QStringList recordLines(const core::Fault& error) {
   const QDateTime now = QDateTime::currentDateTime();
   return {QStringLiteral("An Error was raised on ") + shortDateText(now.date()) + QLatin1Char(' ') + timeText(now.time()),
           QStringLiteral("=====Error Number = ") + QString::number(error.number),
-          QStringLiteral("=====Error Desc = ") + error.description,
-          QStringLiteral("=====Error Source = ") + error.source};
+          QStringLiteral("=====Error Desc = ") + oneLine(error.description),
+          QStringLiteral("=====Error Source = ") + oneLine(error.source)};
 }
 
 // A record that no log takes is not lost: it goes to standard error, with why.

@@ -29,7 +29,8 @@ TEST(ErrorHandlerTest, AppendsFourLinesARecordOldestFirst) {
   const QString today = shortDateText(QDate::currentDate());
   log.handleError(core::Fault{75, QStringLiteral("Path/File access error"), QStringLiteral("Rowcast")},
                   QStringLiteral("CCsv::Rowcast"), QString());
-  log.handleError(core::Fault{-2147, QStringLiteral("Caf\u00e9 broke"), QStringLiteral("Rowcast.CHTML")},
+  // A line break inside a text is a blank: every record keeps four lines.
+  log.handleError(core::Fault{-2147, QStringLiteral("Caf\u00e9\r\nbroke\nat\rnoon"), QStringLiteral("Rowcast.CHTML")},
                   QStringLiteral("CHTML::Rowcast"), QStringLiteral("ignored.html"));
 
   const QByteArray bytes = test::readFile(dir.filePath(QStringLiteral("rowcast.err")));
@@ -44,7 +45,7 @@ TEST(ErrorHandlerTest, AppendsFourLinesARecordOldestFirst) {
   EXPECT_EQ(lines[3], "=====Error Source = Rowcast");
   EXPECT_TRUE(lines[4].startsWith("An Error was raised on "));
   EXPECT_EQ(lines[5], "=====Error Number = -2147");
-  EXPECT_EQ(lines[6], QStringLiteral("=====Error Desc = Caf\u00e9 broke").toUtf8());
+  EXPECT_EQ(lines[6], QStringLiteral("=====Error Desc = Caf\u00e9 broke at noon").toUtf8());
   EXPECT_EQ(lines[7], "=====Error Source = Rowcast.CHTML");
 }
 
