@@ -1,8 +1,10 @@
 #pragma once
 // Test helpers: reading a printed PDF back with poppler's command-line tools.
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace platform::test {
 
@@ -32,6 +34,31 @@ inline QStringList pdfPageSizes(const QString& path) {
     sizes.append(value.section(QLatin1String(" pts"), 0, 0));
   }
   return sizes;
+}
+
+// A word as pdftotext -bbox places it, in points from the page's top left.
+struct PdfWord {
+  int page = 0;  // from 0
+  double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+  QString text;
+};
+
+inline std::vector<PdfWord> pdfWords(const QString& path) {
+  const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+  static const QRegularExpression item(QStringLiteral(
+      R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+  std::vector<PdfWord> words;
+  int page = -1;
+  for (auto it = item.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    if (m.captured(0).startsWith(QLatin1String("<page"))) {
+      ++page;
+      continue;
+    }
+    words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                     m.captured(4).toDouble(), m.captured(5)});
+  }
+  return words;
 }
 
 }  // namespace platform::test

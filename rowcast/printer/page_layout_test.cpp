@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <map>
 
+#include <QSet>
+
 #include "rowcast/list/json_list.h"
 #include "rowcast/printer/column_fitter.h"
+#include "rowcast/printer/page_renderer.h"
 #include "rowcast/printer/print_job_test_support.h"
 
 namespace rowcast {
@@ -352,33 +355,109 @@ std::shared_ptr<MemoryList> fitsOnlyAtFive() {
                                       std::vector<QStringList>{QStringList(11, QStringLiteral("1.00"))});
 }
 
-TEST(PageLayout, NoTwoTextsOnALineOverlapOrTouch) {
+// A list of `columns` columns headed "Header01"... and `rows` rows of `cell`
+// texts (the row and column numbers filled in as %1 and %2).
+std::shared_ptr<MemoryList> shaped(int columns, int rows, const QString& cell = QStringLiteral("%2"),
+                                   const QString& firstCell = QStringLiteral("r%1")) {
+  QStringList headers;
+  for (int column = 1; column <= columns; ++column) headers << QStringLiteral("Header%1").arg(column, 2, 10, QLatin1Char('0'));
+  auto list = std::make_shared<MemoryList>(QStringLiteral("Shape"), headers);
+  for (int row = 0; row < rows; ++row) {
+    QStringList cells{QString(firstCell).replace(QStringLiteral("%1"), QString::number(row + 1))};
+    for (int column = 2; column <= columns; ++column)
+      cells << QString(cell).replace(QStringLiteral("%1"), QString::number(row)).replace(QStringLiteral("%2"), QString::number(column));
+    list->addRow(cells);
+  }
+  return list;
+}
+
+// The host's layout: thirteen columns of a shift, money in 7 to 11.
+std::shared_ptr<MemoryList> hostRows(int rows) {
+  auto list = std::make_shared<MemoryList>(
+      QStringLiteral("Shifts"),
+      QStringList{"Date", "Start", "Finish", "Worked", "Regular", "Overtime", "Regular Pay", "Overtime Pay",
+                  "Total Pay", "Deductions", "Bonuses", "Multi-Pay Rate", "Lunch"});
+  for (int row = 0; row < rows; ++row)
+    list->addRow({QStringLiteral("01/%1/24").arg(row % 28 + 1, 2, 10, QLatin1Char('0')), "8:00 AM", "4:30 PM", "8.50", "8.00",
+                  "0.50", "124.00", "11.62", "135.62", "0.00", "0.00", "No", "0.50"});
+  return list;
+}
+
+// What a reader of any printout must be able to rely on, whatever the list's
+// shape: no two texts on a line overlap or touch; every total stands under a
+// column the list has; every page begins (below the title) with the header
+// line; the foot (the total and profile lines) shares its page with a header
+// line.
+TEST(PageLayout, EveryShapeOfListPrintsReadably) {
   QString error;
   const auto sample = loadJsonList(QStringLiteral(SAMPLES_DIR "/shifts.json"), &error);
   ASSERT_TRUE(sample) << error.toStdString();
+  auto narrowFirst = shaped(11, 3, QStringLiteral("12.50"), QStringLiteral("a"));
   const struct {
     const char* what;
     std::shared_ptr<ListModel> list;
     int16_t orientation;
+    int16_t size;
     float fittedSize;  // 0: whichever fits
-  } cases[] = {{"sample, portrait", sample, 1, 0},
-               {"sample, landscape", sample, 2, 0},
-               {"totals wider than cells", bigTotals(), 1, 8},
-               {"fits only at 5 points", fitsOnlyAtFive(), 1, 5}};
+  } cases[] = {
+      {"sample, portrait", sample, 1, 12, 0},
+      {"sample, landscape", sample, 2, 12, 0},
+      {"totals wider than cells", bigTotals(), 1, 12, 8},
+      {"fits only at 5 points", fitsOnlyAtFive(), 1, 12, 5},
+      {"3 columns", shaped(3, 10, QStringLiteral("x")), 1, 12, 0},
+      {"5 columns", shaped(5, 2), 1, 12, 0},
+      {"11 columns, one row", shaped(11, 1, QStringLiteral("9.99")), 1, 12, 0},
+      {"13 columns, no rows", shaped(13, 0), 1, 12, 0},
+      {"17 columns", shaped(17, 20, QStringLiteral("1")), 1, 12, 0},
+      {"40 narrow columns", std::make_shared<MemoryList>(QStringLiteral("Narrow"), QStringList(40, QStringLiteral("C")),
+                                                         std::vector<QStringList>{QStringList(40, QStringLiteral("1"))}),
+       2, 12, 0},
+      {"host layout, 150 rows", hostRows(150), 1, 12, 0},
+      {"narrow first columns", narrowFirst, 1, 12, 0},
+      {"dates at 12 points", shaped(5, 3, QStringLiteral("1"), QStringLiteral("1/%1/24")), 1, 12, 12},
+      {"long dates at 12 points", shaped(4, 3, QStringLiteral("1"), QStringLiteral("January %1, 2024")), 1, 12, 12},
+      {"landscape at 9", shaped(12, 40, QStringLiteral("1")), 2, 9, 9},
+      // Headers of 81 characters fill the page at 9 points, but print at 10.
+      {"landscape, headers widest, asked 9",
+       std::make_shared<MemoryList>(QStringLiteral("Heads"), QStringList{QString(81, u'h'), QString(81, u'H')},
+                                    std::vector<QStringList>{{"1", "2"}}),
+       2, 9, 0},
+      {"landscape at 10", shaped(12, 40, QStringLiteral("1")), 2, 10, 10},
+      {"landscape at 11", shaped(12, 40, QStringLiteral("1")), 2, 11, 11},
+  };
   for (const auto& c : cases) {
-    PrintJob job(c.list, c.orientation, 12);
-    ASSERT_TRUE(job.output.Rowcast()) << c.what;
-    EXPECT_TRUE(job.ui.boxes.isEmpty()) << c.what;
-    const auto label = job.one(QStringLiteral("Grand Total: "));
-    const auto onTotalLine = std::count_if(job.printer.printed.begin(), job.printer.printed.end(), [&](const auto& p) {
-      return p.page == label.page && p.y == label.y;
-    });
-    EXPECT_EQ(onTotalLine, 1 + 8) << c.what << ": every total printed";
+    SCOPED_TRACE(c.what);
+    PrintJob job(c.list, c.orientation, c.size);
+    ASSERT_TRUE(job.output.Rowcast());
+    for (const auto& box : job.ui.boxes) ADD_FAILURE() << box.text.toStdString();
+    EXPECT_TRUE(job.ui.boxes.isEmpty());
     if (c.fittedSize > 0) {
-      EXPECT_FLOAT_EQ(job.printer.printed.last().size, c.fittedSize) << c.what;
+      EXPECT_FLOAT_EQ(job.printer.printed.last().size, c.fittedSize);
     }
     const QStringList touching = touchingNeighbours(job.printer);
-    EXPECT_TRUE(touching.isEmpty()) << c.what << ": " << touching.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(touching.isEmpty()) << touching.join(QStringLiteral(", ")).toStdString();
+
+    const auto label = job.one(QStringLiteral("Grand Total: "));
+    QSet<float> columnLefts;
+    int columns = 0;
+    for (const auto& p : job.printer.printed)
+      if (p.page == 1 && p.underline) columnLefts.insert(p.x), ++columns;
+    int totals = 0;
+    for (const auto& p : job.printer.printed) {
+      if (p.page != label.page || p.y != label.y || p.text == label.text) continue;
+      ++totals;
+      EXPECT_TRUE(columnLefts.contains(p.x)) << p.text.toStdString() << " stands under no column";
+    }
+    EXPECT_LE(totals, std::max(0, std::min(columns, 11) - 3));
+
+    // Below the title block, each page's first text is a header.
+    QSet<int> pagesSeen;
+    for (const auto& p : job.printer.printed) {
+      if (pagesSeen.contains(p.page) || p.size == PageRenderer::kTitleSize) continue;
+      pagesSeen.insert(p.page);
+      EXPECT_TRUE(p.underline || columns == 0) << "page " << p.page << " begins with " << p.text.toStdString();
+    }
+    EXPECT_EQ(job.printer.printed.last().page, label.page) << "the foot lines share a page";
   }
 }
 
