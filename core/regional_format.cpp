@@ -1,10 +1,12 @@
 #include "core/regional_format.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/date_words.h"
 #include "core/fault.h"
@@ -226,7 +228,8 @@ std::optional<LocaleDigits> scanLocaleNumber(QStringView text, const LocaleSymbo
 }
 
 // ---------------------------------------------------------------------------
-// Rounding a double's exact value to a few decimals, halves away from zero.
+// Rounding a double to a few decimals, halves away from zero, through its
+// decimal form of 15 significant digits, as the platform formats numbers.
 
 struct Decimal {
   bool negative = false;
@@ -234,14 +237,37 @@ struct Decimal {
   std::string fraction;  // exactly the requested number of digits
 };
 
-// Thirty decimals are enough to decide: a double of magnitude 0.001 or more
-// lies at least 1e-22 from any multiple of 0.001 it does not equal, so the
-// printed digits up to the third decimal are the exact value's digits, and
-// smaller magnitudes round to zero at two decimals whatever the tail.
+// The value rounded to 15 significant digits, in fixed notation with at
+// least `decimals` + 1 decimals: 2.675 (really 2.67499999999999982...) is
+// "2.675000..." here, so it rounds to 2.68 as the platform shows it, and
+// 30864197253086400512 is "30864197253086400000.0...".
+std::string fifteenDigits(double value, int decimals) {
+  char text[64];
+  const auto r = std::to_chars(text, text + sizeof(text), value, std::chars_format::scientific, 14);
+  const std::string_view all(text, size_t(r.ptr - text));
+  const size_t e = all.find('e');
+  const bool negative = all[0] == '-';
+  std::string digits;  // the 15 significant digits
+  for (char c : all.substr(negative ? 1 : 0, e - (negative ? 1 : 0)))
+    if (c != '.') digits.push_back(c);
+  const int exponent = std::stoi(std::string(all.substr(e + 1)));
+  // digits[0] stands for 10^exponent.
+  std::string whole, fraction;
+  if (exponent < 0) {
+    whole = "0";
+    fraction = std::string(size_t(-exponent - 1), '0') + digits;
+  } else if (size_t(exponent) + 1 >= digits.size()) {
+    whole = digits + std::string(size_t(exponent) + 1 - digits.size(), '0');
+  } else {
+    whole = digits.substr(0, size_t(exponent) + 1);
+    fraction = digits.substr(size_t(exponent) + 1);
+  }
+  if (fraction.size() < size_t(decimals) + 1) fraction.append(size_t(decimals) + 1 - fraction.size(), '0');
+  return (negative ? "-" : "") + whole + '.' + fraction;
+}
+
 Decimal roundDecimal(double value, int decimals) {
-  char text[400];
-  auto r = std::to_chars(text, text + sizeof(text), value, std::chars_format::fixed, 30);
-  std::string s(text, r.ptr);
+  std::string s = fifteenDigits(value, decimals);
   Decimal d;
   if (!s.empty() && s[0] == '-') {
     d.negative = true;
@@ -280,10 +306,27 @@ std::string groupThousands(const std::string& whole) {
 
 // The digits are written here from the exact amount; only the affixes come
 // from the locale's currency format. A sum that rounds to zero shows no sign.
-QString currencyText(bool negative, uint64_t units, unsigned cents, const LocaleSymbols& sym) {
-  const bool showNegative = negative && (units != 0 || cents != 0);
+// A whole number of any length in the locale's digits and grouping: the
+// digits past 64 bits follow in groups of three.
+QString localeWhole(std::string whole, const LocaleSymbols& sym) {
+  QStringList groups;
+  while (whole.size() > 18) {
+    QString group;
+    for (char digit : whole.substr(whole.size() - 3)) group += sym.locale.toString(digit - '0');
+    groups.prepend(group);
+    whole.resize(whole.size() - 3);
+  }
+  uint64_t head = 0;
+  std::from_chars(whole.data(), whole.data() + whole.size(), head);
+  QString text = sym.locale.toString(static_cast<qulonglong>(head));
+  for (const QString& group : groups) text += sym.group + group;
+  return text;
+}
+
+QString currencyText(bool negative, const std::string& whole, unsigned cents, const LocaleSymbols& sym) {
+  const bool showNegative = negative && (whole != "0" || cents != 0);
   QString text = showNegative ? sym.negativePrefix : sym.currencyPrefix;
-  text += sym.locale.toString(static_cast<qulonglong>(units));
+  text += localeWhole(whole, sym);
   text += sym.locale.decimalPoint();
   text += sym.locale.toString(static_cast<qulonglong>(cents / 10));
   text += sym.locale.toString(static_cast<qulonglong>(cents % 10));
@@ -304,19 +347,15 @@ QString formatCurrency(Money amount, const QLocale& locale) {
   const int64_t raw = amount.raw();
   const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
   const uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
-  return currencyText(raw < 0, cents / 100, static_cast<unsigned>(cents % 100), symbolsFor(locale));
+  return currencyText(raw < 0, std::to_string(cents / 100), static_cast<unsigned>(cents % 100), symbolsFor(locale));
 }
 
 QString formatCurrency(double amount, const QLocale& locale) {
   if (!std::isfinite(amount)) return numberToText(amount);
   const LocaleSymbols& sym = symbolsFor(locale);
   const Decimal d = roundDecimal(amount, 2);
-  if (d.whole.size() > 18)  // beyond 64-bit units; only Qt's double text is left
-    return sym.locale.toCurrencyString(amount, QString(), 2);
-  uint64_t units = 0;
-  std::from_chars(d.whole.data(), d.whole.data() + d.whole.size(), units);
   const unsigned cents = static_cast<unsigned>((d.fraction[0] - '0') * 10 + (d.fraction[1] - '0'));
-  return currencyText(d.negative, units, cents, sym);
+  return currencyText(d.negative, d.whole, cents, sym);
 }
 
 // Only the three patterns the windows and printouts use are known; any other

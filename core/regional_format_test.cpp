@@ -34,13 +34,16 @@ TEST(FormatCurrency, MoneyInUsAndGermanFormats) {
   EXPECT_EQ(formatCurrency(Money::fromRaw(INT64_MIN), kUs), u"($922,337,203,685,477.58)");
 }
 
-TEST(FormatCurrency, DoubleRoundsItsExactValueHalvesAwayFromZero) {
+// A double is shown through its 15 significant digits, as the platform
+// shows it, then rounded with halves away from zero.
+TEST(FormatCurrency, DoubleRoundsItsFifteenDigitFormHalvesAwayFromZero) {
   EXPECT_EQ(formatCurrency(1234.56, kUs), u"$1,234.56");
   EXPECT_EQ(formatCurrency(0.125, kUs), u"$0.13");    // exactly a half
   EXPECT_EQ(formatCurrency(-0.125, kUs), u"($0.13)");
-  EXPECT_EQ(formatCurrency(2.675, kUs), u"$2.67");    // really 2.67499999...
-  EXPECT_EQ(formatCurrency(999.995, kUs), u"$1,000.00");  // really 999.99500000000000454...
-  EXPECT_EQ(formatCurrency(9.995, kUs), u"$9.99");         // really 9.99499999999999921...
+  EXPECT_EQ(formatCurrency(2.675, kUs), u"$2.68");    // 2.67499999... is 2.67500000000000
+  EXPECT_EQ(formatCurrency(999.995, kUs), u"$1,000.00");
+  EXPECT_EQ(formatCurrency(9.995, kUs), u"$10.00");        // 9.99499999... is 9.99500000000000
+  EXPECT_EQ(formatCurrency(30864197253086400512.0, kUs), u"$30,864,197,253,086,400,000.00");
   EXPECT_EQ(formatCurrency(-5.0, kGerman), u"-5,00\u00A0€");
 }
 
@@ -60,7 +63,8 @@ TEST(FormatPattern, FixedPatterns) {
   const Case cases[] = {
       {0, "#0.00", "0.00"},          {15.01, "#0.00", "15.01"},        {31.25, "#0.00", "31.25"},
       {-3.5, "#0.00", "-3.50"},      {1234567.891, "#0.00", "1234567.89"}, {18.75, "#0.00", "18.75"},
-      {0.125, "#0.00", "0.13"},      {2.675, "#0.00", "2.67"},         {1.005, "#0.00", "1.00"},
+      {0.125, "#0.00", "0.13"},      {2.675, "#0.00", "2.68"},         {1.005, "#0.00", "1.01"},
+      {30864197253086400512.0, "#0.00", "30864197253086400000.00"},  {0.1 + 0.2, "#0.00", "0.30"},
       {18.745, "#0.00", "18.75"},         {-0.125, "#0.00", "-0.13"},
       {0.004, "#0.00", "0.00"},      {-0.004, "#0.00", "0.00"},        {99.999, "#0.00", "100.00"},
       {1234.5, "#,##0.00", "1,234.50"}, {-1234567.891, "#,##0.00", "-1,234,567.89"},
