@@ -26,7 +26,7 @@ constexpr RootName kRoots[] = {
     {"HKEY_DYN_DATA", reg::kDynData},
 };
 
-QByteArray bytesOf(const QString& text) { return text.toLatin1(); }
+QByteArray bytesOf(const QString& text) { return QByteArray::fromStdString(reg::dataFromText(text)); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/code_page.h"
 #include "coravel/entry/test_registry.h"
 
 using core::Value;
@@ -93,6 +94,43 @@ TEST_F(ZuzirarRegistryTest, GetstringpAndGetstringxPrefixTheCallersPath) {
   std::vector<Value> sub{Value("\\Sub"), Value("x")};
   EXPECT_EQ(call("getstringx", sub), Value("y"));
   EXPECT_EQ(sub[0], Value("Software\\Ravelin\\Registry\\Sub"));
+}
+
+// The single-byte calls use code page 1252: every character of 0x80-0x9F
+// (the euro, curly quotes, dashes, "Œ") is stored as its byte, in names and
+// data, and reads back as itself; a character with no byte there is "?" in
+// data. A byte already stored reads as the code page's character.
+TEST_F(ZuzirarRegistryTest, TextTakesCodePage1252BytesBothWays) {
+  QString high;
+  QByteArray highBytes;
+  for (int byte = 0x80; byte <= 0x9F; ++byte) {
+    high += core::fromCodePage1252(std::string(1, char(byte)));
+    highBytes += char(byte);
+  }
+  const struct {
+    QString written;
+    QByteArray stored;
+    QString read;
+  } cases[] = {
+      {QStringLiteral("5\u20ac"), "5\x80", QStringLiteral("5\u20ac")},
+      {high, highBytes, high},
+      {QStringLiteral("\u201cquoted\u201d \u2013 \u0152uvre"), "\x93quoted\x94 \x96 \x8cuvre",
+       QStringLiteral("\u201cquoted\u201d \u2013 \u0152uvre")},
+      {QStringLiteral("\u03a9\u20ad"), "??", QStringLiteral("??")},
+  };
+  for (const auto& c : cases) {
+    settings.savestring(reg::kCurrentUser, QStringLiteral("Software\\\u20ac"), high, c.written);
+    platform::HKEY key = 0;
+    ASSERT_EQ(store.registry.RegOpenKeyA(reg::kCurrentUser, "Software\\\x80", &key), reg::kSuccess);
+    uint8_t data[64] = {};
+    uint32_t type = 0, size = sizeof data;
+    EXPECT_EQ(store.registry.RegQueryValueExA(key, highBytes.toStdString(), nullptr, &type, data, &size), reg::kSuccess);
+    store.registry.RegCloseKey(key);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), c.stored);
+    EXPECT_EQ(settings.getstring(reg::kCurrentUser, QStringLiteral("Software\\\u20ac"), high), Value(c.read));
+  }
+  EXPECT_EQ(high.size(), 32);
+  EXPECT_EQ(core::toCodePage1252(high), highBytes.toStdString()) << "every byte of 0x80-0x9F writes back as itself";
 }
 
 // As "?" these names would reach the unrelated key and value named "??" and "?".

@@ -50,7 +50,7 @@ class RegistrySettings {
   platform::Registry& registry_;
 };
 
-// Text to and from the registry's single-byte code page (ISO 8859-1; a
+// Text to and from the registry's single-byte code page (code page 1252; a
 // character outside it becomes "?").
 std::string toCodePage(const QString& text);
 QString fromCodePage(const char* bytes, size_t size);

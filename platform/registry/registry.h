@@ -2,7 +2,7 @@
 // The registry service: a tree of keys below predefined roots, each key with
 // named, typed values. The calls and their result codes are shaped after the
 // platform's single-byte ("A") registry calls, so callers written for them
-// keep their exact behaviour. Names are byte strings (ISO 8859-1 text),
+// keep their exact behaviour. Names are byte strings (code page 1252 text),
 // compared without regard to the case of ASCII and Latin-1 letters and kept in
 // the case they were created with. Paths separate keys with backslashes; empty
 // components (doubled, leading or trailing backslashes) are skipped.

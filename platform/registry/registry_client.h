@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_page.h"
 #include "platform/registry/name_text.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/value_read.h"
@@ -28,11 +29,10 @@ class ScopedKey {
   HKEY key_;
 };
 
-// Data in ISO 8859-1, as the platform's single-byte calls keep it: a
-// character past 0xFF becomes '?' (names use nameFromText, which refuses it).
-inline std::string dataFromText(const QString& text) { return text.toLatin1().toStdString(); }
-inline QString textFromData(std::string_view bytes) {
-  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-}
+// Data in code page 1252, as the platform's single-byte calls keep it: a
+// character it has no byte for becomes '?' (names use nameFromText, which
+// refuses it).
+inline std::string dataFromText(const QString& text) { return core::toCodePage1252(text); }
+inline QString textFromData(std::string_view bytes) { return core::fromCodePage1252(bytes); }
 
 }  // namespace platform::reg

@@ -44,6 +44,12 @@ has "$out" 'arg 4: i:7'
 expect 0 Coravel.Declares ErrorMsg i:1014
 has "$out" 'result: s:"Undefined Error Code:   1014"'
 
+# The single-byte calls' code page is 1252: the euro sign and curly quotes
+# are stored as their bytes and read back; Greek has no byte and is "?".
+expect 0 Coravel.ZuzirarRegistry savestring i:0x80000001 's:Software\Vandr\Registry' s:euro 's:5€ “x” Ω'
+expect 0 Coravel.ZuzirarRegistry getstringp s: s:euro
+has "$out" 'result: s:"5€ “x” ?"'
+
 # Faults go to standard error with exit status 1.
 expect 1 Coravel.ZuzirarRegistry RunExcelfrm
 has "$err" 'fault: 424 Object required'

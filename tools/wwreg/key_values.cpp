@@ -23,7 +23,7 @@ constexpr TypeName kTypes[] = {
     {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10}, {"REG_QWORD", 11},
 };
 
-std::string toBytes(const QString& s) { return reg::dataFromText(s); }  // characters past 0xFF become '?'
+std::string toBytes(const QString& s) { return reg::dataFromText(s); }  // characters without a byte become '?'
 QString fromBytes(std::string_view b) { return reg::textFromData(b); }
 
 QString hexBytes(std::string_view data) {

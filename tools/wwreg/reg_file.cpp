@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <functional>
 
+#include "core/code_page.h"
+#include "platform/registry/registry_client.h"
+
 namespace wwreg {
 namespace {
 
@@ -14,13 +17,13 @@ constexpr size_t kMaxQuotedData = size_t{256} * 1024;
 
 QString quoted(const std::string& bytes) {
   QString out = QStringLiteral("\"");
-  for (char c : bytes) {
-    if (c == '\\')
+  for (QChar c : platform::reg::textFromData(bytes)) {
+    if (c == u'\\')
       out += QStringLiteral("\\\\");
-    else if (c == '"')
+    else if (c == u'"')
       out += QStringLiteral("\\\"");
     else
-      out += QChar(static_cast<unsigned char>(c));
+      out += c;
   }
   out += QLatin1Char('"');
   return out;
@@ -33,10 +36,8 @@ bool fitsInQuotes(const std::string& data) {
   return true;
 }
 
-std::string toBytes(const QString& text) {
-  const QByteArray latin = text.toLatin1();  // in data, characters past 0xFF become '?'
-  return std::string(latin.constData(), size_t(latin.size()));
-}
+// In data, characters without a byte in code page 1252 become '?'.
+std::string toBytes(const QString& text) { return platform::reg::dataFromText(text); }
 
 // Splits a device's bytes into lines at CRLF, LF or CR, each at most
 // kMaxLineBytes long, and hands them out one at a time: only the line being
@@ -182,11 +183,11 @@ struct Utf8Survey {
   }
 };
 
-enum class Encoding { Utf8, Latin1, Utf16 };
+enum class Encoding { Utf8, CodePage1252, Utf16 };
 
 QString decodeLine(const QByteArray& line, Encoding encoding) {
   if (encoding == Encoding::Utf8) return QString::fromUtf8(line);
-  if (encoding == Encoding::Latin1) return QString::fromLatin1(line);
+  if (encoding == Encoding::CodePage1252) return core::fromCodePage1252(std::string_view(line.constData(), size_t(line.size())));
   QString text(line.size() / 2, Qt::Uninitialized);
   for (qsizetype i = 0; i + 1 < line.size(); i += 2)
     text[i / 2] = QChar(char16_t(uchar(line[i]) | (uchar(line[i + 1]) << 8)));
@@ -213,12 +214,12 @@ bool readQuoted(const QString& text, qsizetype& pos, QString& out) {
 }
 
 // Why a name cannot be carried into the registry (empty when it can): a NUL,
-// or a character outside ISO 8859-1 (which would become "?" and so name
+// or a character outside code page 1252 (which would become "?" and so name
 // another key or value).
 QString nameProblem(const QString& name) {
   for (QChar c : name) {
     if (c.unicode() == 0) return QStringLiteral("holds a NUL character");
-    if (c.unicode() > 0xFF) return QStringLiteral("holds characters outside ISO 8859-1");
+    if (core::codePage1252Byte(c.unicode()) < 0) return QStringLiteral("holds characters outside code page 1252");
   }
   return QString();
 }
@@ -262,9 +263,9 @@ bool isStringType(uint32_t type) { return type == 1 || type == 2 || type == 7; }
 std::string wideFromBytes(const std::string& bytes) {
   std::string wide;
   wide.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    wide.push_back(c);
-    wide.push_back('\0');
+  for (QChar c : platform::reg::textFromData(bytes)) {
+    wide.push_back(char(c.unicode() & 0xFF));
+    wide.push_back(char(c.unicode() >> 8));
   }
   return wide;
 }
@@ -274,7 +275,8 @@ bool bytesFromWide(const std::string& wide, std::string& bytes) {
   bytes.clear();
   for (size_t i = 0; i < wide.size(); i += 2) {
     const char16_t unit = char16_t(uchar(wide[i]) | (uchar(wide[i + 1]) << 8));
-    bytes.push_back(unit <= 0xFF ? char(unit) : '?');
+    const int byte = core::codePage1252Byte(unit);
+    bytes.push_back(byte < 0 ? '?' : char(byte));
   }
   return true;
 }
@@ -476,7 +478,7 @@ QString unwritableName(const std::vector<RegFileSection>& sections) {
   for (const RegFileSection& s : sections) {
     if (unfit(s.key)) return QStringLiteral("the key name \"%1\"").arg(shown(s.key));
     for (const RegFileValue& v : s.values) {
-      const QString name = QString::fromLatin1(v.name.data(), qsizetype(v.name.size()));
+      const QString name = platform::reg::textFromData(v.name);
       if (unfit(name)) return QStringLiteral("the value name \"%1\" in key \"%2\"").arg(shown(name), shown(s.key));
     }
   }
@@ -536,7 +538,7 @@ RegFileContent readRegFile(QIODevice& in) {
                   QStringLiteral("the line is not valid UTF-8, though the file holds UTF-8 characters elsewhere"));
       return parser.finish();
     }
-    if (survey.firstInvalidLine > 0) encoding = Encoding::Latin1;
+    if (survey.firstInvalidLine > 0) encoding = Encoding::CodePage1252;
     if (!in.seek(start)) {
       parser.fail(1, QStringLiteral("the file cannot be read"));
       return parser.finish();

@@ -3,7 +3,7 @@
 // key with its value lines ("name"="text", @=..., dword:, hex:, hex(n):).
 // Sections and lines may also delete: [-KEY] and "name"=-.
 //
-// Names and data are registry bytes (ISO 8859-1 text). A string value is
+// Names and data are registry bytes (code page 1252 text). A string value is
 // written as "text" only when its bytes hold no NUL, CR or LF; any other is
 // written as hex(1): with its exact bytes, so a file read back gives the same
 // bytes. hex(n): always carries the stored bytes as they are.
@@ -62,15 +62,16 @@ struct RegFileContent {
 
 // Reads UTF-8 (with or without byte-order mark) or UTF-16LE with its mark
 // (a UTF-16LE file with the version 5 header is the Platform form: its
-// string types' hex data is read back into single bytes, a character past
-// ISO 8859-1 becoming "?"); the header may also be the older one;
-// a file with bytes that are not UTF-8 is read as ISO 8859-1 when it holds no
+// string types' hex data is read back into single bytes, a character outside
+// code page 1252 becoming "?"); the header may also be the older one;
+// a file with bytes that are not UTF-8 is read as code page 1252 (the text
+// of the platform's single-byte files) when it holds no
 // UTF-8 multi-byte character, and refused at the first such line when it
 // does. Line ends CRLF, LF or CR, lines at most kMaxLineBytes long. The first
 // line must be the header. Lines are taken one at a time (a file is read
 // twice, a sequential device gathered whole), so memory follows the keys and
-// values held, not the lines. Names holding a NUL or characters outside ISO 8859-1
-// are refused; in string data such characters become "?".
+// values held, not the lines. Names holding a NUL or characters outside code
+// page 1252 are refused; in string data such characters become "?".
 RegFileContent readRegFile(QIODevice& in);
 RegFileContent readRegFile(const QByteArray& bytes);
 

@@ -108,7 +108,8 @@ TEST(RegFileRead, AcceptsOtherEncodingsLineEndsAndDeletions) {
   }
   const RegFileContent fromUtf16 = readRegFile(utf16);
   const RegFileContent withBom = readRegFile("\xef\xbb\xbf" + text.toUtf8());
-  // Bytes that are not UTF-8 and no UTF-8 character anywhere: ISO 8859-1.
+  // Bytes that are not UTF-8 and no UTF-8 character anywhere: code page 1252
+  // (identical to ISO 8859-1 for these characters).
   const RegFileContent latin1 = readRegFile(text.toLatin1());
 
   for (const RegFileContent* c : {&utf8, &fromUtf16, &withBom, &latin1}) {
@@ -154,11 +155,11 @@ TEST(RegFileRead, RefusesMalformedFilesNamingTheLine) {
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:0x10\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:+1\n", 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex(+1):00\n", 3},
-      // Names that no registry name can be: a NUL, characters outside ISO 8859-1.
+      // Names that no registry name can be: a NUL, characters outside code page 1252.
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\0b\"=\"v\"\n"sv, 3},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x\0y]\n"sv, 2},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"\xce\xa9\"=\"v\"\n", 3},
-      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\\xe2\x82\xac]\n", 2},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\\xe2\x82\xad]\n", 2},  // U+20AD, no euro
       // A byte that is not UTF-8 in a file that holds UTF-8 elsewhere, before or after it.
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xc3\xa9\"\n\"b\"=\"\xe9\"\n", 4},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xff\"\n\"b\"=\"\xc3\xa9\"\n", 3},

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/code_page.h"
 #include "platform/files/store_files.h"
 #include "platform/files/writable_file.h"
 #include "platform/registry/registry_client.h"
@@ -37,7 +38,7 @@ constexpr char kCanceled[] = "The operation was canceled by the user.";
 constexpr char kBadSyntax[] = "ERROR: Invalid syntax.";
 constexpr char kBadKey[] = "ERROR: Invalid key name.";
 constexpr char kOutsideCodePage[] =
-    "ERROR: The name \"%1\" has characters outside ISO 8859-1, which registry names cannot hold.";
+    "ERROR: The name \"%1\" has characters outside code page 1252, which registry names cannot hold.";
 
 constexpr char kUsage[] = R"(WWREG Operation [Parameter List]
 
@@ -116,12 +117,12 @@ constexpr char kImportUsage[] = R"(WWREG IMPORT FileName [--max-bytes N]
 // Files larger than this are refused unread unless --max-bytes says otherwise.
 constexpr qint64 kDefaultMaxImportBytes = qint64(64) << 20;
 
-std::string toBytes(const QString& s) { return reg::dataFromText(s); }  // characters past 0xFF become '?'
+std::string toBytes(const QString& s) { return reg::dataFromText(s); }  // characters without a byte become '?'
 
-// Names must not hold characters past 0xFF: as "?" they would name another
-// key or value.
+// Names must hold only characters of code page 1252: as "?" others would
+// name another key or value.
 bool fitsCodePage(const QString& name) {
-  return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  return std::all_of(name.begin(), name.end(), [](QChar c) { return core::codePage1252Byte(c.unicode()) >= 0; });
 }
 
 QString fromBytes(std::string_view b) { return reg::textFromData(b); }

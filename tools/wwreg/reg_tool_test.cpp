@@ -119,7 +119,8 @@ TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
     std::string bytes;
   } cases[] = {
       {{"/v", "Text", "/d", "caf\u00e9"}, reg::kString, "caf\xe9\0"s},
-      {{"/v", "Text2", "/t", "reg_sz", "/d", "\u20ac"}, reg::kString, "?\0"s},
+      // Code page 1252: the euro sign and curly quotes have bytes, Greek has none.
+      {{"/v", "Text2", "/t", "reg_sz", "/d", "\u20ac\u201c\u201d\u0152\u03a9"}, reg::kString, "\x80\x93\x94\x8c?\0"s},
       {{"/v", "Empty"}, reg::kString, "\0"s},
       {{"/ve", "/d", "dflt"}, reg::kString, "dflt\0"s},
       {{"/v", "Dec", "/t", "REG_DWORD", "/d", "4294967295"}, reg::kDword, "\xff\xff\xff\xff"},
@@ -493,9 +494,9 @@ TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
       {{"import", garbage}, "ERROR: " + garbage.toStdString() + " is not a valid registry file: line 1:"},
       // As "?" these names would reach the unrelated key "??" set below.
       {{"delete", "HKCU\\Software\\\u03a9\u20ac", "/f"},
-       "ERROR: The name \"HKCU\\Software\\\u03a9\u20ac\" has characters outside ISO 8859-1"},
-      {{"delete", "HKCU\\Software\\??", "/v", "\u20ac", "/f"}, "ERROR: The name \"\u20ac\" has characters outside"},
-      {{"add", "HKCU\\\u20ac", "/v", "a", "/d", "b"}, "ERROR: The name \"HKCU\\\u20ac\" has characters outside"},
+       "ERROR: The name \"HKCU\\Software\\\u03a9\u20ac\" has characters outside code page 1252"},
+      {{"delete", "HKCU\\Software\\??", "/v", "\u20ad", "/f"}, "ERROR: The name \"\u20ad\" has characters outside"},
+      {{"add", "HKCU\\\u20ad", "/v", "a", "/d", "b"}, "ERROR: The name \"HKCU\\\u20ad\" has characters outside"},
       {{"query", "HKCU\\Software\\??", "/v", "\u03a9"}, "ERROR: The name \"\u03a9\" has characters outside"},
   };
   set("Software\\??", "?", reg::kString, "unrelated");
