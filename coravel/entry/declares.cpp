@@ -87,8 +87,9 @@ HKEY Declares::openKey(QString& path, uint32_t access, HKEY* root) {
 }
 
 void Declares::store(HKEY key, const QString& entry, uint32_t type, const QByteArray& data) {
-  lastResult_ = registry_.RegSetValueExA(key, reg::nameFromText(entry), 0, type,
-                                         reinterpret_cast<const uint8_t*>(data.constData()), uint32_t(data.size()));
+  lastResult_ = reg::reportDropped(
+      registry_, registry_.RegSetValueExA(key, reg::nameFromText(entry), 0, type,
+                                          reinterpret_cast<const uint8_t*>(data.constData()), uint32_t(data.size())));
 }
 
 Value Declares::SetDWORDValue(QString& subkey, const QString& entry, int32_t value) {
@@ -141,7 +142,7 @@ Value Declares::GetBinaryValue(QString& subkey, const QString& entry) {
 Value Declares::DeleteKey(QString& keyname) {
   HKEY root = ParseKey(keyname);
   if (root == 0) return {};
-  lastResult_ = registry_.RegDeleteKeyA(root, reg::nameFromText(keyname));
+  lastResult_ = reg::reportDropped(registry_, registry_.RegDeleteKeyA(root, reg::nameFromText(keyname)));
   return {};
 }
 
@@ -170,7 +171,7 @@ Value Declares::CreateKey(QString& subkey) {
   HKEY root = ParseKey(subkey);
   if (root == 0) return {};
   HKEY key = 0;
-  lastResult_ = registry_.RegCreateKeyA(root, reg::nameFromText(subkey), &key);
+  lastResult_ = reg::reportDropped(registry_, registry_.RegCreateKeyA(root, reg::nameFromText(subkey), &key));
   if (lastResult_ == reg::kSuccess) registry_.RegCloseKey(key);
   return {};
 }

@@ -1,6 +1,10 @@
 #include "coravel/entry/zuzirar_registry.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QTemporaryFile>
+#include <cstdio>
 
 #include "core/code_page.h"
 #include "coravel/entry/test_registry.h"
@@ -131,6 +135,35 @@ TEST_F(ZuzirarRegistryTest, TextTakesCodePage1252BytesBothWays) {
   }
   EXPECT_EQ(high.size(), 32);
   EXPECT_EQ(core::toCodePage1252(high), highBytes.toStdString()) << "every byte of 0x80-0x9F writes back as itself";
+}
+
+// A store whose neighbour kept it locked past the wait.
+class BusyStore : public platform::MemoryRegistry {
+ public:
+  int32_t RegSetValueExA(platform::HKEY, std::string_view, uint32_t, uint32_t, const uint8_t*, uint32_t) override {
+    return reg::kBusy;
+  }
+  std::string storeError() const override { return "the registry store \"S\" is kept locked by process 7 (wwreg)"; }
+};
+
+// A write the store drops stays silent to the caller, as the settings
+// operations promise, but says so in one line on standard error.
+TEST(SettingsWrites, AWriteDroppedByABusyStoreSaysSoOnStandardError) {
+  BusyStore store;
+  coravel::RegistrySettings settings(store);
+  std::fflush(stderr);
+  QTemporaryFile capture;
+  ASSERT_TRUE(capture.open());
+  const int saved = ::dup(2);
+  ::dup2(capture.handle(), 2);
+  settings.savestring(reg::kCurrentUser, QStringLiteral("Software\\Vandr\\Registry"), QStringLiteral("SickPay"),
+                      QStringLiteral("9.5"));
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  capture.seek(0);
+  EXPECT_EQ(capture.readAll(),
+            "Wagewise: a setting was not saved: the registry store \"S\" is kept locked by process 7 (wwreg)\n");
 }
 
 // As "?" these names would reach the unrelated key and value named "??" and "?".

@@ -13,7 +13,8 @@ QString fromCodePage(const char* bytes, size_t size) { return reg::textFromData(
 
 void RegistrySettings::savekey(HKEY hKey, const QString& strPath) {
   HKEY key = 0;
-  if (registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key) == reg::kSuccess) registry_.RegCloseKey(key);
+  if (reg::reportDropped(registry_, registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key)) == reg::kSuccess)
+    registry_.RegCloseKey(key);
 }
 
 core::Value RegistrySettings::getstring(HKEY hKey, const QString& strPath, const QString& strValue) {
@@ -42,11 +43,14 @@ core::Value RegistrySettings::getstringp(QString& strPath, const QString& strVal
 void RegistrySettings::savestring(HKEY hKey, const QString& strPath, const QString& strValue,
                                   const QString& strdata) {
   HKEY key = 0;
-  registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
+  // A key that could not be made leaves handle 0, which the write refuses.
+  if (reg::reportDropped(registry_, registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key)) == reg::kBusy)
+    return;
   reg::ScopedKey closer(registry_, key);
   const std::string data = toCodePage(strdata);
-  registry_.RegSetValueExA(key, reg::nameFromText(strValue), 0, reg::kString,
-                           reinterpret_cast<const uint8_t*>(data.data()), uint32_t(data.size()));
+  reg::reportDropped(registry_, registry_.RegSetValueExA(key, reg::nameFromText(strValue), 0, reg::kString,
+                                                         reinterpret_cast<const uint8_t*>(data.data()),
+                                                         uint32_t(data.size())));
 }
 
 int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QString& strValueName) {
@@ -63,22 +67,23 @@ int32_t RegistrySettings::getdword(HKEY hKey, const QString& strPath, const QStr
 
 void RegistrySettings::SaveDword(HKEY hKey, const QString& strPath, const QString& strValueName, int32_t lData) {
   HKEY key = 0;
-  registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key);
+  if (reg::reportDropped(registry_, registry_.RegCreateKeyA(hKey, reg::nameFromText(strPath), &key)) == reg::kBusy)
+    return;
   reg::ScopedKey closer(registry_, key);
   const uint32_t u = uint32_t(lData);
   const uint8_t bytes[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
-  registry_.RegSetValueExA(key, reg::nameFromText(strValueName), 0, reg::kDword, bytes, 4);
+  reg::reportDropped(registry_, registry_.RegSetValueExA(key, reg::nameFromText(strValueName), 0, reg::kDword, bytes, 4));
 }
 
 void RegistrySettings::DeleteKey(HKEY hKey, const QString& strKey) {
-  registry_.RegDeleteKeyA(hKey, reg::nameFromText(strKey));
+  reg::reportDropped(registry_, registry_.RegDeleteKeyA(hKey, reg::nameFromText(strKey)));
 }
 
 void RegistrySettings::DeleteValue(HKEY hKey, const QString& strPath, const QString& strValue) {
   HKEY key = 0;
   registry_.RegOpenKeyA(hKey, reg::nameFromText(strPath), &key);
   reg::ScopedKey closer(registry_, key);
-  registry_.RegDeleteValueA(key, reg::nameFromText(strValue));
+  reg::reportDropped(registry_, registry_.RegDeleteValueA(key, reg::nameFromText(strValue)));
 }
 
 }  // namespace coravel

@@ -2,6 +2,7 @@
 // What the store's callers share: a key handle closed on every path out, the
 // single-byte conversions of names and data, and the size-then-data read.
 #include <QString>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,14 @@ class ScopedKey {
 // refuses it).
 inline std::string dataFromText(const QString& text) { return core::toCodePage1252(text); }
 inline QString textFromData(std::string_view bytes) { return core::fromCodePage1252(bytes); }
+
+// A settings write stays silent to its caller even when the store dropped
+// it, as the settings operations promise; but one given up after waiting out
+// a busy neighbour says so on standard error, in one line that names the
+// store and the process holding it when that can be told.
+inline int32_t reportDropped(Registry& registry, int32_t rc) {
+  if (rc == kBusy) std::fprintf(stderr, "Wagewise: a setting was not saved: %s\n", registry.storeError().c_str());
+  return rc;
+}
 
 }  // namespace platform::reg

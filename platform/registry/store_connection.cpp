@@ -40,7 +40,10 @@ constexpr int kApplicationId = kStoreApplicationId;
 // not a tree of its own (version 1 stores are moved over when opened).
 constexpr int kSchemaVersion = 2;
 constexpr int kSeparateClassesVersion = 1;
-constexpr auto kBusyTimeout = std::chrono::seconds(5);
+// A write waits this long for another process's lock before it gives up:
+// bulk writers hold the lock for short transactions only, so a settings
+// write gives up only when a neighbour is stuck.
+constexpr auto kBusyTimeout = std::chrono::seconds(30);
 constexpr int64_t kReclaimPages = 64;
 
 constexpr const char* kSchema = R"sql(
@@ -132,7 +135,10 @@ std::string StoreConnection::describe(int32_t rc) const {
   switch (rc) {
     case kBadDb: return "the file " + name + " is not a registry store, or it is damaged";
     case kAccessDenied: return "the registry store " + name + " cannot be written";
-    case reg::kBusy: return "the registry store " + name + " is kept locked by another process";
+    case reg::kBusy: {
+      const std::string holder = lockHolderOf(file);
+      return "the registry store " + name + " is kept locked by " + (holder.empty() ? "another process" : holder);
+    }
     case reg::kDiskFull: return "the disk of the registry store " + name + " is full";
     default:
       return "the registry store " + name + " cannot be used (" + (db ? sqlite3_errmsg(db) : "error " + std::to_string(rc)) + ")";
@@ -273,7 +279,11 @@ int StoreConnection::waitWhileBusy(void* self, int count) {
   auto* d = static_cast<StoreConnection*>(self);
   const auto now = std::chrono::steady_clock::now();
   if (count == 0) d->busySince = now;
-  if (d->noWait || now - d->busySince >= kBusyTimeout) return 0;
+  if (d->noWait) return 0;
+  if (now - d->busySince >= kBusyTimeout) {
+    d->storeError = d->describe(reg::kBusy);  // while the holder still holds it
+    return 0;
+  }
   std::this_thread::sleep_for(std::chrono::microseconds(std::min(20 << std::min(count, 7), 2000)));
   return 1;
 }

@@ -2,10 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "platform/registry/registry.h"
 
@@ -77,6 +82,44 @@ int32_t prepareStoreFile(const QByteArray& file, bool create, std::string& error
     return reg::kAccessDenied;
   }
   return reg::kSuccess;
+}
+
+namespace {
+
+// "08:01:1234567", as /proc/locks names a file: device major and minor in
+// hex, the inode in decimal.
+std::string lockFileId(const QByteArray& path) {
+  struct stat st {};
+  if (::stat(path.constData(), &st) != 0) return {};
+  char id[64];
+  std::snprintf(id, sizeof id, "%02x:%02x:%llu", major(st.st_dev), minor(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  return id;
+}
+
+std::string processName(long pid) {
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  return name;
+}
+
+}  // namespace
+
+std::string lockHolderOf(const QByteArray& file) {
+  const std::string ids[] = {lockFileId(file), lockFileId(file + "-shm")};
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream fields(line);
+    std::string number, kind, advisory, mode, id;
+    long pid = 0;
+    if (!(fields >> number >> kind >> advisory >> mode >> pid >> id)) continue;
+    if (kind != "POSIX" || mode != "WRITE" || pid <= 0 || pid == long(::getpid())) continue;
+    if (id != ids[0] && id != ids[1]) continue;
+    const std::string name = processName(pid);
+    return "process " + std::to_string(pid) + (name.empty() ? std::string() : " (" + name + ")");
+  }
+  return {};
 }
 
 }  // namespace platform

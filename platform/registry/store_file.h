@@ -25,4 +25,9 @@ void narrowStoreFiles(const QByteArray& file);
 // when one cannot be made.
 bool makeFolders(const QByteArray& dir);
 
+// Which other process holds a write lock on the store `file` (its database
+// or its -shm file), as "process 1234 (wwreg)"; empty when that cannot be
+// told (no lock seen in /proc/locks, or locks of another kind).
+std::string lockHolderOf(const QByteArray& file);
+
 }  // namespace platform
