@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/registry/registry_client.h"
+#include "platform/registry/sliced_writes.h"
 
 namespace wwreg {
 namespace {
@@ -103,21 +104,34 @@ int32_t readSubkeys(Registry& r, HKEY key, std::vector<std::string>& out) {
   }
 }
 
-int32_t deleteTree(Registry& r, HKEY parent, std::string_view path) {
+int32_t deleteOneLeaf(Registry& r, HKEY parent, std::string_view path, bool& gone) {
+  gone = false;
   HKEY key = 0;
   int32_t rc = r.RegOpenKeyExA(parent, path, 0, reg::kKeyAllAccess, &key);
-  if (rc != reg::kSuccess) return rc;
-  std::vector<std::string> subkeys;
-  rc = readSubkeys(r, key, subkeys);
-  for (const std::string& sub : subkeys) {
+  if (rc == reg::kFileNotFound) gone = true;
+  if (rc != reg::kSuccess) return rc == reg::kFileNotFound ? reg::kSuccess : rc;
+  bool top = true;
+  std::string name(256, '\0');  // key names are at most 255 bytes
+  for (;;) {
+    auto size = static_cast<uint32_t>(name.size());
+    rc = r.RegEnumKeyExA(key, 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
     if (rc != reg::kSuccess) break;
-    rc = deleteTree(r, key, sub);
+    HKEY sub = 0;
+    rc = r.RegOpenKeyExA(key, std::string_view(name.data(), size), 0, reg::kKeyAllAccess, &sub);
+    r.RegCloseKey(key);
+    if (rc != reg::kSuccess) return rc;
+    key = sub;
+    top = false;
   }
-  if (rc == reg::kSuccess) rc = r.RegDeleteKeyA(key, "");
+  if (rc == reg::kNoMoreItems) rc = r.RegDeleteKeyA(key, "");
   r.RegCloseKey(key);
+  gone = rc == reg::kSuccess && top;
   return rc;
 }
 
+int32_t deleteTreeInSlices(Registry& r, HKEY parent, std::string_view path) {
+  return platform::runSliced(r, [&](bool& finished) { return deleteOneLeaf(r, parent, path, finished); });
+}
 
 QString typeName(uint32_t type) {
   for (const TypeName& t : kTypes)

@@ -26,8 +26,12 @@ bool sameName(std::string_view a, std::string_view b);
 // failure's code, else kSuccess.
 int32_t readValues(platform::Registry& r, platform::HKEY key, std::vector<Value>& out);
 int32_t readSubkeys(platform::Registry& r, platform::HKEY key, std::vector<std::string>& out);
-// Deletes the key at `path` below `parent` with everything below it, deepest first.
-int32_t deleteTree(platform::Registry& r, platform::HKEY parent, std::string_view path);
+// Deletes one key of the tree at `path` below `parent` that has no subkeys
+// (the first one down its first branches); `gone` once the key at `path`
+// itself is deleted or was never there. A large tree goes a key at a time, in bounded transactions
+// (deleteTreeInSlices), so nobody waits for all of it.
+int32_t deleteOneLeaf(platform::Registry& r, platform::HKEY parent, std::string_view path, bool& gone);
+int32_t deleteTreeInSlices(platform::Registry& r, platform::HKEY parent, std::string_view path);
 
 // "REG_SZ" and the others; REG_UNKNOWN_N for a type without a name.
 QString typeName(uint32_t type);

@@ -18,7 +18,9 @@
 #include "core/code_page.h"
 #include "platform/files/store_files.h"
 #include "platform/files/writable_file.h"
+#include "platform/registry/key_names.h"
 #include "platform/registry/registry_client.h"
+#include "platform/registry/sliced_writes.h"
 #include "tools/wwreg/import_source.h"
 #include "tools/wwreg/key_path.h"
 #include "tools/wwreg/key_values.h"
@@ -111,8 +113,21 @@ constexpr char kImportUsage[] = R"(WWREG IMPORT FileName [--max-bytes N]
   applies it: [KEY] creates keys and sets values, [-KEY] deletes a key with
   its subkeys, "name"=- deletes a value. Only regular files are read (not
   pipes, devices or folders), and none larger than 64 MiB.
+  The whole file is checked first: a file refused (malformed, too large,
+  a name past the limits) changes nothing. It is then written in
+  transactions of about 50 ms each, so that other programs' settings
+  writes never wait long; a failure while writing (a full disk) leaves what
+  was written before it and says which keys those are.
   --max-bytes N  Reads files of up to N bytes instead.
 )";
+
+// How far an import has gone: the section, the value within it, and the
+// section's key while it is open.
+struct ImportCursor {
+  size_t section = 0;
+  size_t value = 0;
+  HKEY key = 0;
+};
 
 // Files larger than this are refused unread unless --max-bytes says otherwise.
 constexpr qint64 kDefaultMaxImportBytes = qint64(64) << 20;
@@ -421,7 +436,7 @@ class Tool {
       rc = reg::kAccessDenied;  // a root is not deleted, nor emptied
     } else {
       asked = force || confirm(QStringLiteral("Delete the registry key %1 (Yes/No)?").arg(key->display()));
-      if (asked) rc = r.runAtomically([&] { return deleteTree(r, key->root, key->path); });
+      if (asked) rc = deleteTreeInSlices(r, key->root, key->path);
     }
     r.RegCloseKey(k);
     if (!asked) return canceled();
@@ -533,51 +548,87 @@ class Tool {
                       .arg(o->positional[0])
                       .arg(content.line)
                       .arg(content.error));
-    // Check every key name before changing anything.
+    // Every name is checked before anything is written: a file refused
+    // changes nothing.
     std::vector<KeyPath> keys;
     for (const RegFileSection& s : content.sections) {
       auto key = parseKey(s.key);
       if (!key) return fail(QStringLiteral("ERROR: Invalid key name [%1].").arg(s.key));
+      if (const int32_t rc = checkSection(s, *key); rc != reg::kSuccess)
+        return fail(QStringLiteral("%1 Key [%2]; nothing was imported.").arg(errorText(rc), elided(s.key)));
       keys.push_back(*key);
     }
-    // All or nothing: a file that fails at its last section changes nothing.
+    // Then written in transactions of about 50 ms each, so that nobody's
+    // settings write waits for the whole file. A failure while writing (a
+    // full disk) leaves what was written before it, as the platform's own
+    // import does, and says how far that reached.
     Registry& r = registry_();
-    QString failedKey;
-    const int32_t rc = r.runAtomically([&] {
-      for (size_t i = 0; i < keys.size(); ++i) {
-        if (int32_t result = applySection(r, content.sections[i], keys[i]); result != reg::kSuccess) {
-          failedKey = content.sections[i].key;
-          return result;
-        }
-      }
-      return reg::kSuccess;
-    });
+    ImportCursor cursor, landed;
+    const int32_t rc = platform::runSliced(
+        r, [&](bool& finished) { return importStep(r, content.sections, keys, cursor, finished); },
+        [&] { landed = cursor; });
+    if (cursor.key != 0) r.RegCloseKey(cursor.key);
     if (rc == reg::kSuccess) return done();
-    if (!failedKey.isEmpty() && registry_().storeError().empty())
-      return fail(QStringLiteral("%1 Key [%2]; nothing was imported.").arg(errorText(rc), elided(failedKey)));
-    return fail(rc);
+    if (!registry_().storeError().empty()) return fail(rc);
+    return fail(QStringLiteral("%1 Key [%2]; %3").arg(errorText(rc), elided(content.sections[cursor.section].key),
+                                                       importedBefore(content.sections, landed)));
   }
 
-  static int32_t applySection(Registry& r, const RegFileSection& s, const KeyPath& key) {
+  // How far a failed import reached: the sections written whole, and any
+  // part of the next one.
+  static QString importedBefore(const std::vector<RegFileSection>& sections, const ImportCursor& landed) {
+    const bool part = landed.key != 0 || landed.value > 0;
+    if (landed.section == 0 && !part) return QStringLiteral("nothing was imported.");
+    QString text = landed.section == 0 ? QString()
+                   : landed.section == 1
+                       ? QStringLiteral("key [%1] was imported").arg(elided(sections[0].key))
+                       : QStringLiteral("the %1 keys from [%2] to [%3] were imported")
+                             .arg(landed.section)
+                             .arg(elided(sections[0].key), elided(sections[landed.section - 1].key));
+    if (part)
+      text += (text.isEmpty() ? QString() : QStringLiteral(", and ")) +
+              QStringLiteral("%1 values of [%2]").arg(landed.value).arg(elided(sections[landed.section].key));
+    return text + QStringLiteral("; the rest was not.");
+  }
+
+  // What a section will do that the store would refuse: names past the
+  // limits, or the deletion of a root.
+  static int32_t checkSection(const RegFileSection& s, const KeyPath& key) {
+    if (!reg::validKeyNames(size_t{0}, reg::components(key.path))) return reg::kInvalidParameter;
+    if (s.remove) return key.path.empty() ? reg::kAccessDenied : reg::kSuccess;
+    for (const RegFileValue& v : s.values)
+      if (!reg::validValueName(v.name)) return reg::kInvalidParameter;
+    return reg::kSuccess;
+  }
+
+  // One small write of an import: a key deleted (one of its tree's keys at a
+  // time), a key made, one value written or deleted.
+  static int32_t importStep(Registry& r, const std::vector<RegFileSection>& sections, const std::vector<KeyPath>& keys,
+                            ImportCursor& c, bool& finished) {
+    if (c.section == sections.size()) {
+      finished = true;
+      return reg::kSuccess;
+    }
+    const RegFileSection& s = sections[c.section];
+    const KeyPath& key = keys[c.section];
     if (s.remove) {
-      const int32_t rc = key.path.empty() ? reg::kAccessDenied : deleteTree(r, key.root, key.path);
+      bool gone = false;
+      const int32_t rc = deleteOneLeaf(r, key.root, key.path, gone);
+      if (rc == reg::kSuccess && gone) ++c.section;
+      return rc;
+    }
+    if (c.key == 0) return r.RegCreateKeyA(key.root, key.path, &c.key);
+    if (c.value < s.values.size()) {
+      const RegFileValue& v = s.values[c.value++];
+      if (!v.remove)
+        return r.RegSetValueExA(c.key, v.name, 0, v.type, reinterpret_cast<const uint8_t*>(v.data.data()),
+                                static_cast<uint32_t>(v.data.size()));
+      const int32_t rc = r.RegDeleteValueA(c.key, v.name);
       return rc == reg::kFileNotFound ? reg::kSuccess : rc;
     }
-    HKEY k = 0;
-    if (int32_t rc = r.RegCreateKeyA(key.root, key.path, &k); rc != reg::kSuccess) return rc;
-    int32_t rc = reg::kSuccess;
-    for (const RegFileValue& v : s.values) {
-      if (v.remove) {
-        rc = r.RegDeleteValueA(k, v.name);
-        if (rc == reg::kFileNotFound) rc = reg::kSuccess;
-      } else {
-        rc = r.RegSetValueExA(k, v.name, 0, v.type, reinterpret_cast<const uint8_t*>(v.data.data()),
-                              static_cast<uint32_t>(v.data.size()));
-      }
-      if (rc != reg::kSuccess) break;
-    }
-    r.RegCloseKey(k);
-    return rc;
+    r.RegCloseKey(c.key);
+    c = ImportCursor{c.section + 1, 0, 0};
+    return reg::kSuccess;
   }
 
   const std::function<Registry&()>& registry_;

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "platform/registry/sqlite_registry.h"
 #include "tools/wwreg/reg_file.h"
@@ -361,6 +364,66 @@ TEST_F(RegToolTest, ImportChangesNothingWhenAnySectionFails) {
   EXPECT_EQ(stored("Software\\Keep", "v"), "old");
   EXPECT_EQ(stored("Software\\Doomed", "v"), "here");
   EXPECT_FALSE(keyExists("Software\\Fresh"));
+}
+
+// A store whose disk fills after `room` value writes, each taking a
+// millisecond, so an import commits several bounded transactions first.
+class FillingStore : public platform::SqliteRegistry {
+ public:
+  FillingStore(const QString& path, int room) : SqliteRegistry(path), room_(room) {}
+  int32_t RegSetValueExA(HKEY key, std::string_view name, uint32_t reserved, uint32_t type, const uint8_t* data,
+                         uint32_t size) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (room_-- <= 0) return reg::kDiskFull;
+    return SqliteRegistry::RegSetValueExA(key, name, reserved, type, data, size);
+  }
+
+ private:
+  int room_;
+};
+
+// An import is written in bounded transactions once the whole file has been
+// checked; a failure while writing (a full disk) leaves what was written
+// before it, as the platform's own import does, and says how far it reached.
+TEST_F(RegToolTest, AnImportThatFailsWhileWritingSaysWhichKeysItWrote) {
+  const QString file = dir.filePath(QStringLiteral("big.reg"));
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Windows Registry Editor Version 5.00\r\n\r\n");
+  for (int key = 0; key < 40; ++key) {
+    f.write(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Big\\K%1]\r\n").arg(key, 2, 10, QLatin1Char('0')).toLatin1());
+    for (int value = 0; value < 10; ++value) f.write(QStringLiteral("\"v%1\"=\"x\"\r\n").arg(value).toLatin1());
+  }
+  f.close();
+  FillingStore filling(dir.filePath(QStringLiteral("filling.sqlite3")), 305);
+  std::istringstream in;
+  std::ostringstream out, err;
+  Console console{in, out, err};
+  EXPECT_EQ(run({"import", file}, [&]() -> platform::Registry& { return filling; }, console), 1);
+  // 30 keys of 10 values fit, then 5 values of K30 (as far as the last
+  // transaction that landed reached).
+  static const QRegularExpression said(QStringLiteral(
+      "^ERROR: There is not enough space on the disk\\. Key \\[HKEY_CURRENT_USER\\\\Software\\\\Big\\\\K30\\]; "
+      "the (\\d+) keys from \\[HKEY_CURRENT_USER\\\\Software\\\\Big\\\\K00\\] to \\[HKEY_CURRENT_USER\\\\Software\\\\Big\\\\K(\\d+)\\] were "
+      "imported(, and (\\d+) values of \\[HKEY_CURRENT_USER\\\\Software\\\\Big\\\\K(\\d+)\\])?; the rest was not\\.\\n$"));
+  const QRegularExpressionMatch m = said.match(QString::fromStdString(err.str()));
+  ASSERT_TRUE(m.hasMatch()) << err.str();
+  const int whole = m.captured(1).toInt();
+  EXPECT_EQ(m.captured(2).toInt(), whole - 1);
+  EXPECT_GE(whole, 1);
+  EXPECT_LE(whole, 30);
+  // The store holds exactly what the message says.
+  for (int key = 0; key < 40; ++key) {
+    HKEY k = 0;
+    const std::string path = "Software\\Big\\K" + std::string(key < 10 ? "0" : "") + std::to_string(key);
+    const bool there = filling.RegOpenKeyA(reg::kCurrentUser, path, &k) == reg::kSuccess;
+    if (there) filling.RegCloseKey(k);
+    if (key < whole) {
+      EXPECT_TRUE(there) << key;
+    } else if (key > whole) {
+      EXPECT_FALSE(there) << key;
+    }
+  }
 }
 
 TEST_F(RegToolTest, ImportReadsOnlyRegularFilesWithinTheLimit) {
