@@ -394,6 +394,84 @@ TEST(RegistryCrashTest, AFullDiskGives112AndKeepsWhatWasThere) {
   r.RegCloseKey(k);
 }
 
+// A store of the first layout, with a classes tree of its own: 20,000 keys
+// with a value each, and a subkey under every tenth.
+void writeOldClassesTree(const QString& path) {
+  {
+    SqliteRegistry made(path);
+    HKEY k = 0;
+    ASSERT_EQ(made.RegCreateKeyA(kHKCU, "Software", &k), reg::kSuccess);
+    made.RegCloseKey(k);
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+  const char* oldTree = R"sql(
+    WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999)
+    INSERT INTO keys(id, root, parent, name, lpath)
+      SELECT 1000 + i, 0, 1, CAST('K' || i AS BLOB), CAST('k' || i AS BLOB) FROM n;
+    WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 10 FROM n WHERE i < 19990)
+    INSERT INTO keys(id, root, parent, name, lpath)
+      SELECT 100000 + i, 0, 1000 + i, CAST('Sub' AS BLOB), CAST('k' || i || '\sub' AS BLOB) FROM n;
+    INSERT INTO vals(key, lname, name, type, data)
+      SELECT id, CAST('v' AS BLOB), CAST('v' AS BLOB), 1, name FROM keys WHERE root=0 AND parent IS NOT NULL;
+    PRAGMA user_version=1;)sql";
+  ASSERT_EQ(sqlite3_exec(db, oldTree, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+int64_t countOf(const QString& path, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(QFile::encodeName(path).constData(), &db);
+  sqlite3_stmt* s = nullptr;
+  int64_t n = -1;
+  if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW) n = sqlite3_column_int64(s, 0);
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return n;
+}
+
+// The move of an old classes tree goes in bounded transactions: killed in the
+// middle, it has landed part of the tree and still says version 1; the next
+// open moves the rest, and every key and value arrives once.
+TEST(RegistryCrashTest, AnOldClassesTreeMovesInBoundedTransactionsAndResumesAfterAKill) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+  writeOldClassesTree(path);
+  const char* left = "SELECT count(*) FROM keys WHERE root=0 AND parent IS NOT NULL";
+  ASSERT_EQ(countOf(path, left), 22000);
+  int64_t remaining = 22000;
+  for (int attempt = 0; attempt < 20 && remaining == 22000; ++attempt) {
+    const pid_t child = spawn([&] {
+      SqliteRegistry r(path);
+      HKEY k = 0;
+      return r.RegOpenKeyA(reg::kClassesRoot, "K0", &k) == reg::kSuccess ? 0 : 1;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(120 + 40 * attempt));
+    ::kill(child, SIGKILL);
+    waitExit(child);
+    remaining = countOf(path, left);
+  }
+  std::printf("after the kill: %lld of 22000 old keys left to move\n", static_cast<long long>(remaining));
+  if (remaining > 0) {
+    EXPECT_LT(remaining, 22000) << "a transaction landed before the kill";
+    EXPECT_EQ(countOf(path, "PRAGMA user_version"), 1) << "not done yet";
+  }
+  {
+    SqliteRegistry r(path);
+    for (const char* key : {"K0", "K0\\Sub", "K19990\\Sub", "K19999"}) {
+      HKEY k = 0;
+      ASSERT_EQ(r.RegOpenKeyA(reg::kClassesRoot, key, &k), reg::kSuccess) << key;
+      EXPECT_EQ(readText(r, k, "", "v"), std::string(key).substr(std::string(key).rfind('\\') + 1)) << key;
+      r.RegCloseKey(k);
+    }
+  }
+  EXPECT_EQ(countOf(path, left), 0);
+  EXPECT_EQ(countOf(path, "PRAGMA user_version"), 2);
+  EXPECT_EQ(countOf(path, "SELECT count(*) FROM keys WHERE root=1 AND CAST(lpath AS TEXT) LIKE 'software\\classes\\k%'"), 22000);
+  EXPECT_EQ(countOf(path, "SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys)"), 0);
+  EXPECT_EQ(countOf(path, "SELECT count(*) FROM vals"), 22000);
+}
+
 // Another process holds the store's write lock: a write waits it out and
 // lands when the lock goes within 30 s (2 s here); held past that, the write
 // gives 170 with a message that names the holder, reads go on, and nothing

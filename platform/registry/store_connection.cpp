@@ -10,6 +10,7 @@
 
 #include "platform/files/store_files.h"
 #include "platform/registry/key_names.h"
+#include "platform/registry/sliced_writes.h"
 #include "platform/registry/store_file.h"
 
 // Store layout
@@ -399,24 +400,32 @@ int32_t StoreConnection::keyExistsInDb(int64_t id, bool& exists) {
 }
 
 // Version 1 kept HKEY_CLASSES_ROOT as a tree of its own: its keys move into
-// the user's classes, once, in one transaction. Where the user already has
-// a key, the user's values win and the rest join them.
+// the user's classes, once. Where the user already has a key, the user's
+// values win and the rest join them. The move goes in transactions of about
+// 50 ms, so that nobody's write waits for all of it; the store says version 1
+// until the last of them, so a move cut short (a kill, a full disk) goes on
+// at the next open, from the keys still left, in this process or another.
 int32_t StoreConnection::moveSeparateClassesTree() {
-  if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc, db);
-  const int32_t rc = moveClassesKeys();
-  if (rc != kSuccess) {
-    exec("ROLLBACK");
-    return rc;
-  }
-  const std::string version = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
-  if (int erc = exec(version.c_str()); erc != SQLITE_OK || (erc = exec("COMMIT")) != SQLITE_OK) {
-    exec("ROLLBACK");
-    return errorFromSqlite(erc, db);
+  for (bool done = false; !done;) {
+    if (int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return errorFromSqlite(rc, db);
+    int32_t rc = moveClassesKeys(kWriteSlice, done);
+    int erc = SQLITE_OK;
+    if (rc == kSuccess && done) erc = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    if (rc == kSuccess && erc == SQLITE_OK) erc = exec("COMMIT");
+    if (rc == kSuccess && erc != SQLITE_OK) rc = errorFromSqlite(erc, db);
+    if (rc != kSuccess) {
+      exec("ROLLBACK");
+      return rc;
+    }
   }
   return kSuccess;
 }
 
-int32_t StoreConnection::moveClassesKeys() {
+// Moves old keys, parents before their children, for about `budget`; `done`
+// when none is left. A key whose parent moved in an earlier transaction
+// finds it in the user's tree already (merged keys hand their children over).
+int32_t StoreConnection::moveClassesKeys(std::chrono::milliseconds budget, bool& done) {
+  const auto start = std::chrono::steady_clock::now();
   int64_t classesId = 0;
   if (int32_t rc = createPath(kUserRootIndex, kUserRootIndex + 1, {}, {"Software", "Classes"}, classesId);
       rc != kSuccess)
@@ -438,15 +447,19 @@ int32_t StoreConnection::moveClassesKeys() {
   sqlite3_finalize(list);
   if (rc != SQLITE_OK && rc != SQLITE_DONE) return errorFromSqlite(rc, db);
   std::unordered_map<int64_t, int64_t> movedTo{{kClassesRootIndex + 1, classesId}};
-  rc = SQLITE_OK;
+  done = false;
   for (const OldKey& k : old) {
+    if (std::chrono::steady_clock::now() - start >= budget) return kSuccess;
     const std::string lpath = classesLpath(k.lpath);
     int64_t existing = 0;
     if (int32_t frc = findKeyInDb(kUserRootIndex, lpath, existing); frc != kSuccess) return frc;
-    rc = existing != 0 ? mergeKeyInto(k.id, existing) : moveKey(k.id, movedTo[k.parent], lpath);
+    const auto parent = movedTo.find(k.parent);
+    rc = existing != 0 ? mergeKeyInto(k.id, existing)
+                       : moveKey(k.id, parent != movedTo.end() ? parent->second : k.parent, lpath);
     if (rc != SQLITE_OK) return errorFromSqlite(rc, db);
     movedTo[k.id] = existing != 0 ? existing : k.id;
   }
+  done = true;
   return kSuccess;
 }
 

@@ -133,7 +133,7 @@ class StoreConnection {
   int32_t commitTransaction();
   void rollbackTransaction();
   int32_t moveSeparateClassesTree();
-  int32_t moveClassesKeys();
+  int32_t moveClassesKeys(std::chrono::milliseconds budget, bool& done);
   int moveKey(int64_t id, int64_t parent, const std::string& lpath);
   int mergeKeyInto(int64_t from, int64_t into);
 };
