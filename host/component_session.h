@@ -18,12 +18,26 @@ class ComponentSession {
   // `libraryDir` holds libcoravel2.so.2 and librowcast.so.2.
   ComponentSession(platform::Registry& store, QString storeName, QString libraryDir);
 
+  // A library registered, and why the store's registration would not do.
+  struct Registration {
+    QString name;  // "Coravel", "Rowcast"
+    // Empty on a first run (the store named none); else what the store
+    // named: "/x/libcoravel2.so.2, which is missing", "..., of version 1.0.0",
+    // "..., which is not trusted: <the loader's reason>".
+    QString previous;
+  };
+
   // Registers each library whose classes the store cannot create at the
   // version this host was built with (first run, a registration pointing at
-  // a library that is gone, or at another version). Returns each library
-  // registered with the reason the store's registration was refused; a
-  // fault when one could not be registered.
-  core::Fault registerLibraries(QStringList* registered);
+  // a library that is gone, untrusted, or of another version). Returns the
+  // libraries registered; a fault when one could not be registered.
+  core::Fault registerLibraries(std::vector<Registration>* registered);
+
+  // What to tell the user of `registered`, a line each, in plain words:
+  // "registered the Rowcast and Coravel libraries in STORE (first run)",
+  // "registered the Coravel library again: the store named LIB, which is
+  // missing".
+  QStringList registrationMessages(const std::vector<Registration>& registered) const;
 
   // Creates a class by its ProgID.
   platform::CreatedObject create(const QString& progId);

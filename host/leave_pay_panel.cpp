@@ -3,6 +3,8 @@
 #include <QFormLayout>
 #include <QLabel>
 
+#include "core/lenient_number.h"
+#include "core/regional_format.h"
 #include "host/coravel_client.h"
 
 namespace host {
@@ -18,19 +20,32 @@ LeavePayPanel::LeavePayPanel(QWidget* parent) : QGroupBox(QStringLiteral("Stored
   addRow(QStringLiteral("folder"), QStringLiteral("Profiles folder:"));
 }
 
+// A value is read, not edited: one line beside its caption, no Tab stop;
+// a screen reader reads the two as one item, the value's accessible name.
 QLabel* LeavePayPanel::addRow(const QString& key, const QString& caption) {
   auto* value = new QLabel(this);
   value->setObjectName(QStringLiteral("lbl_") + key);
-  value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  value->setWordWrap(true);
+  value->setTextInteractionFlags(Qt::NoTextInteraction);
+  value->setFocusPolicy(Qt::NoFocus);
+  value->setWordWrap(false);
+  value->setProperty("caption", caption);
   static_cast<QFormLayout*>(layout())->addRow(caption, value);
   rows_.insert(key, value);
   return value;
 }
 
-QString rateAndHours(const QString& rate, const QString& hours) {
+void LeavePayPanel::showValue(const QString& key, const QString& text) {
+  QLabel* value = rows_.value(key);
+  value->setText(text);
+  value->setToolTip(text);
+  value->setAccessibleName(value->property("caption").toString() + QLatin1Char(' ') + text);
+}
+
+QString rateAndHours(const QString& rate, const QString& hours, const QLocale& locale) {
   if (rate.isEmpty() && hours.isEmpty()) return QStringLiteral("not set");
-  const QString rateText = rate.isEmpty() ? QStringLiteral("no rate") : rate + QStringLiteral(" an hour");
+  const QString rateText = rate.isEmpty()
+                               ? QStringLiteral("no rate")
+                               : core::formatCurrency(core::readLenientNumber(rate), locale) + QStringLiteral(" an hour");
   return hours.isEmpty() ? rateText : rateText + QStringLiteral(", ") + hours + QStringLiteral(" hours a day");
 }
 
@@ -53,15 +68,16 @@ QString holidayTime(CoravelClient& coravel) {
 }  // namespace
 
 void LeavePayPanel::refresh(CoravelClient& coravel) {
-  rows_[QStringLiteral("holiday")]->setText(
-      rateAndHours(coravel.setting(QStringLiteral("HolidaysPay")), coravel.setting(QStringLiteral("HolidaysHrs"))));
-  rows_[QStringLiteral("holidayTime")]->setText(holidayTime(coravel));
-  rows_[QStringLiteral("sick")]->setText(
-      rateAndHours(coravel.setting(QStringLiteral("SickPay")), coravel.setting(QStringLiteral("SickHrs"))));
-  rows_[QStringLiteral("vacation")]->setText(
-      rateAndHours(coravel.setting(QStringLiteral("VacationsPay")), coravel.setting(QStringLiteral("VacationsHrs"))));
+  const QLocale locale = core::regionalLocale();
+  showValue(QStringLiteral("holiday"), rateAndHours(coravel.setting(QStringLiteral("HolidaysPay")),
+                                               coravel.setting(QStringLiteral("HolidaysHrs")), locale));
+  showValue(QStringLiteral("holidayTime"), holidayTime(coravel));
+  showValue(QStringLiteral("sick"), rateAndHours(coravel.setting(QStringLiteral("SickPay")),
+                                            coravel.setting(QStringLiteral("SickHrs")), locale));
+  showValue(QStringLiteral("vacation"), rateAndHours(coravel.setting(QStringLiteral("VacationsPay")),
+                                                coravel.setting(QStringLiteral("VacationsHrs")), locale));
   const QString folder = coravel.setting(QStringLiteral("AppPath"));
-  rows_[QStringLiteral("folder")]->setText(folder.isEmpty() ? QStringLiteral("not chosen") : folder);
+  showValue(QStringLiteral("folder"), folder.isEmpty() ? QStringLiteral("not chosen") : folder);
 }
 
 QString LeavePayPanel::shown(const QString& row) const {

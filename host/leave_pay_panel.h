@@ -3,6 +3,7 @@
 // the host reads it, and the profile folder (AppPath).
 #include <QGroupBox>
 #include <QHash>
+#include <QLocale>
 
 class QLabel;
 
@@ -24,11 +25,13 @@ class LeavePayPanel : public QGroupBox {
 
  private:
   QLabel* addRow(const QString& key, const QString& caption);
+  void showValue(const QString& key, const QString& text);
 
   QHash<QString, QLabel*> rows_;
 };
 
-// "12.5 an hour, 8 hours a day": how a rate and hours read back.
-QString rateAndHours(const QString& rate, const QString& hours);
+// "$12.50 an hour, 8 hours a day": how a rate and hours read back, the rate
+// as money in `locale`.
+QString rateAndHours(const QString& rate, const QString& hours, const QLocale& locale);
 
 }  // namespace host

@@ -108,13 +108,13 @@ int run(int argc, char** argv) {
   const auto* sqliteStore = dynamic_cast<platform::SqliteRegistry*>(&store);
   host::ComponentSession session(store, sqliteStore ? sqliteStore->path() : QString(),
                                  host::findLibraryDir(QCoreApplication::applicationDirPath()));
-  QStringList registered;
+  std::vector<host::ComponentSession::Registration> registered;
   if (core::Fault fault = session.registerLibraries(&registered); fault.isFault()) {
     std::fprintf(stderr, "wagewise-demo: %s\n", qUtf8Printable(fault.description));
     return 1;
   }
-  for (const QString& library : registered)
-    std::fprintf(stderr, "wagewise-demo: registered %s\n", qUtf8Printable(library));
+  for (const QString& line : session.registrationMessages(registered))
+    std::fprintf(stderr, "wagewise-demo: %s\n", qUtf8Printable(line));
 
   if (!options.batchDir.isEmpty())
     return host::runBatch(session, {options.batchDir, options.profilesDir}, stdout, stderr);
@@ -128,6 +128,8 @@ int run(int argc, char** argv) {
     return screenshot(window, options.screenshot);
   }
   window.show();
+  // Keyboard focus from the start, even where no window manager hands it over.
+  window.activateWindow();
   if (!folder.isEmpty()) QTimer::singleShot(0, &window, [&window, folder] { window.openFolder(folder); });
   return QApplication::exec();
 }

@@ -12,9 +12,11 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "coravel/graph/profile_loader.h"
 #include "host/host_dialogs.h"
@@ -50,6 +52,8 @@ MainWindow::MainWindow(ComponentSession& session, platform::Ui& ui, HostDialogs&
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setAlternatingRowColors(true);
   table_->setWordWrap(false);
+  // Tab and Shift+Tab move into and out of the list; arrow keys move in it.
+  table_->setTabKeyNavigation(false);
   // Fixed row heights keep a million rows cheap to scroll.
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
@@ -95,6 +99,9 @@ void MainWindow::buildMenus() {
   QToolBar* tools = addToolBar(QStringLiteral("Main"));
   tools->setObjectName(QStringLiteral("tbrMain"));
   tools->setMovable(false);
+  // The button that shows the actions a narrow window has no room for.
+  if (auto* more = tools->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+    more->setAccessibleName(QStringLiteral("More tools"));
   tools->addAction(addAction(file, QStringLiteral("actOpenFolder"), QStringLiteral("&Open Folder..."),
                              &MainWindow::chooseFolder, QKeySequence::Open));
   file->addSeparator();
@@ -161,9 +168,16 @@ bool MainWindow::exportTo(RowcastClient::ExportType type, const QString& fileNam
 
 void MainWindow::exportAs(RowcastClient::ExportType type, const QString& title, const QString& suffix,
                           const QString& filter) {
-  const QString suggested = QDir(folder_.isEmpty() ? QDir::homePath() : folder_).filePath(QStringLiteral("shifts.") + suffix);
+  // The folder last saved to, else the user's documents: an export has no
+  // place among the profiles the host reads.
+  QString folder = lastSaveFolder_;
+  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty()) folder = QDir::homePath();
+  const QString suggested = QDir(folder).filePath(QStringLiteral("shifts.") + suffix);
   const QString fileName = dialogs_.chooseSaveFile(this, title, suggested, filter);
-  if (!fileName.isEmpty()) exportTo(type, fileName);
+  if (fileName.isEmpty()) return;
+  lastSaveFolder_ = QFileInfo(fileName).absolutePath();
+  exportTo(type, fileName);
 }
 
 void MainWindow::exportHtml() {

@@ -75,6 +75,7 @@ class MainWindow : public QMainWindow {
   int filesRead_ = 0;
   int32_t year_ = 0;
   QString folder_;
+  QString lastSaveFolder_;  // where the last export went
   QTableView* table_ = nullptr;
   LeavePayPanel* storedValues_ = nullptr;
   QLabel* summary_ = nullptr;
