@@ -70,7 +70,19 @@ QByteArray describeFilePrinter(const QString& filter, const QString& paper) {
 
 CupsScheduler::CupsScheduler() = default;
 
-CupsScheduler::~CupsScheduler() { stop(); }
+namespace {
+constexpr const char* kChangedVariables[] = {"CUPS_SERVER", "ROWCAST_PRINT_TO", "PRINTER", "LPDEST"};
+}
+
+CupsScheduler::~CupsScheduler() {
+  stop();
+  for (const char* name : kChangedVariables) {
+    const QString before = before_.value(QLatin1String(name));
+    if (before_.contains(QLatin1String(name))) qputenv(name, before.toLocal8Bit());
+    else qunsetenv(name);
+  }
+  cupsSetServer(nullptr);
+}
 
 QString CupsScheduler::writeConfiguration(int port) {
   const QString root = dir_.path();
@@ -117,11 +129,9 @@ QString CupsScheduler::start() {
   if (!why.isEmpty()) return why;
   // The print system is reached through CUPS_SERVER, by this process's
   // libcups (and Qt's) as by every program it starts.
+  for (const char* name : kChangedVariables) qunsetenv(name);
   qputenv("CUPS_SERVER", server_.toUtf8());
   cupsSetServer(server_.toUtf8().constData());
-  qunsetenv("ROWCAST_PRINT_TO");
-  qunsetenv("PRINTER");
-  qunsetenv("LPDEST");
   return {};
 }
 
@@ -164,8 +174,8 @@ QString CupsScheduler::addFileQueue(const QString& name, const QString& paper) {
 
 QProcessEnvironment CupsScheduler::environment() const {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : kChangedVariables) env.remove(QLatin1String(name));
   env.insert(QStringLiteral("CUPS_SERVER"), server_);
-  for (const char* name : {"ROWCAST_PRINT_TO", "PRINTER", "LPDEST"}) env.remove(QLatin1String(name));
   return env;
 }
 

@@ -6,7 +6,8 @@
 // programs it starts at it. addFileQueue() adds a queue that writes every job
 // it prints to a file, unchanged, and makes it the default printer. The
 // scheduler stops with the object. Needs the cups-daemon and cups-client
-// packages (scripts/setup).
+// packages (scripts/setup). The variables it changes are put back when it
+// goes.
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -53,6 +54,7 @@ class CupsScheduler {
 
   QTemporaryDir dir_;
   QProcess process_;
+  QProcessEnvironment before_ = QProcessEnvironment::systemEnvironment();
   QString server_;
 };
 

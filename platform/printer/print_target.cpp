@@ -92,7 +92,9 @@ void PrintTarget::layOutOnQueuePaper() {
   native.setFullPage(false);
   native.setPageMargins(QMarginsF(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints), QPageLayout::Point);
   layout_ = native.pageLayout();
-  resolution_ = native.resolution();
+  // Drawn at the PDF target's resolution, so a printout on the same paper
+  // breaks its pages where the PDF file does.
+  resolution_ = kPdfDotsPerInch;
 }
 
 // In the user's documents folder, where people look for what they saved;

@@ -1,0 +1,221 @@
+// Printing through a real print system (the test's own scheduler,
+// cups_scheduler.h): the README's wwcall example and a long list reach the
+// default queue on its paper with the same page breaks as a PDF file, a
+// refused job is a failure with the queue's reason, and the demo host's print
+// dialog chooses pages that are printed exactly once.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include "host/host_dialogs.h"
+#include "host/host_test_support.h"
+#include "host/main_window.h"
+#include "platform/printer/cups_scheduler.h"
+#include "platform/printer/pdf_inspection.h"
+#include "platform/ui/fake_ui.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QStringList& list, std::ostream* os) { *os << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']'; }
+QT_END_NAMESPACE
+
+namespace host {
+namespace {
+
+using platform::test::CupsScheduler;
+
+const QString kQueue = QStringLiteral("WWPDF");
+
+class PrintSystem : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    test::testSession();  // the libraries registered in the test's store, which wwcall uses too
+    scheduler_ = new CupsScheduler;
+    failure_ = scheduler_->start();
+    if (failure_.isEmpty()) failure_ = scheduler_->addFileQueue(kQueue, QStringLiteral("Letter"));
+  }
+  static void TearDownTestSuite() { delete scheduler_; }
+
+  void SetUp() override {
+    // A test that cannot reach its print system fails; it never passes quietly.
+    ASSERT_TRUE(failure_.isEmpty()) << "the test's print system did not start: " << qPrintable(failure_);
+    QFile::remove(output());
+  }
+
+  static QString output() { return scheduler_->queueOutput(kQueue); }
+
+  // The pages the queue printed, once it has printed them all.
+  static QStringList pagesPrinted() {
+    EXPECT_TRUE(scheduler_->waitUntilIdle()) << qPrintable(scheduler_->log());
+    return platform::test::pdfPages(output());
+  }
+
+  struct Run {
+    int exitCode = -1;
+    QString out;
+  };
+  // wwcall with the test's print system, or printing to `pdf` when given.
+  static Run wwcall(const QStringList& args, const QString& pdf = {}) {
+    QProcessEnvironment env = scheduler_->environment();
+    if (!pdf.isEmpty()) env.insert(QStringLiteral("ROWCAST_PRINT_TO"), pdf);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(WW_WWCALL_BINARY), args);
+    Run run;
+    if (!process.waitForFinished(120000)) return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAll());
+    return run;
+  }
+
+  static CupsScheduler* scheduler_;
+  static QString failure_;
+  QTemporaryDir dir_;
+};
+
+CupsScheduler* PrintSystem::scheduler_ = nullptr;
+QString PrintSystem::failure_;
+
+// The first cell of every row of a list file.
+std::vector<std::string> datesOf(const QString& list) {
+  QFile json(list);
+  if (!json.open(QIODevice::ReadOnly)) return {"(unreadable list)"};
+  std::vector<std::string> dates;
+  for (const QJsonValue row : QJsonDocument::fromJson(json.readAll()).object().value(QStringLiteral("rows")).toArray())
+    dates.push_back(row.toArray().at(0).toString().toStdString());
+  return dates;
+}
+
+// What each page says, whatever the spacing of its columns.
+QStringList words(QStringList pages) {
+  for (QString& page : pages) page = page.simplified();
+  return pages;
+}
+
+// A list of the first `rows` sample shifts, as wwcall's list: literal takes it.
+QString writeList(const QString& path, int rows) {
+  QJsonArray columns, items;
+  for (const char* header : {"Date", "Start", "Finish", "Worked", "Regular", "Overtime", "Regular Pay", "Overtime Pay",
+                             "Total Pay", "Deductions", "Bonuses", "Multi-Pay Rate", "Lunch"})
+    columns.append(QLatin1String(header));
+  const std::vector<QStringList> records = test::sampleRecords();
+  for (int i = 0; i < rows && size_t(i) < records.size(); ++i) items.append(QJsonArray::fromStringList(records[size_t(i)]));
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  file.write(QJsonDocument(QJsonObject{{"name", "lvwShifts"}, {"columns", columns}, {"rows", items}}).toJson());
+  return path;
+}
+
+TEST_F(PrintSystem, WwcallPrintsToTheDefaultQueueAsToALetterPdf) {
+  const QString shifts = QStringLiteral(WW_SOURCE_DIR "/samples/shifts.json");
+  const QString longList = writeList(dir_.filePath(QStringLiteral("long.json")), 319);
+  for (const QString& list : {shifts, longList}) {
+    SCOPED_TRACE(list.toStdString());
+    const QStringList call = {QStringLiteral("Rowcast.CRowcast"), QStringLiteral("--set"),
+                              QStringLiteral("lvwToPrint=list:") + list, QStringLiteral("Tabulon"), QStringLiteral("i:1")};
+    QFile::remove(output());
+    const Run printed = wwcall(call);
+    EXPECT_EQ(printed.exitCode, 0) << qPrintable(printed.out);
+    EXPECT_TRUE(printed.out.contains(QStringLiteral("result: i:0"))) << qPrintable(printed.out);
+    const QStringList pages = pagesPrinted();
+
+    const QString pdf = dir_.filePath(QStringLiteral("letter.pdf"));
+    ASSERT_EQ(wwcall(call, pdf).exitCode, 0);
+    EXPECT_EQ(words(pages), words(platform::test::pdfPages(pdf))) << "the same rows on the same pages";
+    EXPECT_EQ(platform::test::pdfPageSizes(output()), QStringList(pages.size(), QStringLiteral("612 x 792")));
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("Grand Total")));
+    for (const std::string& date : datesOf(list)) EXPECT_TRUE(pages.join(QString()).contains(QString::fromStdString(date))) << date;
+  }
+}
+
+TEST_F(PrintSystem, AQueueRejectingJobsGivesOneAndItsReason) {
+  ASSERT_EQ(scheduler_->admin(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("Paper jam"), kQueue}),
+            QString());
+  const Run refused = wwcall({QStringLiteral("Rowcast.CRowcast"), QStringLiteral("--set"),
+                              QStringLiteral("lvwToPrint=list:" WW_SOURCE_DIR "/samples/shifts.json"),
+                              QStringLiteral("--then"), QStringLiteral("LastErrorMsg"), QStringLiteral("Tabulon"),
+                              QStringLiteral("i:1")});
+  ASSERT_EQ(scheduler_->admin(QStringLiteral("cupsaccept"), {kQueue}), QString());
+  EXPECT_TRUE(refused.out.contains(QStringLiteral("result: i:1"))) << qPrintable(refused.out);
+  EXPECT_TRUE(refused.out.contains(QStringLiteral("LastErrorMsg: s:\"The printer WWPDF is not accepting jobs: Paper jam\"")))
+      << qPrintable(refused.out);
+  EXPECT_TRUE(scheduler_->waitUntilIdle());
+  EXPECT_FALSE(QFile::exists(output()));
+}
+
+class NoDialogs : public HostDialogs {
+ public:
+  QString chooseFolder(QWidget*, const QString&) override { return {}; }
+  QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// The dialog's choice of pages as the user makes it.
+using ChoosePages = void (*)(QPrintDialog&);
+
+template <typename Widget>
+Widget* part(QPrintDialog& dialog, const char* name) {
+  auto* widget = dialog.findChild<Widget*>(QLatin1String(name));
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
+
+void allPages(QPrintDialog& dialog) { part<QAbstractButton>(dialog, "printAll")->setChecked(true); }
+void fromTwoToThree(QPrintDialog& dialog) {
+  part<QAbstractButton>(dialog, "printRange")->setChecked(true);
+  part<QSpinBox>(dialog, "from")->setValue(2);
+  part<QSpinBox>(dialog, "to")->setValue(3);
+}
+void pagesTwoToThree(QPrintDialog& dialog) {
+  part<QAbstractButton>(dialog, "pagesRadioButton")->setChecked(true);
+  part<QLineEdit>(dialog, "pagesLineEdit")->setText(QStringLiteral("2-3"));
+}
+
+TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
+  platform::FakeUi ui;
+  NoDialogs dialogs;
+  MainWindow window(test::testSession(), ui, dialogs);
+  window.openFolder(QStringLiteral(WW_SAMPLE_PROFILES));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  ASSERT_EQ(printer.printerName(), kQueue) << "the dialog starts on the default queue";
+
+  // As the demo's Print does: the dialog, then Tabulon on its printer.
+  auto print = [&](ChoosePages choose) {
+    QPrintDialog dialog(&printer);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    choose(dialog);
+    dialog.accept();
+    QFile::remove(output());
+    EXPECT_TRUE(window.printOn(printer));
+    return pagesPrinted();
+  };
+  const QStringList all = print(allPages);
+  ASSERT_GE(all.size(), 4);
+  EXPECT_EQ(print(fromTwoToThree), all.mid(1, 2));
+  EXPECT_EQ(print(pagesTwoToThree), all.mid(1, 2));
+  EXPECT_EQ(ui.boxes.size(), 0);
+
+  ASSERT_EQ(scheduler_->admin(QStringLiteral("cupsreject"), {kQueue}), QString());
+  QFile::remove(output());
+  EXPECT_FALSE(window.printOn(printer));
+  ASSERT_EQ(scheduler_->admin(QStringLiteral("cupsaccept"), {kQueue}), QString());
+  ASSERT_EQ(ui.boxes.size(), 1);
+  EXPECT_TRUE(ui.boxes[0].text.startsWith(QStringLiteral("The printer WWPDF is not accepting jobs"))) << qPrintable(ui.boxes[0].text);
+  EXPECT_FALSE(QFile::exists(output()));
+}
+
+}  // namespace
+}  // namespace host
