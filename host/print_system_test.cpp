@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QSpinBox>
@@ -189,8 +190,10 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
   MainWindow window(test::testSession(), ui, dialogs);
   window.openFolder(QStringLiteral(WW_SAMPLE_PROFILES));
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
+  window.createPrintPreview(printer);  // sets the printer up as the demo's Print does
   ASSERT_EQ(printer.printerName(), kQueue) << "the dialog starts on the default queue";
+  EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Letter) << "on the queue's paper";
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
 
   // As the demo's Print does: the dialog, then Tabulon on its printer.
   auto print = [&](ChoosePages choose) {
