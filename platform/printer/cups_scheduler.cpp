@@ -99,7 +99,8 @@ QString CupsScheduler::writeConfiguration(int port) {
   const QByteArray server = "Listen 127.0.0.1:" + QByteArray::number(port) + "\nListen " + r +
                             "/cups.sock\nLogLevel warn\nBrowsing Off\nWebInterface No\nDefaultAuthType None\n"
                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
+                            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"
+                            "MaxJobsPerPrinter 1\n";
   const QByteArray filter = "#!/bin/sh\n# The job's document, unchanged.\nexec cat \"${6:-/dev/stdin}\"\n";
   if (!writeFile(root + QStringLiteral("/cups-files.conf"), files, kReadable) ||
       !writeFile(root + QStringLiteral("/cupsd.conf"), server, kReadable) ||
@@ -160,6 +161,25 @@ void CupsScheduler::stop() {
   }
 }
 
+QString CupsScheduler::holdAJob(const QString& queue) const {
+  // A blank page, as small as a PDF file can be.
+  const QString held = dir_.filePath(QStringLiteral("held.pdf"));
+  const QByteArray blank = "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+                           "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+                           "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 612 792]>>endobj\n"
+                           "trailer<</Root 1 0 R>>\n%%EOF\n";
+  if (!writeFile(held, blank, kReadable)) return QStringLiteral("cannot write ") + held;
+  QString why = admin(QStringLiteral("cupsdisable"), {queue});
+  if (why.isEmpty()) why = admin(QStringLiteral("lp"), {QStringLiteral("-d"), queue, held});
+  return why;
+}
+
+QString CupsScheduler::releaseJobs(const QString& queue) const {
+  QString why = admin(QStringLiteral("cancel"), {QStringLiteral("-a"), queue});
+  if (why.isEmpty()) why = admin(QStringLiteral("cupsenable"), {queue});
+  return why;
+}
+
 QString CupsScheduler::queueOutput(const QString& name) const { return dir_.filePath(name + QStringLiteral(".out")); }
 
 QString CupsScheduler::addFileQueue(const QString& name, const QString& paper) {
@@ -192,7 +212,7 @@ QString CupsScheduler::admin(const QString& program, const QStringList& args) co
 bool CupsScheduler::waitUntilIdle(int seconds) const {
   QElapsedTimer clock;
   clock.start();
-  while (clock.elapsed() < seconds * 1000) {
+  while (clock.elapsed() < qint64(seconds) * 1000) {
     cups_job_t* jobs = nullptr;
     const int pending = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ACTIVE);
     cupsFreeJobs(pending > 0 ? pending : 0, jobs);

@@ -34,6 +34,12 @@ class CupsScheduler {
   // `paper` (Letter or A4), made the default printer. Empty, or the reason.
   QString addFileQueue(const QString& name, const QString& paper);
   QString queueOutput(const QString& name) const;
+  // The scheduler keeps one job a queue at most. holdAJob() pauses `queue`
+  // with a job waiting in it: the queue still says it accepts jobs, then
+  // refuses the next one when it is handed over ("too many jobs").
+  // releaseJobs() cancels its jobs and lets it print again.
+  QString holdAJob(const QString& queue) const;
+  QString releaseJobs(const QString& queue) const;
   // Runs an administration command (cupsreject, cupsaccept, lpadmin ...)
   // against this scheduler; empty, or its output when it fails.
   QString admin(const QString& program, const QStringList& args) const;

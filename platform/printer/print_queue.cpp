@@ -18,7 +18,7 @@ namespace {
 // The print system's own words; a scheduler that cannot be reached leaves
 // only a system error, which says little by itself.
 QString printSystemReason() {
-  const QString reason = QString::fromUtf8(cupsLastErrorString());
+  QString reason = QString::fromUtf8(cupsLastErrorString());
   if (cupsLastError() != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) return reason;
   return QStringLiteral("the print system cannot be reached (%1)").arg(reason);
 }

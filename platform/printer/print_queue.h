@@ -33,7 +33,7 @@ class PrintQueue {
 
   // Hands the PDF file to the queue as one job and returns the job's id.
   // Throws, with the print system's reason, when it does not take the job.
-  int submit(const QString& pdfPath, const JobOptions& options) const;
+  int submit(const QString& pdfPath, const JobOptions& job) const;
 
  private:
   QString name_;

@@ -271,6 +271,18 @@ namespace {
 
 void endProcessDocument();
 
+UnclaimedDocumentFault unclaimedFaultHandler = nullptr;
+
+// A document that ends with the process or the library has nobody to report
+// to but standard error (done) and the handler.
+void endUnclaimedDocument(Printer& printer) {
+  try {
+    printer.endDocument();
+  } catch (const core::FaultError& e) {
+    if (unclaimedFaultHandler) unclaimedFaultHandler(e.fault());
+  }
+}
+
 // The process-wide printer. When the library holding it is unloaded before
 // the application object goes, the document ends here.
 struct ProcessPrinter {
@@ -278,6 +290,7 @@ struct ProcessPrinter {
   ~ProcessPrinter() {
     if (!printer) return;
     qRemovePostRoutine(endProcessDocument);
+    endUnclaimedDocument(*printer);
     printer.reset();
   }
 };
@@ -290,11 +303,7 @@ ProcessPrinter& processPrinter() {
 // Runs while the application object is being destroyed, when fonts still
 // work; a document left open then would be lost.
 void endProcessDocument() {
-  try {
-    endPrinterDocument();
-  } catch (const core::FaultError&) {
-    // Already reported on standard error; the process is ending.
-  }
+  if (processPrinter().printer) endUnclaimedDocument(*processPrinter().printer);
 }
 
 }  // namespace
@@ -308,6 +317,8 @@ Printer& printer() {
   }
   return *process.printer;
 }
+
+void setUnclaimedDocumentFaultHandler(UnclaimedDocumentFault handler) { unclaimedFaultHandler = handler; }
 
 void endPrinterDocument() {
   if (processPrinter().printer) processPrinter().printer->endDocument();
