@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QSpinBox>
@@ -228,6 +229,17 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
   EXPECT_EQ(print(fromTwoToThree), all.mid(1, 2));
   EXPECT_EQ(print(pagesTwoToThree), all.mid(1, 2));
   EXPECT_EQ(ui.boxes.size(), 0);
+
+  // A preview on the same queue shows every page and prints nothing.
+  QFile::remove(output());
+  QPrinter previewPrinter(QPrinter::HighResolution);
+  std::unique_ptr<QPrintPreviewDialog> preview = window.createPrintPreview(previewPrinter);
+  auto* shown = preview->findChild<QPrintPreviewWidget*>();
+  ASSERT_NE(shown, nullptr);
+  shown->updatePreview();
+  EXPECT_EQ(shown->pageCount(), all.size());
+  EXPECT_TRUE(scheduler_->waitUntilIdle());
+  EXPECT_FALSE(QFile::exists(output()));
 
 }
 

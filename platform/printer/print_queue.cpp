@@ -15,12 +15,15 @@ namespace {
   throw core::FaultError(core::kDeviceIoError, description, QStringLiteral("Printer"));
 }
 
-// The print system's own words; a scheduler that cannot be reached leaves
-// only a system error, which says little by itself.
+// The print system's own words. A connection that failed leaves only a
+// system error, which says little by itself: the server is named with it.
 QString printSystemReason() {
   QString reason = QString::fromUtf8(cupsLastErrorString());
-  if (cupsLastError() != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) return reason;
-  return QStringLiteral("the print system cannot be reached (%1)").arg(reason);
+  const ipp_status_t status = cupsLastError();
+  if (status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE && status != IPP_STATUS_ERROR_INTERNAL) return reason;
+  QString server = QString::fromUtf8(cupsServer());
+  if (!server.startsWith(QLatin1Char('/'))) server += QStringLiteral(":%1").arg(ippPort());  // not a local socket
+  return QStringLiteral("%1 (print system %2)").arg(reason, server);
 }
 
 bool printSystemFailed() { return cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE; }

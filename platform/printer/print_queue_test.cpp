@@ -4,14 +4,16 @@
 // spool file behind.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "core/fault.h"
 #include "platform/printer/cups_scheduler.h"
-#include "platform/printer/host_printer.h"
 #include "platform/printer/pdf_inspection.h"
 #include "platform/printer/qt_printer.h"
 
@@ -139,42 +141,42 @@ TEST_F(PrintQueueTest, AQueueThatTakesNoJobsRefusesTheDocumentWithItsReason) {
   EXPECT_FALSE(QFile::exists(output()));
 }
 
-// The host's print dialog chose pages 2 and 3 and two copies: the printer
-// draws those pages once, and the print system makes the copies.
-TEST_F(PrintQueueTest, AHostsQueueGetsTheChosenPagesOnce) {
-  QPrinter host(QPrinter::HighResolution);
-  host.setPrinterName(kQueue);
-  host.setPrintRange(QPrinter::PageRange);
-  host.setFromTo(2, 3);
-  host.setCopyCount(2);
-  bindHostPrinter(&host);
-  {
+// The hand-over fails: the spool file cannot be written whole (a disk that
+// fills up), or the scheduler is gone. Either way the end of the document
+// is a fault with its reason, nothing is printed and the spool file is gone.
+TEST_F(PrintQueueTest, AFailedHandOverIsAFaultAndLeavesNoSpoolFile) {
+  struct Case {
+    const char* what;
+    bool stopScheduler;
+    const char* reason;
+  } cases[] = {
+      {"spool file cut short", false, "The printout could not be written to the printer WWPDF"},
+      {"scheduler gone", true, "The printer WWPDF did not take the printout: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     QtPrinter printer;
-    printPages(printer, 4);
-    printer.endDocument();
+    printPages(printer, 3);
+    EXPECT_EQ(spoolLeft().size(), 1);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 2048;  // the document is several times larger
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (c.stopScheduler) scheduler_->stop();
+    else ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+      printer.endDocument();
+      ADD_FAILURE() << "the lost job was reported as printed";
+    } catch (const core::FaultError& e) {
+      EXPECT_TRUE(e.fault().description.startsWith(QLatin1String(c.reason))) << qPrintable(e.fault().description);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(spoolLeft(), QStringList());
+    EXPECT_TRUE(c.stopScheduler || scheduler_->waitUntilIdle());
+    EXPECT_FALSE(QFile::exists(output()));
   }
-  bindHostPrinter(nullptr);
-  ASSERT_TRUE(scheduler_->waitUntilIdle()) << qPrintable(scheduler_->log());
-  EXPECT_EQ(pagesReceived(), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
-  EXPECT_EQ(spoolLeft(), QStringList());
-}
-
-// The scheduler goes away while the document is drawn: its end is a fault
-// with the print system's reason, and the spool file is gone.
-TEST_F(PrintQueueTest, ASchedulerGoneBeforeTheHandOverIsAFault) {
-  QtPrinter printer;
-  printPages(printer, 2);
-  EXPECT_EQ(spoolLeft().size(), 1);
-  scheduler_->stop();
-  try {
-    printer.endDocument();
-    ADD_FAILURE() << "the lost job was reported as printed";
-  } catch (const core::FaultError& e) {
-    EXPECT_TRUE(e.fault().description.startsWith(QStringLiteral("The printer WWPDF did not take the printout: ")))
-        << qPrintable(e.fault().description);
-  }
-  EXPECT_EQ(spoolLeft(), QStringList());
-  EXPECT_FALSE(QFile::exists(output()));
   ASSERT_EQ(scheduler_->start(), QString());
 }
 
