@@ -202,6 +202,11 @@ void pagesTwoToThree(QPrintDialog& dialog) {
   part<QAbstractButton>(dialog, "pagesRadioButton")->setChecked(true);
   part<QLineEdit>(dialog, "pagesLineEdit")->setText(QStringLiteral("2-3"));
 }
+void twoCopiesUncollated(QPrintDialog& dialog) {
+  allPages(dialog);
+  part<QSpinBox>(dialog, "copies")->setValue(2);
+  part<QAbstractButton>(dialog, "collate")->setChecked(false);
+}
 
 TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
   platform::FakeUi ui;
@@ -228,6 +233,11 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
   ASSERT_GE(all.size(), 4);
   EXPECT_EQ(print(fromTwoToThree), all.mid(1, 2));
   EXPECT_EQ(print(pagesTwoToThree), all.mid(1, 2));
+  // Copies are the print system's to make: each page is sent once.
+  EXPECT_EQ(print(twoCopiesUncollated), all);
+  EXPECT_EQ(scheduler_->newestJobAttribute("copies"), QStringLiteral("2"));
+  EXPECT_EQ(scheduler_->newestJobAttribute("multiple-document-handling"),
+            QStringLiteral("separate-documents-uncollated-copies"));
   EXPECT_EQ(ui.boxes.size(), 0);
 
   // A preview on the same queue shows every page and prints nothing.

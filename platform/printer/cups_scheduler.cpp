@@ -222,6 +222,38 @@ bool CupsScheduler::waitUntilIdle(int seconds) const {
   return false;
 }
 
+QString CupsScheduler::newestJobAttribute(const char* name) const {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+  const char* const wanted[] = {"job-id", name};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+  // One group of attributes a job, separated by unnamed attributes.
+  int newest = 0, id = 0;
+  QString value, newestValue;
+  auto endOfJob = [&] {
+    if (id > newest) newest = id, newestValue = value;
+    id = 0;
+    value.clear();
+  };
+  for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+    const char* attribute = ippGetName(a);
+    if (!attribute) {
+      endOfJob();
+    } else if (qstrcmp(attribute, "job-id") == 0) {
+      id = ippGetInteger(a, 0);
+    } else if (qstrcmp(attribute, name) == 0) {
+      char text[256];
+      ippAttributeString(a, text, sizeof text);
+      value = QString::fromUtf8(text);
+    }
+  }
+  endOfJob();
+  ippDelete(response);
+  return newestValue;
+}
+
 QString CupsScheduler::log() const {
   QFile file(dir_.filePath(QStringLiteral("log/error_log")));
   if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("(no scheduler log)");

@@ -43,6 +43,9 @@ class CupsScheduler {
   // Runs an administration command (cupsreject, cupsaccept, lpadmin ...)
   // against this scheduler; empty, or its output when it fails.
   QString admin(const QString& program, const QStringList& args) const;
+  // An attribute of the newest job the scheduler knows, as the print system
+  // writes it ("2" for copies); empty when there is none.
+  QString newestJobAttribute(const char* name) const;
   // Waits until no job is pending or printing; false after `seconds`.
   bool waitUntilIdle(int seconds = 20) const;
 
