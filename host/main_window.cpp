@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -190,7 +191,10 @@ void MainWindow::exportCsv() {
 }
 
 // Thirteen columns print with room across the page, so landscape comes first.
+// The paper is the printer's own default, the one a job sent to it without a
+// dialog is laid out on.
 void MainWindow::setUpHostPrinter(QPrinter& printer) const {
+  if (const QPageSize paper = QPrinterInfo(printer).defaultPageSize(); paper.isValid()) printer.setPageSize(paper);
   printer.setPageOrientation(QPageLayout::Landscape);
   printer.setDocName(printTitle());
 }

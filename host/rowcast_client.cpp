@@ -81,9 +81,13 @@ OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
   OutputResult outcome = run(*rowcast_.object, QStringLiteral("Tabulon"),
                              {Value(orientation), Value(QStringLiteral("Arial")), Value(title), Value(int32_t(kFontSize))});
   const bool written = end() == 0;
+  // The library's reason: the print system's refusal, or the file it could not write.
+  using EndDocumentMessage = const char* (*)();
+  auto message = libraryCall<EndDocumentMessage>(rowcast_.library, "RowcastEndDocumentMessage");
+  const QString why = written || !message ? QString() : QString::fromUtf8(message());
   bind(nullptr);
   if (outcome.succeeded() && !written)
-    outcome.fault = core::Fault{core::kDeviceIoError, QStringLiteral("The printout could not be written"),
+    outcome.fault = core::Fault{core::kDeviceIoError, why.isEmpty() ? QStringLiteral("The printout could not be written") : why,
                                 QStringLiteral("Rowcast")};
   return outcome;
 }

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
 #include "core/fault.h"
 #include "platform/files/writable_file.h"
+#include "platform/printer/page_selection.h"
 
 namespace platform {
 
@@ -25,12 +27,74 @@ PrintTarget PrintTarget::choose(const QString& pdfPath) {
   } else if (const QString named = qEnvironmentVariable("ROWCAST_PRINT_TO"); !named.isEmpty()) {
     target.pdfPath_ = named;
   } else if (const QPrinterInfo info = QPrinterInfo::defaultPrinter(); !info.isNull()) {
-    target.printerName_ = info.printerName();
+    target.queue_ = info.printerName();
+    target.job_.title = QStringLiteral("Rowcast");
+    target.layOutOnQueuePaper();
   } else {
     target.pdfPath_ = fallbackPdfPath();
     target.fallback_ = true;
   }
   return target;
+}
+
+namespace {
+
+// A print preview swaps its own recording engine into the host's device; a
+// device that prints to a print system paints with the PDF engine.
+bool printsToQueue(const QPrinter& host) {
+  return host.outputFormat() == QPrinter::NativeFormat && !host.printerName().isEmpty() &&
+         host.outputFileName().isEmpty() && host.paintEngine() && host.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
+const char* sides(const QPrinter& host) {
+  switch (host.duplex()) {
+    case QPrinter::DuplexNone: return "one-sided";
+    case QPrinter::DuplexLongSide: return "two-sided-long-edge";
+    case QPrinter::DuplexShortSide: return "two-sided-short-edge";
+    case QPrinter::DuplexAuto: break;
+  }
+  return host.pageLayout().orientation() == QPageLayout::Portrait ? "two-sided-long-edge" : "two-sided-short-edge";
+}
+
+// What the host's dialog chose besides the pages: copies, collation, paper,
+// sides and its other print system options. The pages it chose are drawn by
+// the printer and never passed on, so they apply once.
+PrintQueue::JobOptions jobOptionsOf(const QPrinter& host) {
+  PrintQueue::JobOptions job;
+  job.title = host.docName().isEmpty() ? QStringLiteral("Rowcast") : host.docName();
+  job.copies = std::max(host.copyCount(), 1);
+  job.collate = host.collateCopies();
+  if (const QPageSize paper = host.pageLayout().pageSize(); paper.id() != QPageSize::Custom) job.media = paper.key();
+  job.extra = QStringList{QStringLiteral("sides"), QLatin1String(sides(host))};
+  const QStringList chosen = printSystemOptions(host);
+  for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+    if (chosen[i] != QLatin1String("page-ranges")) job.extra << chosen[i] << chosen[i + 1];
+  return job;
+}
+
+}  // namespace
+
+PrintTarget PrintTarget::forHostPrinter(const QPrinter& host) {
+  PrintTarget target;
+  if (!printsToQueue(host)) return target;
+  target.queue_ = host.printerName();
+  target.layout_ = host.pageLayout();
+  target.resolution_ = host.resolution();
+  target.job_ = jobOptionsOf(host);
+  return target;
+}
+
+// The queue's own default paper, with quarter-inch margins raised to the
+// least the printer can print.
+void PrintTarget::layOutOnQueuePaper() {
+  QPrinter native(QPrinterInfo::printerInfo(queue_), QPrinter::HighResolution);
+  if (const QPageSize paper = PrintQueue(queue_).defaultPageSize(); paper.isValid()) native.setPageSize(paper);
+  native.setFullPage(false);
+  native.setPageMargins(QMarginsF(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints), QPageLayout::Point);
+  layout_ = native.pageLayout();
+  // Drawn at the PDF target's resolution, so a printout on the same paper
+  // breaks its pages where the PDF file does.
+  resolution_ = kPdfDotsPerInch;
 }
 
 // In the user's documents folder, where people look for what they saved;
@@ -66,7 +130,18 @@ int32_t openFaultNumber(int error) {
 
 }  // namespace
 
-void PrintTarget::checkWritable() const {
+void PrintTarget::prepare(QPrinter& device) {
+  if (isQueue()) {
+    PrintQueue(queue_).checkAcceptingJobs();
+    auto spool = std::make_shared<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/rowcast-XXXXXX.pdf"));
+    if (!spool->open())
+      refuseFile(QStringLiteral("the printer ") + queue_, core::kPathFileAccessError,
+                 QStringLiteral("no spool file in %1: %2").arg(QDir::tempPath(), spool->errorString()));
+    spool->close();  // the device writes it by name; it stays until the target goes
+    device.setOutputFileName(spool->fileName());
+    spool_ = std::move(spool);
+    return;
+  }
   if (!isPdf()) return;
   const WritableFile opened = openWritableFile(pdfPath_, WriteMode::Keep);
   if (!opened.ok()) {
@@ -79,8 +154,8 @@ void PrintTarget::checkWritable() const {
 
 // The trailer ends "startxref", the table's offset and "%%EOF"; a file cut
 // short or with a lost piece has no "xref" at that offset.
-bool PrintTarget::isPdfComplete() const {
-  QFile file(pdfPath_);
+bool PrintTarget::isDocumentComplete() const {
+  QFile file(documentFile());
   if (!file.open(QIODevice::ReadOnly) || file.size() < 32) return false;
   file.seek(std::max<qint64>(0, file.size() - 64));
   const QByteArray tail = file.readAll();
@@ -91,20 +166,24 @@ bool PrintTarget::isPdfComplete() const {
   return table > 0 && table < file.size() && file.seek(table) && file.read(4) == "xref";
 }
 
+QString PrintTarget::documentFile() const { return spool_ ? spool_->fileName() : pdfPath_; }
+
+void PrintTarget::handOver() const { PrintQueue(queue_).submit(documentFile(), job_); }
+
 std::unique_ptr<QPrinter> PrintTarget::createDevice() const {
-  std::unique_ptr<QPrinter> device;
-  if (isPdf()) {
-    device = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-    device->setOutputFormat(QPrinter::PdfFormat);
-    device->setOutputFileName(pdfPath_);
-    device->setResolution(kPdfDotsPerInch);
-    device->setPageSize(QPageSize(QPageSize::Letter));
-  } else {
-    device = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(printerName_), QPrinter::HighResolution);
+  auto device = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+  device->setOutputFormat(QPrinter::PdfFormat);
+  if (isQueue()) {
+    device->setResolution(resolution_);
+    device->setPageLayout(layout_);
+    device->setDocName(job_.title);
+    return device;
   }
+  device->setOutputFileName(pdfPath_);
+  device->setResolution(kPdfDotsPerInch);
+  device->setPageSize(QPageSize(QPageSize::Letter));
   device->setFullPage(false);
   device->setDocName(QStringLiteral("Rowcast"));
-  // Standard mode raises margins below the printer's minimum to it.
   const QMarginsF margins(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints);
   device->setPageMargins(margins, QPageLayout::Point);
   return device;

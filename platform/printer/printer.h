@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/fault.h"
+
 namespace platform {
 
 enum PrinterOrientation : int16_t { kPortrait = 1, kLandscape = 2 };
@@ -80,6 +82,12 @@ Printer& printer();
 // Ends the process-wide printer's document; nothing when there is none.
 // Throws as endDocument() does.
 void endPrinterDocument();
+
+// Told of the fault of a process-wide document that ends with the
+// application object or the library, where no caller hears of it (it is on
+// standard error already). The library that prints sets its error log here.
+using UnclaimedDocumentFault = void (*)(const core::Fault& fault);
+void setUnclaimedDocumentFaultHandler(UnclaimedDocumentFault handler);
 
 // The fault number and text of a refused setting.
 constexpr int32_t kInvalidPropertyValue = 380;

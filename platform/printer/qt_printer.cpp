@@ -30,10 +30,15 @@ QtPrinter::~QtPrinter() {
 QPrinter& QtPrinter::device() const {
   if (!device_) {
     if (QPrinter* host = hostPrinter(); host && pdfPath_.isEmpty()) {
-      target_.emplace();  // the host's device: it knows where its pages go
-      device_ = std::shared_ptr<QPrinter>(host, [](QPrinter*) {});
+      target_ = PrintTarget::forHostPrinter(*host);
       chosenPages_ = PageSelection(*host);
-      copies_ = PageCopies(*host);
+      if (target_->usesHostDevice()) {  // it knows where its pages go
+        device_ = std::shared_ptr<QPrinter>(host, [](QPrinter*) {});
+        copies_ = PageCopies(*host);
+      } else {  // a queue's: drawn here and handed over, the copies made by the print system
+        device_ = target_->createDevice();
+        copies_ = PageCopies();
+      }
     } else {
       target_ = PrintTarget::choose(pdfPath_);
       device_ = target_->createDevice();
@@ -121,25 +126,37 @@ void QtPrinter::beginDocument() {
   if (painter_.isActive()) return;
   QPrinter& paper = device();
   try {
-    target_->checkWritable();
+    target_->prepare(paper);
   } catch (const core::FaultError& e) {
     refuseDocument(e.fault());
   }
-  if (!painter_.begin(&paper)) {
-    const QString where = target_->isPdf() ? target_->pdfPath() : QStringLiteral("the printer");
-    refuseDocument(core::Fault{core::kDeviceIoError, QStringLiteral("Cannot print to ") + where, QStringLiteral("Printer")});
-  }
+  if (!painter_.begin(&paper))
+    refuseDocument(core::Fault{core::kDeviceIoError, QStringLiteral("Cannot print to ") + whereTo(*target_),
+                               QStringLiteral("Printer")});
   painterFontStale_ = true;
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
   openSheetIfChosen();
 }
 
-void QtPrinter::refuseDocument(const core::Fault& fault) {
+namespace {
+
+[[noreturn]] void reportAndThrow(const core::Fault& fault) {
   std::fprintf(stderr, "Rowcast: %s\n", qUtf8Printable(fault.description));
+  throw core::FaultError(fault);
+}
+
+}  // namespace
+
+QString QtPrinter::whereTo(const PrintTarget& target) {
+  if (target.isPdf()) return target.pdfPath();
+  return target.isQueue() ? QStringLiteral("the printer ") + target.queueName() : QStringLiteral("the printer");
+}
+
+void QtPrinter::refuseDocument(const core::Fault& fault) {
   device_.reset();  // try afresh with the next document
   target_.reset();
   metrics_.reset();
-  throw core::FaultError(fault);
+  reportAndThrow(fault);
 }
 
 void QtPrinter::startNewPage() {
@@ -192,18 +209,27 @@ void QtPrinter::print(const QString& text) {
   y_ += lineHeight;
 }
 
+// A queue's document is handed over only once it is written whole; its
+// spool file goes with the target, whatever the queue answers.
 void QtPrinter::endDocument() {
+  const bool drawn = painter_.isActive();
   const bool written = finishPainting();
-  if (target_) lastPdfPath_ = target_->pdfPath();
+  std::optional<PrintTarget> ended = std::move(target_);
   forgetDocument();
-  if (written) return;
-  // Checked to be a regular file when the document began.
-  if (!lastPdfPath_.isEmpty()) QFile::remove(lastPdfPath_);
-  const QString where = lastPdfPath_.isEmpty() ? QStringLiteral("the printer") : lastPdfPath_;
-  const core::Fault fault{core::kDeviceIoError, QStringLiteral("The printout could not be written to ") + where,
-                          QStringLiteral("Printer")};
-  std::fprintf(stderr, "Rowcast: %s\n", qUtf8Printable(fault.description));
-  throw core::FaultError(fault);
+  if (ended) lastPdfPath_ = ended->pdfPath();
+  if (!written) {
+    // Checked to be a regular file when the document began.
+    if (!lastPdfPath_.isEmpty()) QFile::remove(lastPdfPath_);
+    reportAndThrow(core::Fault{core::kDeviceIoError,
+                               QStringLiteral("The printout could not be written to ") + whereTo(*ended),
+                               QStringLiteral("Printer")});
+  }
+  if (!drawn || !ended || !ended->isQueue()) return;
+  try {
+    ended->handOver();
+  } catch (const core::FaultError& e) {
+    reportAndThrow(e.fault());
+  }
 }
 
 void QtPrinter::forgetDocument() {
@@ -234,8 +260,8 @@ bool QtPrinter::finishPainting() {
   if (!painter_.isActive()) return true;
   if (sheetPage_ != 0) copies_.documentDone(*device_, painter_);
   if (!painter_.end()) return false;
-  if (!target_->isPdf()) return true;
-  if (!target_->isPdfComplete()) return false;
+  if (target_->usesHostDevice()) return true;
+  if (!target_->isDocumentComplete()) return false;
   if (target_->isFallback())
     std::fprintf(stderr, "Rowcast: no printer found; the printout is in %s\n", qUtf8Printable(target_->pdfPath()));
   return true;
@@ -245,6 +271,18 @@ namespace {
 
 void endProcessDocument();
 
+UnclaimedDocumentFault unclaimedFaultHandler = nullptr;
+
+// A document that ends with the process or the library has nobody to report
+// to but standard error (done) and the handler.
+void endUnclaimedDocument(Printer& printer) {
+  try {
+    printer.endDocument();
+  } catch (const core::FaultError& e) {
+    if (unclaimedFaultHandler) unclaimedFaultHandler(e.fault());
+  }
+}
+
 // The process-wide printer. When the library holding it is unloaded before
 // the application object goes, the document ends here.
 struct ProcessPrinter {
@@ -252,6 +290,7 @@ struct ProcessPrinter {
   ~ProcessPrinter() {
     if (!printer) return;
     qRemovePostRoutine(endProcessDocument);
+    endUnclaimedDocument(*printer);
     printer.reset();
   }
 };
@@ -264,11 +303,7 @@ ProcessPrinter& processPrinter() {
 // Runs while the application object is being destroyed, when fonts still
 // work; a document left open then would be lost.
 void endProcessDocument() {
-  try {
-    endPrinterDocument();
-  } catch (const core::FaultError&) {
-    // Already reported on standard error; the process is ending.
-  }
+  if (processPrinter().printer) endUnclaimedDocument(*processPrinter().printer);
 }
 
 }  // namespace
@@ -282,6 +317,8 @@ Printer& printer() {
   }
   return *process.printer;
 }
+
+void setUnclaimedDocumentFaultHandler(UnclaimedDocumentFault handler) { unclaimedFaultHandler = handler; }
 
 void endPrinterDocument() {
   if (processPrinter().printer) processPrinter().printer->endDocument();

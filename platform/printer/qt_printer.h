@@ -2,7 +2,8 @@
 // The printer on QPrinter + QPainter, drawn at the device's own resolution.
 // A document starts with beginDocument() or the first line or text drawn and
 // goes where PrintTarget decides; it ends with endDocument() or when this
-// object is destroyed. On a host's QPrinter only the pages its print dialog
+// object is destroyed, and a queue's document is then handed to the print
+// system, whose refusal is a fault. On a host's QPrinter only the pages its print dialog
 // chose are drawn (page_selection.h), as many times as its copy count asks
 // (page_copies.h). A document that cannot be opened or written is
 // reported once on standard error as well as thrown. Needs a QGuiApplication.
@@ -66,6 +67,8 @@ class QtPrinter : public Printer {
 
   QPrinter& device() const;  // set up for the next document on first use
   [[noreturn]] void refuseDocument(const core::Fault& fault);
+  // The file or printer named in a fault of `target`'s document.
+  static QString whereTo(const PrintTarget& target);
   // Closes the painter; false when the document was not written whole.
   bool finishPainting();
   // Back to no document, the next one on page 1.

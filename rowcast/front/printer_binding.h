@@ -17,7 +17,11 @@ extern "C" __attribute__((visibility("default"))) int32_t RowcastBindPrinter(voi
 // when none is open, or 1 when it could not be written whole (logged to the
 // error log beside the library).
 extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();
+// Why the last RowcastEndDocument returned 1 (the print system's refusal,
+// say), UTF-8; empty after a 0. Valid until the next RowcastEndDocument.
+extern "C" __attribute__((visibility("default"))) const char* RowcastEndDocumentMessage();
 
 // The types to cast dlsym's results to.
 using RowcastBindPrinterFn = int32_t (*)(void* qprinter);
 using RowcastEndDocumentFn = int32_t (*)();
+using RowcastEndDocumentMessageFn = const char* (*)();

@@ -1,5 +1,7 @@
 #include "rowcast/printer/cprinter.h"
 
+#include <string>
+
 #include "core/fault.h"
 #include "rowcast/printer/column_fitter.h"
 #include "rowcast/printer/continue_on_error.h"
@@ -8,8 +10,20 @@
 
 namespace rowcast {
 
+namespace {
+
+// A printout whose hand-over fails when the process or the library ends is
+// logged as RowcastEndDocument logs one.
+void logUnclaimedDocumentFault(const core::Fault& fault) {
+  ErrorHandler().handleErrorQuietly(fault, QStringLiteral("RowcastEndDocument"), QString());
+}
+
+}  // namespace
+
 CPrinter::CPrinter(const QString& logFolder, platform::Printer& printer, platform::Ui& ui)
-    : printer_(printer), ui_(ui), errorHandler_(logFolder) {}
+    : printer_(printer), ui_(ui), errorHandler_(logFolder) {
+  platform::setUnclaimedDocumentFaultHandler(&logUnclaimedDocumentFault);
+}
 
 CPrinter::~CPrinter() = default;
 
@@ -103,15 +117,23 @@ bool CPrinter::offerToTurnPage(ColumnFitter& fitter, PrintProgress& progress) {
 
 }  // namespace rowcast
 
+namespace {
+std::string endDocumentMessage;  // UTF-8, of the last RowcastEndDocument
+}
+
 int32_t RowcastEndDocument() {
+  endDocumentMessage.clear();
   try {
     platform::endPrinterDocument();
     return 0;
   } catch (...) {
     // Whatever failed is logged, as a member call's failure is; nothing
     // leaves a C entry point.
-    rowcast::ErrorHandler().handleErrorQuietly(core::faultInFlight(QStringLiteral("Rowcast")),
-                                               QStringLiteral("RowcastEndDocument"), QString());
+    const core::Fault fault = core::faultInFlight(QStringLiteral("Rowcast"));
+    endDocumentMessage = fault.description.toStdString();
+    rowcast::ErrorHandler().handleErrorQuietly(fault, QStringLiteral("RowcastEndDocument"), QString());
     return 1;
   }
 }
+
+const char* RowcastEndDocumentMessage() { return endDocumentMessage.c_str(); }

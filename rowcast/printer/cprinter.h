@@ -75,3 +75,6 @@ class CPrinter : public CPrint {
 // or 1 when the document could not be written (logged in the library's
 // folder; its partial file is gone).
 extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();
+// Why the last RowcastEndDocument returned 1 (UTF-8; empty after a 0), for
+// the host to show. Valid until the next RowcastEndDocument.
+extern "C" __attribute__((visibility("default"))) const char* RowcastEndDocumentMessage();
