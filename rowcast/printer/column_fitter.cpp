@@ -59,7 +59,7 @@ int16_t ColumnFitter::measureColumns(int16_t points) {
   // Each text as it prints: first-column dates in their short form above
   // 11 points.
   for (int column = 0; column < all.columnCount(); ++column) {
-    const bool dates = column == 0 && points > PageRenderer::kLargestPlainDateSize;
+    const bool dates = column == 0 && float(points) > PageRenderer::kLargestPlainDateSize;
     widths_[size_t(column)] = widestOf(dates ? all.ofFirstColumnAsDates() : all.ofColumn(column), measured);
   }
   measureHeaders(all, points, measured);
@@ -90,7 +90,7 @@ std::vector<int32_t> ColumnFitter::measureAll(const QStringList& texts) {
 void ColumnFitter::measureHeaders(const ColumnTexts& all, int16_t points, const std::vector<int32_t>& measured) {
   const std::vector<int>& headers = all.headers();
   const bool ownSize = points > 8 && printer_.orientation() == platform::kLandscape &&
-                       points != PageRenderer::kLandscapeHeaderSize;
+                       float(points) != PageRenderer::kLandscapeHeaderSize;
   QHash<int, int32_t> atOwnSize;  // a header that several columns share is measured once
   if (ownSize) {
     printer_.setFontSize(PageRenderer::kLandscapeHeaderSize);

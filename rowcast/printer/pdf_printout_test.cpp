@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <QTemporaryDir>
 
 #include "platform/printer/pdf_inspection.h"
 #include "platform/printer/qt_printer.h"
