@@ -204,7 +204,17 @@ bool MainWindow::printOn(QPrinter& printer) {
   const OutputResult result = rowcast_.printOn(printer, printTitle());
   QApplication::restoreOverrideCursor();
   if (!result.succeeded()) showOutputFailure(QStringLiteral("Print"), result);
+  lastPrintPages_ = result.succeeded() ? result.pages : 0;
   return result.succeeded();
+}
+
+// Where a printout went, as the status line says it: "Wrote /path/list.pdf
+// (8 pages)" for a file, "Printed 8 pages to WWPDF" for a printer.
+QString MainWindow::printedTo(const QPrinter& printer, int pages) {
+  const QString count = pages == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(pages);
+  if (!printer.outputFileName().isEmpty())
+    return QStringLiteral("Wrote %1 (%2)").arg(printer.outputFileName(), count);
+  return QStringLiteral("Printed %1 to %2").arg(count, printer.printerName());
 }
 
 void MainWindow::print() {
@@ -217,7 +227,9 @@ void MainWindow::print() {
   // Rowcast lays out every page and draws the range and copies asked for.
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-  if (dialog.exec() == QDialog::Accepted) printOn(*printer_);
+  // A preview repaints through printOn too, so only this path reports.
+  if (dialog.exec() == QDialog::Accepted && printOn(*printer_) && lastPrintPages_ > 0)
+    statusBar()->showMessage(printedTo(*printer_, lastPrintPages_), 8000);
 }
 
 // The preview shows exactly what Tabulon draws: it paints on the preview's

@@ -35,6 +35,10 @@ class MainWindow : public QMainWindow {
   bool exportTo(RowcastClient::ExportType type, const QString& fileName);
   // Tabulon on `printer`; a failure is shown.
   bool printOn(QPrinter& printer);
+  // The pages of the last printout that succeeded, and how the status line
+  // reports them.
+  int lastPrintPages() const { return lastPrintPages_; }
+  static QString printedTo(const QPrinter& printer, int pages);
   // The print preview over `printer` (set up as for printing): its pages are
   // painted by Tabulon, and printed by it again when the user prints.
   std::unique_ptr<QPrintPreviewDialog> createPrintPreview(QPrinter& printer);
@@ -76,6 +80,7 @@ class MainWindow : public QMainWindow {
   int32_t year_ = 0;
   QString folder_;
   QString lastSaveFolder_;  // where the last export went
+  int lastPrintPages_ = 0;  // of the last printout that succeeded
   QTableView* table_ = nullptr;
   LeavePayPanel* storedValues_ = nullptr;
   QLabel* summary_ = nullptr;

@@ -231,11 +231,17 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
     dialog.accept();
     QFile::remove(output());
     EXPECT_TRUE(window.printOn(printer));
-    return pagesPrinted();
+    const QStringList pages = pagesPrinted();
+    EXPECT_EQ(window.lastPrintPages(), pages.size()) << "the pages the status line reports";
+    return pages;
   };
   const QStringList all = print(allPages);
   ASSERT_GE(all.size(), 4);
   EXPECT_EQ(print(fromTwoToThree), all.mid(1, 2));
+  EXPECT_EQ(MainWindow::printedTo(printer, window.lastPrintPages()), QStringLiteral("Printed 2 pages to ") + kQueue);
+  QPrinter toFile;
+  toFile.setOutputFileName(QStringLiteral("/tmp/list.pdf"));
+  EXPECT_EQ(MainWindow::printedTo(toFile, 1), QStringLiteral("Wrote /tmp/list.pdf (1 page)"));
   EXPECT_EQ(print(pagesTwoToThree), all.mid(1, 2));
   // Copies are the print system's to make: each page is sent once.
   EXPECT_EQ(print(twoCopiesUncollated), all);

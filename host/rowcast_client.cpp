@@ -85,6 +85,9 @@ OutputResult RowcastClient::printOn(QPrinter& printer, const QString& title) {
   using EndDocumentMessage = const char* (*)();
   auto message = libraryCall<EndDocumentMessage>(rowcast_.library, "RowcastEndDocumentMessage");
   const QString why = written || !message ? QString() : QString::fromUtf8(message());
+  using EndDocumentPages = int32_t (*)();
+  auto pages = libraryCall<EndDocumentPages>(rowcast_.library, "RowcastEndDocumentPages");
+  outcome.pages = written && pages ? pages() : 0;
   bind(nullptr);
   if (outcome.succeeded() && !written)
     outcome.fault = core::Fault{core::kDeviceIoError, why.isEmpty() ? QStringLiteral("The printout could not be written") : why,

@@ -19,6 +19,7 @@ struct OutputResult {
   int32_t code = 1;
   QString lastErrorMsg;
   core::Fault fault;
+  int pages = 0;  // of a printout: the pages written or handed over
 
   bool succeeded() const { return !fault.isFault() && code == 0; }
   // Why it failed, for the user.

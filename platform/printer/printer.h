@@ -82,6 +82,9 @@ Printer& printer();
 // Ends the process-wide printer's document; nothing when there is none.
 // Throws as endDocument() does.
 void endPrinterDocument();
+// The pages the process-wide printer's last ended document held (chosen
+// pages, copies not counted); 0 after a failure or when none was open.
+int lastPrinterDocumentPages();
 
 // Told of the fault of a process-wide document that ends with the
 // application object or the library, where no caller hears of it (it is on

@@ -175,6 +175,7 @@ void QtPrinter::openSheetIfChosen() {
   }
   copies_.sheetOpened(*device_);
   sheetPage_ = page_;
+  ++pagesDrawn_;
 }
 
 void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
@@ -215,7 +216,9 @@ void QtPrinter::endDocument() {
   const bool drawn = painter_.isActive();
   const bool written = finishPainting();
   std::optional<PrintTarget> ended = std::move(target_);
+  const int pages = pagesDrawn_;
   forgetDocument();
+  lastDocumentPages_ = 0;
   if (ended) lastPdfPath_ = ended->pdfPath();
   if (!written) {
     // Checked to be a regular file when the document began.
@@ -224,12 +227,14 @@ void QtPrinter::endDocument() {
                                QStringLiteral("The printout could not be written to ") + whereTo(*ended),
                                QStringLiteral("Printer")});
   }
-  if (!drawn || !ended || !ended->isQueue()) return;
-  try {
-    ended->handOver();
-  } catch (const core::FaultError& e) {
-    reportAndThrow(e.fault());
+  if (drawn && ended && ended->isQueue()) {
+    try {
+      ended->handOver();
+    } catch (const core::FaultError& e) {
+      reportAndThrow(e.fault());
+    }
   }
+  lastDocumentPages_ = pages;
 }
 
 void QtPrinter::forgetDocument() {
@@ -240,6 +245,7 @@ void QtPrinter::forgetDocument() {
   copies_ = PageCopies();
   page_ = 1;
   sheetPage_ = 0;
+  pagesDrawn_ = 0;
   x_ = y_ = 0;
 }
 
@@ -322,6 +328,10 @@ void setUnclaimedDocumentFaultHandler(UnclaimedDocumentFault handler) { unclaime
 
 void endPrinterDocument() {
   if (processPrinter().printer) processPrinter().printer->endDocument();
+}
+
+int lastPrinterDocumentPages() {
+  return processPrinter().printer ? processPrinter().printer->lastDocumentPages() : 0;
 }
 
 }  // namespace platform

@@ -55,6 +55,9 @@ class QtPrinter : public Printer {
 
   // The PDF file of the open or last document; empty when it went to a printer.
   QString documentPath() const { return target_ ? target_->pdfPath() : lastPdfPath_; }
+  // The pages the last endDocument() wrote or handed over (chosen pages,
+  // copies not counted); 0 when it failed or nothing was open.
+  int lastDocumentPages() const { return lastDocumentPages_; }
 
  private:
   // The current font at the device's resolution, so measured and drawn
@@ -99,6 +102,8 @@ class QtPrinter : public Printer {
   int16_t page_ = 1;
   mutable PageSelection chosenPages_;
   mutable PageCopies copies_;
+  int pagesDrawn_ = 0;         // of the open document: its pages chosen and drawn, copies not counted
+  int lastDocumentPages_ = 0;  // of the last document ended whole
   int16_t sheetPage_ = 0;  // the page drawn on the device's open sheet; 0 before the first
   int16_t drawWidth_ = 1;
   float pageBottom_ = 0;  // printable height of the page being drawn, twips

@@ -20,8 +20,12 @@ extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();
 // Why the last RowcastEndDocument returned 1 (the print system's refusal,
 // say), UTF-8; empty after a 0. Valid until the next RowcastEndDocument.
 extern "C" __attribute__((visibility("default"))) const char* RowcastEndDocumentMessage();
+// The pages the last RowcastEndDocument wrote or handed over (the pages
+// chosen, copies not counted); 0 after a 1, or when no document was open.
+extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocumentPages();
 
 // The types to cast dlsym's results to.
 using RowcastBindPrinterFn = int32_t (*)(void* qprinter);
 using RowcastEndDocumentFn = int32_t (*)();
 using RowcastEndDocumentMessageFn = const char* (*)();
+using RowcastEndDocumentPagesFn = int32_t (*)();

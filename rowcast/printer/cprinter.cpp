@@ -137,3 +137,5 @@ int32_t RowcastEndDocument() {
 }
 
 const char* RowcastEndDocumentMessage() { return endDocumentMessage.c_str(); }
+
+int32_t RowcastEndDocumentPages() { return platform::lastPrinterDocumentPages(); }

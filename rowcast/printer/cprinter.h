@@ -78,3 +78,6 @@ extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocument();
 // Why the last RowcastEndDocument returned 1 (UTF-8; empty after a 0), for
 // the host to show. Valid until the next RowcastEndDocument.
 extern "C" __attribute__((visibility("default"))) const char* RowcastEndDocumentMessage();
+// The pages the last RowcastEndDocument wrote or handed over (chosen pages,
+// copies not counted); 0 after a 1 or when no document was open.
+extern "C" __attribute__((visibility("default"))) int32_t RowcastEndDocumentPages();
