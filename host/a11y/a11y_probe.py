@@ -124,6 +124,19 @@ def check_holiday(app):
             print("%s is labelled by %s" % (describe(acc), labels))
             if not labels:
                 fail("the text box %r has no label" % acc.name)
+    # The option group is named by its caption, and the caption labels
+    # every option of the group, not one of them.
+    for _, acc in walk(app):
+        options = [acc.getChildAtIndex(i) for i in range(acc.childCount)
+                   if acc.getChildAtIndex(i).getRoleName() == "radio button"]
+        if not options:
+            continue
+        print("option group %s labels %s" % (describe(acc), relation_targets(acc, pyatspi.RELATION_LABEL_FOR)))
+        if not acc.name:
+            fail("an option group without a name")
+        for option in options:
+            if acc.name not in relation_targets(option, pyatspi.RELATION_LABELLED_BY):
+                fail("the option %r is not labelled by its group" % option.name)
     print("focus:", describe(focused(app)))
     expected = ["text", "push button", "radio button"]  # hours, Ok, the options
     for n, acc in enumerate(press_tab(app, 3), 1):
