@@ -137,7 +137,7 @@ TEST_F(PrintSystem, WwcallPrintsToTheDefaultQueueAsToALetterPdf) {
     const Run printed = wwcall(call);
     EXPECT_EQ(printed.exitCode, 0) << qPrintable(printed.out);
     EXPECT_TRUE(printed.out.contains(QStringLiteral("result: i:0"))) << qPrintable(printed.out);
-    const QStringList pages = pagesPrinted();
+    QStringList pages = pagesPrinted();
 
     const QString pdf = dir_.filePath(QStringLiteral("letter.pdf"));
     ASSERT_EQ(wwcall(call, pdf).exitCode, 0);
@@ -231,7 +231,7 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
     dialog.accept();
     QFile::remove(output());
     EXPECT_TRUE(window.printOn(printer));
-    const QStringList pages = pagesPrinted();
+    QStringList pages = pagesPrinted();
     EXPECT_EQ(window.lastPrintPages(), pages.size()) << "the pages the status line reports";
     return pages;
   };
