@@ -46,8 +46,7 @@ class PrintSystem : public ::testing::Test {
   static void SetUpTestSuite() {
     test::testSession();  // the libraries registered in the test's store, which wwcall uses too
     scheduler_ = new CupsScheduler;
-    failure_ = scheduler_->start();
-    if (failure_.isEmpty()) failure_ = scheduler_->addFileQueue(kQueue, QStringLiteral("Letter"));
+    failure_ = scheduler_->startWithFileQueue(kQueue, QStringLiteral("Letter"));
   }
   static void TearDownTestSuite() { delete scheduler_; }
 

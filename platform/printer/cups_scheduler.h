@@ -33,6 +33,12 @@ class CupsScheduler {
   // A queue `name` whose jobs land in queueOutput(name), default paper
   // `paper` (Letter or A4), made the default printer. Empty, or the reason.
   QString addFileQueue(const QString& name, const QString& paper);
+  // start(), then addFileQueue(): what a test suite's set-up does. Empty, or
+  // the reason the first of them failed.
+  QString startWithFileQueue(const QString& name, const QString& paper) {
+    const QString failure = start();
+    return failure.isEmpty() ? addFileQueue(name, paper) : failure;
+  }
   QString queueOutput(const QString& name) const;
   // The scheduler keeps one job a queue at most. holdAJob() pauses `queue`
   // with a job waiting in it: the queue still says it accepts jobs, then

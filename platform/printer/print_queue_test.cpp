@@ -33,8 +33,7 @@ class PrintQueueTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     scheduler_ = new CupsScheduler;
-    failure_ = scheduler_->start();
-    if (failure_.isEmpty()) failure_ = scheduler_->addFileQueue(kQueue, QStringLiteral("Letter"));
+    failure_ = scheduler_->startWithFileQueue(kQueue, QStringLiteral("Letter"));
   }
   static void TearDownTestSuite() { delete scheduler_; }
 
