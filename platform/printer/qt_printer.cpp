@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -134,6 +135,8 @@ void QtPrinter::beginDocument() {
     refuseDocument(core::Fault{core::kDeviceIoError, QStringLiteral("Cannot print to ") + whereTo(*target_),
                                QStringLiteral("Printer")});
   painterFontStale_ = true;
+  batchesGlyphs_ = painter_.paintEngine()->type() == QPaintEngine::Pdf;
+  shapes_ = ShapedTextCache();
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
   openSheetIfChosen();
 }
@@ -170,6 +173,7 @@ void QtPrinter::startNewPage() {
 void QtPrinter::openSheetIfChosen() {
   if (!chosenPages_.includes(page_)) return;
   if (sheetPage_ != 0) {
+    batch_.flush(painter_);
     copies_.sheetDone(*device_, painter_);
     device_->newPage();
   }
@@ -183,6 +187,7 @@ void QtPrinter::line(float x1, float y1, float x2, float y2, QRgb colour) {
   if (!drawingThisPage()) return;
   const QPen pen(QColor::fromRgb(colour), drawWidth_);
   const QLineF drawn(QPointF(toDevice(x1), toDevice(y1)), QPointF(toDevice(x2), toDevice(y2)));
+  batch_.flush(painter_);  // a line drawn later goes over the texts drawn before it
   painter_.save();
   painter_.setPen(pen);
   painter_.drawLine(drawn);
@@ -198,16 +203,38 @@ void QtPrinter::print(const QString& text) {
     y_ = 0;
   }
   if (!text.isEmpty() && drawingThisPage()) {
-    if (painterFontStale_) {
-      painter_.setFont(font_);
-      painterFontStale_ = false;
-    }
     const QPointF baseline(toDevice(x_), toDevice(y_) + metrics().ascent);
-    painter_.drawText(baseline, text);
+    drawText(baseline, text);
     copies_.recordText(baseline, font_, text);
   }
   x_ = 0;
   y_ += lineHeight;
+}
+
+// Each distinct text is shaped once (shaped_text_cache.h). On a PDF page the
+// texts of a font are drawn together (glyph_batch.h); other devices, a print
+// preview's among them, take each text's laid-out line, which they keep as
+// text. Line breaks and control characters go to QPainter as they are.
+void QtPrinter::drawText(QPointF baseline, const QString& text) {
+  if (!reusesShapes_ || !ShapedTextCache::isPlainLine(text)) {
+    batch_.flush(painter_);
+    usePainterFont();
+    painter_.drawText(baseline, text);
+    return;
+  }
+  const ShapedText& shaped = shapes_.shape(text, font_, device_.get());
+  if (batchesGlyphs_ && !font_.underline()) {
+    batch_.add(shaped.glyphs, baseline, painter_);
+    return;
+  }
+  batch_.flush(painter_);
+  shaped.layout.draw(&painter_, baseline - QPointF(0, shaped.layout.lineAt(0).ascent()));
+}
+
+void QtPrinter::usePainterFont() {
+  if (!painterFontStale_) return;
+  painter_.setFont(font_);
+  painterFontStale_ = false;
 }
 
 // A queue's document is handed over only once it is written whole; its
@@ -243,6 +270,8 @@ void QtPrinter::forgetDocument() {
   metrics_.reset();
   chosenPages_ = PageSelection();
   copies_ = PageCopies();
+  batch_ = GlyphBatch();
+  shapes_.clear();  // the next device may have another resolution
   page_ = 1;
   sheetPage_ = 0;
   pagesDrawn_ = 0;
@@ -264,6 +293,7 @@ void QtPrinter::abortDocument() {
 
 bool QtPrinter::finishPainting() {
   if (!painter_.isActive()) return true;
+  batch_.flush(painter_);
   if (sheetPage_ != 0) copies_.documentDone(*device_, painter_);
   if (!painter_.end()) return false;
   if (target_->usesHostDevice()) return true;

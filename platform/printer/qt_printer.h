@@ -14,10 +14,12 @@
 #include <optional>
 
 #include "core/fault.h"
+#include "platform/printer/glyph_batch.h"
 #include "platform/printer/page_copies.h"
 #include "platform/printer/page_selection.h"
 #include "platform/printer/print_target.h"
 #include "platform/printer/printer.h"
+#include "platform/printer/shaped_text_cache.h"
 
 namespace platform {
 
@@ -58,6 +60,12 @@ class QtPrinter : public Printer {
   // The pages the last endDocument() wrote or handed over (chosen pages,
   // copies not counted); 0 when it failed or nothing was open.
   int lastDocumentPages() const { return lastDocumentPages_; }
+  // Texts laid out and shaped in the open or last document; each distinct
+  // text of a font counts once.
+  int shapedTexts() const { return shapes_.shapedCount(); }
+  // Off: every text goes to QPainter::drawText on its own, shaped again
+  // each time (to compare the two ways; on by default).
+  void setReusesShapedText(bool reuse) { reusesShapes_ = reuse; }
 
  private:
   // The current font at the device's resolution, so measured and drawn
@@ -83,6 +91,8 @@ class QtPrinter : public Printer {
   bool drawingThisPage() const { return sheetPage_ == page_; }
   const FontMetrics& metrics() const;
   void fontChanged();
+  void drawText(QPointF baseline, const QString& text);
+  void usePainterFont();
   double toDevice(float twips) const { return double(twips) * dotsPerTwip_; }
   float toTwips(double dots) const { return float(dots / dotsPerTwip_); }
 
@@ -106,6 +116,10 @@ class QtPrinter : public Printer {
   int lastDocumentPages_ = 0;  // of the last document ended whole
   int16_t sheetPage_ = 0;  // the page drawn on the device's open sheet; 0 before the first
   int16_t drawWidth_ = 1;
+  bool reusesShapes_ = true;
+  bool batchesGlyphs_ = false;  // the device writes PDF, where texts are drawn as a few runs
+  ShapedTextCache shapes_;      // of the open document's device
+  GlyphBatch batch_;
   float pageBottom_ = 0;  // printable height of the page being drawn, twips
 };
 

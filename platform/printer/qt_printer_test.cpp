@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <csignal>
@@ -133,6 +134,69 @@ TEST_F(QtPrinterTest, EndingTheDocumentWritesItAndTheNextTextStartsANewOneOnPage
   const QStringList pages = pdfPages(pdf());
   ASSERT_EQ(pages.size(), 1);
   EXPECT_TRUE(pages[0].contains(QStringLiteral("second document")));
+}
+
+// A printout's texts repeat; each distinct one is laid out once, and what is
+// drawn from the layouts reads and looks as what QPainter draws text by text.
+TEST_F(QtPrinterTest, RepeatedTextsAreShapedOnceAndPrintAsTheyDoTextByText) {
+  const QStringList cells{QStringLiteral("01/02/25"), QStringLiteral("132.00"), QStringLiteral("Zo\u00eb's 5\u20ac shift"),
+                          QStringLiteral("a\ttab"), QStringLiteral("132.00"), QStringLiteral("01/02/25")};
+  auto printAll = [&](const QString& path, bool reuse) {
+    QtPrinter printer(path);
+    printer.setReusesShapedText(reuse);
+    printer.setFontSize(10);
+    printer.setFontBold(true);
+    printer.setFontUnderline(true);
+    printer.print(QStringLiteral("Date"));  // a header: drawn on its own, underlined
+    printer.setFontUnderline(false);
+    printer.print(QStringLiteral("Date"));
+    printer.setFontBold(false);
+    printer.line(0, 700, 9000, 700, qRgb(0, 0, 0));
+    for (int row = 0; row < 70; ++row) {  // over two pages
+      printer.print(cells[0]);
+      const float top = printer.currentY() - printer.textHeight(cells[0]);  // on the page the row went to
+      for (int column = 1; column < cells.size(); ++column) {
+        printer.setCurrentY(top);
+        printer.setCurrentX(float(column * 1800));
+        printer.print(cells[column]);
+      }
+    }
+    printer.endDocument();
+    return printer.shapedTexts();
+  };
+  const QString cached = dir.filePath(QStringLiteral("cached.pdf"));
+  const QString each = dir.filePath(QStringLiteral("each.pdf"));
+  // "Date" in two fonts, and the three distinct cells; the tab goes to QPainter.
+  EXPECT_EQ(printAll(cached, true), 2 + 3);
+  EXPECT_EQ(printAll(each, false), 0);
+
+  const QStringList cachedPages = pdfPages(cached);
+  ASSERT_EQ(cachedPages.size(), 2);
+  EXPECT_EQ(cachedPages, pdfPages(each));
+  EXPECT_EQ(cachedPages.join(QString()).count(QStringLiteral("Zo\u00eb's 5\u20ac shift")), 70);
+  // The same words at the same places, to a hundredth of a point.
+  const std::vector<test::PdfWord> cachedWords = test::pdfWords(cached), eachWords = test::pdfWords(each);
+  ASSERT_EQ(cachedWords.size(), eachWords.size());
+  for (size_t i = 0; i < cachedWords.size(); ++i) {
+    const test::PdfWord &a = cachedWords[i], &b = eachWords[i];
+    EXPECT_TRUE(a.text == b.text && a.page == b.page && std::abs(a.xMin - b.xMin) < 0.01 && std::abs(a.yMin - b.yMin) < 0.01 &&
+                std::abs(a.xMax - b.xMax) < 0.01)
+        << "word " << i << ": " << a.text.toStdString() << " against " << b.text.toStdString();
+  }
+  // And the pages look the same: a renderer may shade a glyph's edge a
+  // little differently, but nothing is missing, added or moved.
+  for (const QString page : {QStringLiteral("1"), QStringLiteral("2")}) {
+    const QStringList args{QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"), QStringLiteral("-f"), page,
+                           QStringLiteral("-l"), page, QStringLiteral("-singlefile")};
+    test::runTool(QStringLiteral("pdftoppm"), args + QStringList{cached, dir.filePath(QStringLiteral("cached"))});
+    test::runTool(QStringLiteral("pdftoppm"), args + QStringList{each, dir.filePath(QStringLiteral("each"))});
+    const QImage a(dir.filePath(QStringLiteral("cached.pgm"))), b(dir.filePath(QStringLiteral("each.pgm")));
+    ASSERT_TRUE(!a.isNull() && a.size() == b.size());
+    int farApart = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) farApart += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 96;
+    EXPECT_EQ(farApart, 0) << "page " << page.toStdString();
+  }
 }
 
 TEST_F(QtPrinterTest, AnUnwritableFileFailsEachTextAndLeavesNoDocumentOpen) {

@@ -1,0 +1,54 @@
+#pragma once
+// Texts laid out once for each font they print in. A printout repeats most
+// of its texts (dates, clock times, rates, amounts), and laying out and
+// shaping a text costs more than drawing it, so each distinct text is
+// shaped on first use and its glyphs are drawn from here after that.
+#include <QFont>
+#include <QGlyphRun>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QTextLayout>
+#include <memory>
+
+class QPaintDevice;
+
+namespace platform {
+
+// A text laid out: its one line, and its glyphs placed around a baseline
+// at (0, 0).
+struct ShapedText {
+  QTextLayout layout;
+  QList<QGlyphRun> glyphs;
+  ShapedText(const QString& text, const QFont& font, QPaintDevice* device);
+};
+
+class ShapedTextCache {
+ public:
+  // `text` in `font` at `device`'s resolution: one line, left to right, as
+  // QPainter::drawText(QPointF, QString) lays it out.
+  const ShapedText& shape(const QString& text, const QFont& font, QPaintDevice* device);
+  // Whether a text can be drawn from a one-line layout at all: line breaks
+  // and other control characters are left to QPainter as they are.
+  static bool isPlainLine(const QString& text);
+  // Texts shaped since the cache was made.
+  int shapedCount() const { return shaped_; }
+  // Forgets every layout, to free them or because the device changes.
+  void clear();
+
+ private:
+  // A page of a printout holds a few thousand distinct texts; a list whose
+  // every cell differs would otherwise keep them all.
+  static constexpr qsizetype kMostTexts = 20'000;
+
+  using Layouts = QHash<QString, std::shared_ptr<ShapedText>>;
+  QHash<QString, Layouts> byFont_;  // keyed by QFont::key()
+  void useFont(const QFont& font);
+
+  QFont lastFont_;
+  Layouts* lastLayouts_ = nullptr;
+  qsizetype held_ = 0;
+  int shaped_ = 0;
+};
+
+}  // namespace platform
