@@ -1,15 +1,16 @@
 #include "platform/printer/glyph_batch.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 
 namespace platform {
 
-void GlyphBatch::add(const QList<QGlyphRun>& glyphs, QPointF baseline, QPainter& painter) {
-  for (const QGlyphRun& run : glyphs) {
-    if (!glyphs_.isEmpty() && run.rawFont() != font_) flush(painter);
-    if (glyphs_.isEmpty()) font_ = run.rawFont();
-    glyphs_ += run.glyphIndexes();
-    for (QPointF position : run.positions()) positions_.append(position + baseline);
+void GlyphBatch::add(const std::vector<PlacedGlyphs>& glyphs, QPointF baseline, QPainter& painter) {
+  for (const PlacedGlyphs& run : glyphs) {
+    if (!glyphs_.isEmpty() && run.font != font_) flush(painter);
+    if (glyphs_.isEmpty()) font_ = run.font;
+    glyphs_ += run.indexes;
+    for (QPointF position : run.positions) positions_.append(position + baseline);
   }
 }
 

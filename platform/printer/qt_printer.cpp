@@ -93,6 +93,7 @@ void QtPrinter::setFontUnderline(bool underline) {
 void QtPrinter::fontChanged() {
   metrics_.reset();
   painterFontStale_ = true;
+  shapesFontStale_ = true;
 }
 
 const QtPrinter::FontMetrics& QtPrinter::metrics() const {
@@ -137,6 +138,7 @@ void QtPrinter::beginDocument() {
   painterFontStale_ = true;
   batchesGlyphs_ = painter_.paintEngine()->type() == QPaintEngine::Pdf;
   shapes_ = ShapedTextCache();
+  shapesFontStale_ = true;
   pageBottom_ = float(core::pointsToTwips(device_->pageLayout().paintRect(QPageLayout::Point).height()));
   openSheetIfChosen();
 }
@@ -222,7 +224,11 @@ void QtPrinter::drawText(QPointF baseline, const QString& text) {
     painter_.drawText(baseline, text);
     return;
   }
-  const ShapedText& shaped = shapes_.shape(text, font_, device_.get());
+  if (shapesFontStale_) {
+    shapes_.useFont(font_, device_.get());
+    shapesFontStale_ = false;
+  }
+  const ShapedText& shaped = shapes_.shape(text);
   if (batchesGlyphs_ && !font_.underline()) {
     batch_.add(shaped.glyphs, baseline, painter_);
     return;
@@ -272,6 +278,7 @@ void QtPrinter::forgetDocument() {
   copies_ = PageCopies();
   batch_ = GlyphBatch();
   shapes_.clear();  // the next device may have another resolution
+  shapesFontStale_ = true;
   page_ = 1;
   sheetPage_ = 0;
   pagesDrawn_ = 0;

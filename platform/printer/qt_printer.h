@@ -108,6 +108,7 @@ class QtPrinter : public Printer {
   mutable std::optional<FontMetrics> metrics_;
   mutable double dotsPerTwip_ = 1;
   bool painterFontStale_ = true;
+  bool shapesFontStale_ = true;  // shapes_ has yet to be told the font
   float x_ = 0, y_ = 0;
   int16_t page_ = 1;
   mutable PageSelection chosenPages_;

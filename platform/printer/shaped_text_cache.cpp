@@ -14,11 +14,10 @@ ShapedText::ShapedText(const QString& text, const QFont& font, QPaintDevice* dev
   layout.createLine();
   layout.endLayout();
   const QPointF toBaseline(0, -layout.lineAt(0).ascent());
-  glyphs = layout.glyphRuns();
-  for (QGlyphRun& run : glyphs) {
-    QList<QPointF> positions = run.positions();
-    for (QPointF& position : positions) position += toBaseline;
-    run.setPositions(positions);
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    PlacedGlyphs placed{run.rawFont(), run.glyphIndexes(), run.positions()};
+    for (QPointF& position : placed.positions) position += toBaseline;
+    glyphs.push_back(std::move(placed));
   }
 }
 
@@ -28,29 +27,27 @@ bool ShapedTextCache::isPlainLine(const QString& text) {
   return true;
 }
 
-// Consecutive texts nearly always share a font: its key is built once.
-void ShapedTextCache::useFont(const QFont& font) {
-  if (lastLayouts_ && font == lastFont_) return;
-  lastFont_ = font;
-  lastLayouts_ = &byFont_[font.key()];
+void ShapedTextCache::useFont(const QFont& font, QPaintDevice* device) {
+  font_ = font;
+  device_ = device;
+  layouts_ = &byFont_[font.key()];
 }
 
-const ShapedText& ShapedTextCache::shape(const QString& text, const QFont& font, QPaintDevice* device) {
-  useFont(font);
-  auto found = lastLayouts_->constFind(text);
-  if (found != lastLayouts_->cend()) return **found;
+const ShapedText& ShapedTextCache::shape(const QString& text) {
+  auto found = layouts_->constFind(text);
+  if (found != layouts_->cend()) return **found;
   if (held_ >= kMostTexts) {
     clear();
-    useFont(font);
+    layouts_ = &byFont_[font_.key()];
   }
   ++held_;
   ++shaped_;
-  return **lastLayouts_->insert(text, std::make_shared<ShapedText>(text, font, device));
+  return **layouts_->insert(text, std::make_shared<ShapedText>(text, font_, device_));
 }
 
 void ShapedTextCache::clear() {
   byFont_.clear();
-  lastLayouts_ = nullptr;
+  layouts_ = nullptr;
   held_ = 0;
 }
 

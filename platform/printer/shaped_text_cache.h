@@ -7,27 +7,37 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
+#include <QRawFont>
 #include <QString>
 #include <QTextLayout>
 #include <memory>
+#include <vector>
 
 class QPaintDevice;
 
 namespace platform {
 
-// A text laid out: its one line, and its glyphs placed around a baseline
-// at (0, 0).
+// Glyphs of one font, placed around a baseline at (0, 0).
+struct PlacedGlyphs {
+  QRawFont font;
+  QList<quint32> indexes;
+  QList<QPointF> positions;
+};
+
+// A text laid out: its one line, and its glyphs.
 struct ShapedText {
   QTextLayout layout;
-  QList<QGlyphRun> glyphs;
+  std::vector<PlacedGlyphs> glyphs;
   ShapedText(const QString& text, const QFont& font, QPaintDevice* device);
 };
 
 class ShapedTextCache {
  public:
-  // `text` in `font` at `device`'s resolution: one line, left to right, as
-  // QPainter::drawText(QPointF, QString) lays it out.
-  const ShapedText& shape(const QString& text, const QFont& font, QPaintDevice* device);
+  // The font and device of the texts to come (called when either changes).
+  void useFont(const QFont& font, QPaintDevice* device);
+  // `text` in that font at that device's resolution: one line, left to
+  // right, as QPainter::drawText(QPointF, QString) lays it out.
+  const ShapedText& shape(const QString& text);
   // Whether a text can be drawn from a one-line layout at all: line breaks
   // and other control characters are left to QPainter as they are.
   static bool isPlainLine(const QString& text);
@@ -43,10 +53,9 @@ class ShapedTextCache {
 
   using Layouts = QHash<QString, std::shared_ptr<ShapedText>>;
   QHash<QString, Layouts> byFont_;  // keyed by QFont::key()
-  void useFont(const QFont& font);
-
-  QFont lastFont_;
-  Layouts* lastLayouts_ = nullptr;
+  QFont font_;
+  QPaintDevice* device_ = nullptr;
+  Layouts* layouts_ = nullptr;  // the font's, in byFont_
   qsizetype held_ = 0;
   int shaped_ = 0;
 };
