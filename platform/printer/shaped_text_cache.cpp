@@ -34,15 +34,15 @@ void ShapedTextCache::useFont(const QFont& font, QPaintDevice* device) {
 }
 
 const ShapedText& ShapedTextCache::shape(const QString& text) {
-  auto found = layouts_->constFind(text);
-  if (found != layouts_->cend()) return **found;
+  auto found = layouts_->find(text);
+  if (found != layouts_->end()) return *found->second;
   if (held_ >= kMostTexts) {
     clear();
     layouts_ = &byFont_[font_.key()];
   }
   ++held_;
   ++shaped_;
-  return **layouts_->insert(text, std::make_shared<ShapedText>(text, font_, device_));
+  return *layouts_->emplace(text, std::make_unique<ShapedText>(text, font_, device_)).first->second;
 }
 
 void ShapedTextCache::clear() {

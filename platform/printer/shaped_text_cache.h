@@ -5,13 +5,15 @@
 // shaped on first use and its glyphs are drawn from here after that.
 #include <QFont>
 #include <QGlyphRun>
-#include <QHash>
 #include <QList>
 #include <QRawFont>
 #include <QString>
 #include <QTextLayout>
 #include <memory>
+#include <unordered_map>
 #include <vector>
+
+#include "core/text_hash.h"
 
 class QPaintDevice;
 
@@ -51,8 +53,8 @@ class ShapedTextCache {
   // every cell differs would otherwise keep them all.
   static constexpr qsizetype kMostTexts = 20'000;
 
-  using Layouts = QHash<QString, std::shared_ptr<ShapedText>>;
-  QHash<QString, Layouts> byFont_;  // keyed by QFont::key()
+  using Layouts = std::unordered_map<QString, std::unique_ptr<ShapedText>, core::TextHash>;
+  std::unordered_map<QString, Layouts, core::TextHash> byFont_;  // keyed by QFont::key()
   QFont font_;
   QPaintDevice* device_ = nullptr;
   Layouts* layouts_ = nullptr;  // the font's, in byFont_

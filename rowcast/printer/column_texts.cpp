@@ -1,6 +1,7 @@
 #include "rowcast/printer/column_texts.h"
 
 #include <QSet>
+#include <unordered_set>
 
 #include "rowcast/printer/column_totals.h"
 #include "rowcast/printer/print_formats.h"
@@ -8,7 +9,7 @@
 namespace rowcast {
 
 ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& locale) {
-  std::vector<QSet<QString>> perColumn(size_t(std::max(columns, 0)));
+  std::vector<std::unordered_set<QString, core::TextHash>> perColumn(size_t(std::max(columns, 0)));
   auto add = [&perColumn](int column, const QString& text) {
     if (!text.isEmpty()) perColumn[size_t(column)].insert(text.left(kLongestMeasuredText + 1));
   };
@@ -30,7 +31,7 @@ ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& loca
   // One index for a text that several columns share, so it is measured once.
   columns_.resize(perColumn.size());
   for (size_t column = 0; column < perColumn.size(); ++column) {
-    columns_[column].reserve(size_t(perColumn[column].size()));
+    columns_[column].reserve(perColumn[column].size());
     for (const QString& text : perColumn[column]) columns_[column].push_back(indexOf(text));
   }
   if (!perColumn.empty()) {
@@ -46,12 +47,9 @@ ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& loca
 }
 
 int ColumnTexts::indexOf(const QString& text) {
-  auto at = index_.constFind(text);
-  if (at == index_.constEnd()) {
-    at = index_.insert(text, int(distinct_.size()));
-    distinct_.append(text);
-  }
-  return *at;
+  auto [at, added] = index_.emplace(text, int(distinct_.size()));
+  if (added) distinct_.append(text);
+  return at->second;
 }
 
 }  // namespace rowcast

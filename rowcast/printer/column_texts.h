@@ -5,11 +5,12 @@
 // search measures every text at up to a dozen sizes; lists repeat their
 // dates, rates and amounts, so measuring distinct texts instead of cells
 // saves most of the work and gives the same widest text.
-#include <QHash>
 #include <QLocale>
 #include <QStringList>
+#include <unordered_map>
 #include <vector>
 
+#include "core/text_hash.h"
 #include "rowcast/list/list_model.h"
 
 namespace rowcast {
@@ -43,7 +44,7 @@ class ColumnTexts {
   int indexOf(const QString& text);
 
   QStringList distinct_;
-  QHash<QString, int> index_;
+  std::unordered_map<QString, int, core::TextHash> index_;
   std::vector<std::vector<int>> columns_;
   std::vector<int> firstColumnAsDates_;
   std::vector<int> headers_;
