@@ -22,7 +22,8 @@ class FakeUi : public Ui {
     fileRequests.append(request);
     return filesToChoose;
   }
-  // Records what a job reports; asks to cancel at report `cancelAtReport`.
+  // Records what a job reports; asks to cancel at report `cancelAtReport`
+  // or at the keep-alive call `cancelAtKeepAlive`.
   std::unique_ptr<Progress> startProgress(const ProgressRequest& request) override {
     progressRequests.append(request);
     return std::make_unique<RecordedProgress>(*this);
@@ -36,6 +37,8 @@ class FakeUi : public Ui {
   QList<ProgressRequest> progressRequests;
   QStringList progressReports;
   int cancelAtReport = 0;  // 0: never
+  int keepAlives = 0;          // calls between reports
+  int cancelAtKeepAlive = 0;   // 0: never
 
  private:
   class RecordedProgress : public Progress {
@@ -44,6 +47,10 @@ class FakeUi : public Ui {
     bool report(const QString& text) override {
       ui_.progressReports.append(text);
       return ui_.cancelAtReport > 0 && ui_.progressReports.size() >= ui_.cancelAtReport;
+    }
+    bool keepAlive() override {
+      ++ui_.keepAlives;
+      return ui_.cancelAtKeepAlive > 0 && ui_.keepAlives >= ui_.cancelAtKeepAlive;
     }
 
    private:

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/ui/progress_window.h"
+
 namespace platform {
 
 void ensureGuiApplication() {
@@ -72,6 +74,11 @@ QStringList QtUi::openFiles(const OpenFilesRequest& request) {
     return QFileDialog::getOpenFileNames(nullptr, request.title, request.folder, request.filter);
   QString one = QFileDialog::getOpenFileName(nullptr, request.title, request.folder, request.filter);
   return one.isEmpty() ? QStringList{} : QStringList{one};
+}
+
+std::unique_ptr<Progress> QtUi::startProgress(const ProgressRequest& request) {
+  ensureGuiApplication();
+  return std::make_unique<ProgressWindow>(request);
 }
 
 }  // namespace platform

@@ -46,6 +46,10 @@ class Progress {
   // Says how far the job has come ("Page 12"). True once the user has asked
   // to cancel; the job then stops as soon as it safely can.
   virtual bool report(const QString& text) = 0;
+  // Called often while the job works between reports (a row, an item), so
+  // that a window can show and repaint however long a step takes; cheap
+  // when there is nothing to do. True once the user has asked to cancel.
+  virtual bool keepAlive() { return false; }
 };
 
 class Ui {
@@ -56,11 +60,9 @@ class Ui {
   virtual void beep() = 0;
   // The chosen files; empty when the user cancels.
   virtual QStringList openFiles(const OpenFilesRequest& request) = 0;
-  // Progress of a job that may take long; a window for it should appear only
-  // when the job is still running about a second later, so short jobs show
-  // nothing. This default shows nothing: console and scripted hosts, and for
-  // now the Qt widgets too (a QProgressDialog shown while the job holds the
-  // thread stayed unpainted whenever another window was open).
+  // Progress of a job that may take long; a window for it appears only when
+  // the job is still running about a second later, so short jobs show
+  // nothing. This default shows nothing (console and scripted hosts).
   virtual std::unique_ptr<Progress> startProgress(const ProgressRequest& request);
 };
 

@@ -38,8 +38,10 @@ int32_t wholeTwips(float width) {
 ColumnFitter::ColumnFitter(const ListModel& list, platform::Printer& printer, const QLocale& locale)
     : list_(list), printer_(printer), locale_(locale) {}
 
-const ColumnTexts& ColumnFitter::texts(int columns) {
-  if (!texts_ || texts_->columnCount() != columns) texts_.emplace(list_, columns, locale_);
+void ColumnFitter::readList(const std::function<bool()>& stillWanted) { texts(list_.columnCount(), stillWanted); }
+
+const ColumnTexts& ColumnFitter::texts(int columns, const std::function<bool()>& stillWanted) {
+  if (!texts_ || texts_->columnCount() != columns) texts_.emplace(list_, columns, locale_, stillWanted);
   return *texts_;
 }
 

@@ -49,8 +49,10 @@ class ColumnFitter {
   void spreadSpareWidth();
 
   // Reads every text of the list once, so that a list that cannot be read
-  // fails here, before anything is measured or asked. Throws what the list throws.
-  void readList() { texts(list_.columnCount()); }
+  // fails here, before anything is measured or asked. Throws what the list
+  // throws. `stillWanted` is asked after each item (see ColumnTexts); once
+  // it answers false the fitter is of no more use.
+  void readList(const std::function<bool()>& stillWanted = {});
 
   // False until a measuring has started.
   bool hasMeasured() const { return measured_; }
@@ -58,7 +60,7 @@ class ColumnFitter {
   int16_t tableWidth() const { return tableWidth_; }
 
  private:
-  const ColumnTexts& texts(int columns);
+  const ColumnTexts& texts(int columns, const std::function<bool()>& stillWanted = {});
   std::vector<int32_t> measureAll(const QStringList& texts);
   void measureHeaders(const ColumnTexts& all, int16_t points, const std::vector<int32_t>& measured);
   void reserveTheTotalLabel(int32_t blank);

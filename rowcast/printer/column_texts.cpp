@@ -8,7 +8,8 @@
 
 namespace rowcast {
 
-ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& locale) {
+ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& locale,
+                         const std::function<bool()>& stillWanted) {
   std::vector<std::unordered_set<QString, core::TextHash>> perColumn(size_t(std::max(columns, 0)));
   auto add = [&perColumn](int column, const QString& text) {
     if (!text.isEmpty()) perColumn[size_t(column)].insert(text.left(kLongestMeasuredText + 1));
@@ -23,6 +24,7 @@ ColumnTexts::ColumnTexts(const ListModel& list, int columns, const QLocale& loca
       add(column, cell);
       if (ColumnTotals::isSummed(column + 1)) totals.add(column + 1, cell);
     }
+    if (stillWanted && !stillWanted()) break;
   }
   // The total is printed under its column, so it needs the room too.
   for (int column = 0; column < columns; ++column)

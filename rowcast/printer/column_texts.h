@@ -7,6 +7,7 @@
 // saves most of the work and gives the same widest text.
 #include <QLocale>
 #include <QStringList>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -24,8 +25,11 @@ class ColumnTexts {
  public:
   // Reads the headers and the cells of the first `columns` columns of every
   // item (a row's missing cells are empty), summing columns 4 to 11 the way
-  // `locale` writes numbers. Throws whatever the list throws.
-  ColumnTexts(const ListModel& list, int columns, const QLocale& locale);
+  // `locale` writes numbers. Throws whatever the list throws. `stillWanted`,
+  // when given, is asked after each item; on false the reading stops there
+  // and what was read is all there is.
+  ColumnTexts(const ListModel& list, int columns, const QLocale& locale,
+              const std::function<bool()>& stillWanted = {});
 
   // Every distinct text that is not empty (empty texts take no width). Of a
   // text past kLongestMeasuredText only the part that tells so is kept.

@@ -43,10 +43,11 @@ bool CPrinter::Rowcast() {
   // A list that cannot be read is the job's own fault, not a table too wide:
   // it refuses the job with its reason before any size is tried.
   try {
-    fitter.readList();
+    fitter.readList([&] { return progress.keepAlive(); });
   } catch (...) {
     return refuse(core::faultInFlight(QStringLiteral("Rowcast")));
   }
+  if (progress.cancelled()) return cancel();
   bool fits = false;
   attempt([&] { fits = fitter.fitToPage(fontSize_, [&](int16_t size) { return progress.tryingSize(size); }); });
   if (progress.cancelled()) return cancel();

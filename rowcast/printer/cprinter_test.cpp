@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 
+#include "platform/ui/progress_window.h"
 #include "rowcast/output/test_files.h"
 #include "rowcast/printer/print_job_test_support.h"
 
@@ -210,32 +215,77 @@ TEST(CPrinter, APrinterThatCannotOpenItsDocumentRefusesTheJobWithItsReasonLogged
   EXPECT_EQ(log[2], "=====Error Desc = " + job.printer.refusedDocument.toUtf8());
 }
 
-// A long job tells its progress: each size tried, then each page. Cancelled,
-// it draws nothing more, throws its document away and says so, unlogged.
+// A long job tells its progress: each size tried, then each page, and it
+// keeps the window alive after every item read and every row printed.
+// Cancelled at any of these, it draws nothing more, throws its document
+// away and says so, unlogged.
 TEST(CPrinter, ALongJobReportsItsProgressAndStopsWhenCancelled) {
   std::vector<QStringList> rows(100, QStringList{QStringLiteral("01/02/24"), QStringLiteral("8.50")});
   const auto list = std::make_shared<MemoryList>(QStringLiteral("Shifts"), QStringList{QStringLiteral("Date"), QStringLiteral("Hours")}, rows);
   const struct {
-    int cancelAtReport;
+    int cancelAtReport, cancelAtKeepAlive;
     QStringList reports;
-    bool printsTotals;
+    int rowsPrinted;
+    bool aborted;  // a document had begun and was thrown away
   } cases[] = {
-      {0, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2", "Printing page 3"}, true},
-      {1, {"Fitting the list to the page at 12 points"}, false},
-      {3, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2"}, false}};
+      {0, 0, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2", "Printing page 3"}, 100, false},
+      {1, 0, {"Fitting the list to the page at 12 points"}, 0, false},
+      {3, 0, {"Fitting the list to the page at 12 points", "Printing page 1", "Printing page 2"}, -1, true},
+      {0, 40, {}, 0, false},  // while the list is read: nothing tried, nothing begun
+      {0, 100 + 30, {"Fitting the list to the page at 12 points", "Printing page 1"}, 30, true}};
   for (const auto& c : cases) {
+    const std::string what = "report " + std::to_string(c.cancelAtReport) + ", keep-alive " + std::to_string(c.cancelAtKeepAlive);
     PrintJob job(list);
     job.ui.cancelAtReport = c.cancelAtReport;
-    EXPECT_EQ(job.output.Rowcast(), c.printsTotals) << c.cancelAtReport;
-    EXPECT_EQ(job.ui.progressReports, c.reports) << c.cancelAtReport;
-    EXPECT_EQ(job.find(QStringLiteral("Grand Total: ")).size(), c.printsTotals ? 1 : 0) << c.cancelAtReport;
-    EXPECT_EQ(job.printer.documentsAborted, c.printsTotals || c.cancelAtReport == 1 ? 0 : 1) << c.cancelAtReport;
-    if (c.cancelAtReport == 1) {
-      EXPECT_TRUE(job.printer.printed.isEmpty());
-    }
-    EXPECT_EQ(job.output.LastErrorMsg(), c.printsTotals ? QString() : QStringLiteral("Printing cancelled"));
+    job.ui.cancelAtKeepAlive = c.cancelAtKeepAlive;
+    const bool done = c.cancelAtReport == 0 && c.cancelAtKeepAlive == 0;
+    EXPECT_EQ(job.output.Rowcast(), done) << what;
+    EXPECT_EQ(job.ui.progressReports, c.reports) << what;
+    if (c.rowsPrinted >= 0) EXPECT_EQ(job.find(QStringLiteral("8.50")).size(), c.rowsPrinted) << what;
+    if (done) EXPECT_EQ(job.ui.keepAlives, 100 + 100) << "each item read, each row printed";
+    EXPECT_EQ(job.find(QStringLiteral("Grand Total: ")).size(), done ? 1 : 0) << what;
+    EXPECT_EQ(job.printer.documentsAborted, c.aborted ? 1 : 0) << what;
+    EXPECT_EQ(job.output.LastErrorMsg(), done ? QString() : QStringLiteral("Printing cancelled")) << what;
     EXPECT_TRUE(QDir(job.logDir.path()).isEmpty()) << "a cancel is no error";
   }
+}
+
+// The Qt window itself (offscreen, shown at once here): it says what the
+// job is at as it gets there, and its Cancel button ends the job.
+TEST(CPrinter, TheProgressWindowFollowsTheJobAndItsCancelButtonEndsIt) {
+  class WindowUi : public platform::FakeUi {
+    std::unique_ptr<platform::Progress> startProgress(const platform::ProgressRequest& request) override {
+      return std::make_unique<platform::ProgressWindow>(request, platform::ProgressWindow::Timing{0, 0});
+    }
+  };
+  auto visibleWindow = [] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QProgressDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+    return static_cast<QProgressDialog*>(nullptr);
+  };
+  std::vector<QStringList> rows(200, QStringList{QStringLiteral("01/02/24"), QStringLiteral("8.50")});
+  QTemporaryDir logDir;
+  platform::RecordingPrinter printer;
+  WindowUi ui;
+  CPrinter output(logDir.path(), printer, ui);
+  output.setLvwToPrint(std::make_shared<MemoryList>(QStringLiteral("Shifts"), QStringList{QStringLiteral("Date")}, rows));
+  output.setFontSize(12);
+
+  QStringList seen;  // the window's texts, in turn
+  QTimer watcher;    // runs whenever the job lets events run
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    QProgressDialog* window = visibleWindow();
+    if (!window) return;
+    if (seen.isEmpty() || seen.last() != window->labelText()) seen.append(window->labelText());
+    if (window->labelText() == QLatin1String("Printing page 3")) window->findChild<QPushButton*>()->click();
+  });
+  watcher.start(0);
+  EXPECT_FALSE(output.Rowcast());
+  EXPECT_EQ(output.LastErrorMsg(), QStringLiteral("Printing cancelled"));
+  EXPECT_EQ(seen, QStringList({"Fitting the list to the page", "Fitting the list to the page at 12 points", "Printing page 1",
+                               "Printing page 2", "Printing page 3"}));
+  EXPECT_EQ(printer.documentsAborted, 1);
+  EXPECT_EQ(visibleWindow(), nullptr) << "the window goes with the job";
 }
 
 }  // namespace

@@ -86,7 +86,10 @@ int16_t PageRenderer::printRows() {
   if (progress_) progress_->startingPage(rememberedPage);
   int items = 0;
   attempt([&] { items = list_.itemCount(); });
-  for (int item = 0; item < items && !cancelled(); ++item) printRow(item, rememberedPage);
+  for (int item = 0; item < items && !cancelled(); ++item) {
+    printRow(item, rememberedPage);
+    if (progress_) progress_->keepAlive();
+  }
   return rememberedPage;
 }
 

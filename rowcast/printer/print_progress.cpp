@@ -12,6 +12,11 @@ bool PrintProgress::tryingSize(int16_t points) {
 
 bool PrintProgress::startingPage(int16_t page) { return report(QStringLiteral("Printing page %1").arg(page)); }
 
+bool PrintProgress::keepAlive() {
+  if (!cancelled_ && progress_->keepAlive()) cancelled_ = true;
+  return !cancelled_;
+}
+
 bool PrintProgress::report(const QString& text) {
   if (!cancelled_ && progress_->report(text)) cancelled_ = true;
   return !cancelled_;

@@ -1,8 +1,9 @@
 #pragma once
 // What a long print job shows the user (the ui seam's progress, which
 // appears only after about a second): the sizes tried while fitting, then
-// each page as it starts. Its Cancel button stops the job before the next
-// row; the caller then throws the document away.
+// each page as it starts; in between, the job keeps the window alive after
+// every item it reads and every row it prints. Its Cancel button stops the
+// job before the next item or row; the caller then throws the document away.
 #include <memory>
 
 #include "platform/ui/ui.h"
@@ -16,6 +17,7 @@ class PrintProgress {
   // Both return false once the user has cancelled.
   bool tryingSize(int16_t points);
   bool startingPage(int16_t page);
+  bool keepAlive();
   bool cancelled() const { return cancelled_; }
 
  private:
