@@ -56,7 +56,7 @@ uint64_t sipHash13(const unsigned char* bytes, size_t size, const std::array<uin
 
 }  // namespace
 
-size_t TextHash::operator()(const QString& text) const noexcept {
+size_t TextHash::operator()(const QString& text) const {
   return size_t(sipHash13(reinterpret_cast<const unsigned char*>(text.constData()), size_t(text.size()) * sizeof(QChar),
                           processKey()));
 }

@@ -9,8 +9,11 @@
 
 namespace core {
 
+// Not noexcept on purpose: the standard library's hash tables then keep each
+// key's hash beside it and compare those first, instead of hashing the keys
+// of a bucket again on every lookup.
 struct TextHash {
-  size_t operator()(const QString& text) const noexcept;
+  size_t operator()(const QString& text) const;
 };
 
 }  // namespace core
