@@ -252,12 +252,14 @@ TEST(CPrinter, ALongJobReportsItsProgressAndStopsWhenCancelled) {
 
 // The Qt window itself (offscreen, shown at once here): it says what the
 // job is at as it gets there, and its Cancel button ends the job.
+// The Qt progress window, shown at once and letting events run at every call.
+class WindowUi : public platform::FakeUi {
+  std::unique_ptr<platform::Progress> startProgress(const platform::ProgressRequest& request) override {
+    return std::make_unique<platform::ProgressWindow>(request, platform::ProgressWindow::Timing{0, 0});
+  }
+};
+
 TEST(CPrinter, TheProgressWindowFollowsTheJobAndItsCancelButtonEndsIt) {
-  class WindowUi : public platform::FakeUi {
-    std::unique_ptr<platform::Progress> startProgress(const platform::ProgressRequest& request) override {
-      return std::make_unique<platform::ProgressWindow>(request, platform::ProgressWindow::Timing{0, 0});
-    }
-  };
   auto visibleWindow = [] {
     for (QWidget* widget : QApplication::topLevelWidgets())
       if (auto* dialog = qobject_cast<QProgressDialog*>(widget); dialog && dialog->isVisible()) return dialog;
