@@ -286,9 +286,14 @@ void QtPrinter::forgetDocument() {
 }
 
 // A print system drops an aborted job; a PDF file, ours or a host's, is
-// removed, as a half-written printout is no use to anyone.
+// removed, as a half-written printout is no use to anyone. A print preview
+// keeps the pages drawn so far: Qt's preview frees its pages when aborted
+// but goes on showing them, so its document is ended instead.
 void QtPrinter::abortDocument() {
-  if (painter_.isActive()) {
+  if (painter_.isActive() && painter_.paintEngine()->type() == QPaintEngine::Picture) {
+    batch_.flush(painter_);
+    painter_.end();
+  } else if (painter_.isActive()) {
     device_->abort();
     painter_.end();
     QString file = target_->pdfPath();

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <csignal>
@@ -197,6 +199,27 @@ TEST_F(QtPrinterTest, RepeatedTextsAreShapedOnceAndPrintAsTheyDoTextByText) {
       for (int x = 0; x < a.width(); ++x) farApart += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 96;
     EXPECT_EQ(farApart, 0) << "page " << page.toStdString();
   }
+}
+
+// Thrown away on a print preview's printer (a job cancelled while the preview
+// is drawn), the pages drawn so far stay the preview's: Qt frees a preview's
+// pages on abort yet goes on showing them.
+TEST_F(QtPrinterTest, AJobThrownAwayOnAPrintPreviewLeavesItThePagesDrawnSoFar) {
+  QPrinter device(QPrinter::HighResolution);
+  QPrintPreviewDialog preview(&device);
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [](QPrinter* printer) {
+    bindHostPrinter(printer);
+    QtPrinter onPreview;
+    onPreview.setFontSize(12);
+    while (onPreview.page() < 3) onPreview.print(QStringLiteral("a row"));
+    onPreview.abortDocument();
+    bindHostPrinter(nullptr);
+  });
+  preview.show();
+  auto* pages = preview.findChild<QPrintPreviewWidget*>();
+  ASSERT_NE(pages, nullptr);
+  EXPECT_EQ(pages->pageCount(), 3);
+  EXPECT_FALSE(preview.grab().isNull());  // paints the pages on show
 }
 
 TEST_F(QtPrinterTest, AnUnwritableFileFailsEachTextAndLeavesNoDocumentOpen) {
