@@ -187,7 +187,7 @@ TEST_F(QtPrinterTest, RepeatedTextsAreShapedOnceAndPrintAsTheyDoTextByText) {
   }
   // And the pages look the same: a renderer may shade a glyph's edge a
   // little differently, but nothing is missing, added or moved.
-  for (const QString page : {QStringLiteral("1"), QStringLiteral("2")}) {
+  for (const QString& page : {QStringLiteral("1"), QStringLiteral("2")}) {
     const QStringList args{QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"), QStringLiteral("-f"), page,
                            QStringLiteral("-l"), page, QStringLiteral("-singlefile")};
     test::runTool(QStringLiteral("pdftoppm"), args + QStringList{cached, dir.filePath(QStringLiteral("cached"))});
