@@ -11,7 +11,8 @@ namespace platform::test {
 
 // Forks; the child runs `body` and exits with its result. Assertions do not
 // work in the child, so bodies return a nonzero code at their first failure
-// (97 when nothing was returned, 98 for an exception).
+// (97 when nothing was returned, 98 for an exception, 99 for a code an exit
+// status cannot carry: it keeps 8 bits, and 256 would read as 0).
 inline pid_t spawn(const std::function<int()>& body) {
   std::fflush(nullptr);
   const pid_t pid = fork();
@@ -22,7 +23,7 @@ inline pid_t spawn(const std::function<int()>& body) {
     } catch (...) {
       rc = 98;
     }
-    _exit(rc);
+    _exit(rc >= 0 && rc <= 255 ? rc : 99);
   }
   return pid;
 }
