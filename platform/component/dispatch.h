@@ -46,8 +46,9 @@ class Dispatch {
   virtual core::Fault invoke(int slot, std::vector<core::Value>& args, core::Value& result) noexcept = 0;
 
   // The slot of `name` (letter case ignored) for a call of `kind`, 0 when
-  // there is none. A Method lookup also finds a property getter, a
-  // PropertyPut lookup also a PropertyPutRef setter.
+  // there is none. A member of that very kind comes first; failing one, a
+  // method and a property getter stand in for each other, and so do the two
+  // kinds of setter (PropertyPut and PropertyPutRef), both ways.
   int slotOf(const QString& name, CallKind kind) const;
 };
 
