@@ -1,6 +1,5 @@
 #include "host/batch_run.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -15,6 +14,7 @@
 #include "host/coravel_client.h"
 #include "host/profile_summary.h"
 #include "host/rowcast_client.h"
+#include "platform/files/writable_file.h"
 #include "rowcast/list/item_model_list.h"
 
 namespace host {
@@ -45,7 +45,7 @@ class StdoutToFile {
  public:
   explicit StdoutToFile(const QString& path) {
     std::fflush(stdout);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = platform::openWritableFile(path, platform::WriteMode::Append).fd;
     if (fd < 0) return;
     saved_ = ::dup(STDOUT_FILENO);
     ::dup2(fd, STDOUT_FILENO);

@@ -18,6 +18,7 @@
 #include "host/main_window.h"
 #include "platform/registry/sqlite_registry.h"
 #include "platform/ui/ui.h"
+#include "platform/ui/window_snapshot.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ int screenshot(host::MainWindow& window, const QString& path) {
   window.show();
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
-  if (!window.grab().save(path)) {
+  if (!platform::savePicture(window.grab(), path)) {
     std::fprintf(stderr, "wagewise-demo: cannot write %s\n", qUtf8Printable(path));
     return 1;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // Opens a file to write into it, the one way every writer of the project does
-// (exports, printouts, the error log, registry files): only a regular file,
-// never the settings store, and never waiting on a FIFO or a device.
+// (exports, printouts, the error log, registry files, window pictures and the
+// demo's listings): only a regular file, never the settings store, and never
+// waiting on a FIFO or a device.
 #include <sys/types.h>
 
 #include <QByteArray>

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTextEdit>
 
 #include "core/escape_text.h"
+#include "platform/files/writable_file.h"
 
 namespace platform {
 
@@ -111,7 +113,18 @@ QString saveWindowPicture(QWidget& window, const QString& dir) {
   QString name = window.objectName().isEmpty() ? QStringLiteral("window") : window.objectName();
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
   const QString file = QDir(dir).filePath(name + QLatin1String(".png"));
-  return window.grab().save(file, "PNG") ? file : QString();
+  return savePicture(window.grab(), file) ? file : QString();
+}
+
+bool savePicture(const QPixmap& picture, const QString& path) {
+  const WritableFile opened = openWritableFile(path, WriteMode::Replace);
+  if (!opened.ok()) return false;
+  QFile file;
+  bool saved = file.open(opened.fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) && picture.save(&file, "PNG") &&
+               file.flush();
+  file.close();
+  if (!saved) removeWrittenFile(opened);
+  return saved;
 }
 
 }  // namespace platform

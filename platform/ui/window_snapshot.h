@@ -4,6 +4,7 @@
 // controls as assistive technology reads them.
 #include <QAccessible>
 #include <QList>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 
@@ -45,5 +46,10 @@ QStringList describeAccessibility(const QWidget& window);
 // Writes the window's picture to DIR/<object name>.png; the path written, or
 // an empty text when it could not be written.
 QString saveWindowPicture(QWidget& window, const QString& dir);
+
+// Writes `picture` to `path` as PNG, opened as every writer opens its file
+// (openWritableFile: a regular file only, never the settings store); a
+// write that fails leaves no file. False when it failed.
+bool savePicture(const QPixmap& picture, const QString& path);
 
 }  // namespace platform

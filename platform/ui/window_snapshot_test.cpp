@@ -1,7 +1,11 @@
 #include "platform/ui/window_snapshot.h"
 
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -72,6 +76,12 @@ TEST(WindowSnapshot, PictureIsTheWindowAtItsSizeNamedAfterIt) {
   EXPECT_EQ(file, dir.filePath(QStringLiteral("frmSample.png")));
   EXPECT_EQ(QImage(file).size(), window.size());
   EXPECT_TRUE(platform::saveWindowPicture(window, dir.filePath(QStringLiteral("missing/folder"))).isEmpty());
+  // Only a regular file takes a picture: a FIFO is refused at once, not
+  // waited on, and is left as it was.
+  const QString fifo = dir.filePath(QStringLiteral("fifo.png"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(platform::savePicture(window.grab(), fifo));
+  EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
 }
 
 }  // namespace
