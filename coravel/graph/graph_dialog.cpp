@@ -44,6 +44,7 @@ namespace {
 constexpr int32_t kFrameEdge = 5;  // bump
 constexpr int kSmallestScalePixels = 8;  // 6 points
 const QString kAppPath = QStringLiteral("AppPath");
+// The system's own: the setting is spelled "ShowHorizonal" (GraphDialogTest.OpensWithTheStoredOptions...).
 constexpr char kShowHorizontal[] = "ShowHorizonal";
 constexpr char kShowVertical[] = "ShowVertical";
 constexpr char kShowAverage[] = "ShowAverage";
@@ -256,6 +257,7 @@ void GraphDialog::ResetGraph() {
   highestEarning_->setText(core::formatCurrency(data_.GetHighestMonth(), locale));
   year_->setText(QStringLiteral("Year of: ") + QString::number(data_.graphYear()));
   fitToText(year_);
+  // The system's own: a literal "$0.00", not the regional currency (docs/conventions.md).
   average_->setText(QStringLiteral("$0.00"));
   updateGraphDescription();
 }

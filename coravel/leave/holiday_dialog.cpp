@@ -131,7 +131,8 @@ void HolidayDialog::load() {
   restoreChoice();
   letTabEnterOptionsAtTheChoice();
   rateBox_->setText(settings_.readSetting(kRateSetting).toText());
-  // The hours box keeps its design text: the stored hours are the host's.
+  // The system's own: the hours box keeps its design text; the stored hours
+  // are the host's (LeaveWindowsTest.EachHolidayCallOpensWithWhatTheLastOkStored).
   if (QAbstractButton* chosen = options_->checkedButton()) {
     showAmountFor(options_->id(chosen));
   } else {

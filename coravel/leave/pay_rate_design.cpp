@@ -50,6 +50,7 @@ PayRateDesign vacationDesign() {
       .hoursBox = {3450, 705, 270, 285},
       .hoursLabel = {3750, 750, 1215, 240},
       .okButton = {2535, 1485, 780, 300},
+      // The system's own: backwards, unlike the sick window (PayRateDesigns.TabOrderAndGeometryFollowEachDesign).
       .tabOrder = {Control::OkButton, Control::HoursBox, Control::RateBox},
       .rateSetting = QStringLiteral("VacationsPay"),
       .hoursSetting = QStringLiteral("VacationsHrs"),

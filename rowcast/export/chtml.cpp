@@ -29,6 +29,7 @@ void cellLine(OutputFile& file, const char (&prefix)[PrefixSize], QStringView te
 
 }  // namespace
 
+// The system's own: "List View Undefined", where CSV says "Not Defined" (CRowcastTest.RequestsItCannotServe...).
 CHtml::CHtml(const QString& logFolder)
     : FileExport(logFolder, QStringLiteral("CHTML::Rowcast"), QStringLiteral("List View Undefined"),
                  QStringLiteral("Rowcast.CHTML")) {}

@@ -95,6 +95,7 @@ void CRowcast::about() {
 int16_t CRowcast::Tabulon(int32_t orientation, const QString& fontToPrint, const QString& defaultTitle,
                           int16_t fontSize) {
   if (!list_) {
+    // The system's own: "Undefined" here, "Not Defined" elsewhere (CRowcastTest.RequestsItCannotServe...).
     lastErrorMsg_ = QStringLiteral("List View Undefined");
     return 1;
   }
