@@ -185,9 +185,8 @@ Value Declares::SetStringValue(QString& subkey, const QString& entry, const QStr
 }
 
 void Declares::declareMembers() {
-  using platform::Param;
+  using platform::byRef;
   using platform::ValueType;
-  auto ref = [](const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; };
   const ValueType t = ValueType::Text, n = ValueType::Int32;
 
   // The path is the caller's variable: the shortened path is written back,
@@ -203,22 +202,22 @@ void Declares::declareMembers() {
       throw;
     }
   };
-  addMethod(QStringLiteral("SetDWORDValue"), {ref("subkey", t), ref("entry", t), ref("Value", n)},
+  addMethod(QStringLiteral("SetDWORDValue"), {byRef("subkey", t), byRef("entry", t), byRef("Value", n)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return SetDWORDValue(p, a[1].text(), a[2].int32()); }); });
-  addMethod(QStringLiteral("GetDWORDValue"), {ref("subkey", t), ref("entry", t)},
+  addMethod(QStringLiteral("GetDWORDValue"), {byRef("subkey", t), byRef("entry", t)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return GetDWORDValue(p, a[1].text()); }); });
-  addMethod(QStringLiteral("SetBinaryValue"), {ref("subkey", t), ref("entry", t), ref("Value", t)},
+  addMethod(QStringLiteral("SetBinaryValue"), {byRef("subkey", t), byRef("entry", t), byRef("Value", t)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return SetBinaryValue(p, a[1].text(), a[2].text()); }); });
-  addMethod(QStringLiteral("GetBinaryValue"), {ref("subkey", t), ref("entry", t)},
+  addMethod(QStringLiteral("GetBinaryValue"), {byRef("subkey", t), byRef("entry", t)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return GetBinaryValue(p, a[1].text()); }); });
-  addMethod(QStringLiteral("DeleteKey"), {ref("keyname", t)}, [this, path](Args& a) { return path(a, [&](QString& p) { return DeleteKey(p); }); });
-  addMethod(QStringLiteral("GetMainKeyHandle"), {ref("MainKeyName", t)},
+  addMethod(QStringLiteral("DeleteKey"), {byRef("keyname", t)}, [this, path](Args& a) { return path(a, [&](QString& p) { return DeleteKey(p); }); });
+  addMethod(QStringLiteral("GetMainKeyHandle"), {byRef("MainKeyName", t)},
             [](Args& a) { return Value(GetMainKeyHandle(a[0].text())); });
-  addMethod(QStringLiteral("ErrorMsg"), {ref("lErrorCode", n)}, [](Args& a) { return Value(ErrorMsg(a[0].int32())); });
-  addMethod(QStringLiteral("GetStringValue"), {ref("subkey", t), ref("entry", t)},
+  addMethod(QStringLiteral("ErrorMsg"), {byRef("lErrorCode", n)}, [](Args& a) { return Value(ErrorMsg(a[0].int32())); });
+  addMethod(QStringLiteral("GetStringValue"), {byRef("subkey", t), byRef("entry", t)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return GetStringValue(p, a[1].text()); }); });
-  addMethod(QStringLiteral("CreateKey"), {ref("subkey", t)}, [this, path](Args& a) { return path(a, [&](QString& p) { return CreateKey(p); }); });
-  addMethod(QStringLiteral("SetStringValue"), {ref("subkey", t), ref("entry", t), ref("Value", t)},
+  addMethod(QStringLiteral("CreateKey"), {byRef("subkey", t)}, [this, path](Args& a) { return path(a, [&](QString& p) { return CreateKey(p); }); });
+  addMethod(QStringLiteral("SetStringValue"), {byRef("subkey", t), byRef("entry", t), byRef("Value", t)},
             [this, path](Args& a) { return path(a, [&](QString& p) { return SetStringValue(p, a[1].text(), a[2].text()); }); });
 }
 

@@ -6,12 +6,11 @@
 namespace coravel {
 
 using core::Value;
-using platform::Param;
+using platform::byRef;
+using platform::byVal;
 using platform::ValueType;
 
 namespace {
-Param byRef(const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; }
-Param byVal(const char* name, ValueType type) { return Param{QLatin1String(name), type, false, std::nullopt}; }
 platform::HKEY handle(const Value& v) { return platform::HKEY(uint32_t(v.int32())); }
 }  // namespace
 

@@ -9,7 +9,8 @@
 namespace coravel {
 
 using core::Value;
-using platform::Param;
+using platform::byRef;
+using platform::byVal;
 using platform::ValueType;
 
 namespace {
@@ -18,8 +19,6 @@ namespace {
 // the others by reference too, but they are declared by value here so that a
 // caller's variable keeps its own type (a number handed to NoRound stays a
 // number, not the text it was read as).
-Param byRef(const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; }
-Param byVal(const char* name, ValueType type) { return Param{QLatin1String(name), type, false, std::nullopt}; }
 
 // A growable array argument: a text array, or nothing held yet.
 QStringList textArrayOf(const Value& v) { return v.isEmpty() ? QStringList() : v.toTextArray(); }

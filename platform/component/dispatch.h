@@ -26,6 +26,14 @@ struct Param {
   bool isOptional() const { return defaultValue.has_value(); }
 };
 
+// Parameters as the member tables write them: by value or by reference
+// (written back to the caller's variable), required unless given a default.
+inline Param byVal(const char* name, ValueType type) { return Param{QLatin1String(name), type, false, std::nullopt}; }
+inline Param byRef(const char* name, ValueType type) { return Param{QLatin1String(name), type, true, std::nullopt}; }
+inline Param optional(const char* name, ValueType type, const core::Value& byDefault) {
+  return Param{QLatin1String(name), type, false, byDefault};
+}
+
 struct MemberInfo {
   QString name;
   CallKind kind = CallKind::Method;

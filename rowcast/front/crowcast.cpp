@@ -12,7 +12,8 @@
 namespace rowcast {
 
 using core::Value;
-using platform::Param;
+using platform::byVal;
+using platform::optional;
 using platform::ValueType;
 
 namespace {
@@ -22,14 +23,6 @@ const QString kSource = QStringLiteral("Rowcast.CRowcast");
 int16_t narrow16(int32_t value) {
   if (value < INT16_MIN || value > INT16_MAX) throw core::FaultError(core::kOverflow, kSource);
   return int16_t(value);
-}
-
-Param required(const char* name, ValueType type) { return Param{QLatin1String(name), type, false, std::nullopt}; }
-
-Param optional(const char* name, ValueType type, const Value& byDefault) {
-  Param param = required(name, type);
-  param.defaultValue = byDefault;
-  return param;
 }
 
 // Runs a method body; any fault that escapes it goes to `onFault`.
@@ -54,7 +47,7 @@ CRowcast::~CRowcast() = default;
 void CRowcast::declareMembers() {
   addPropertyGet(QStringLiteral("lvwToPrint"), [this] { return Value(std::shared_ptr<core::ValueObject>(list_)); });
   addPropertyPut(
-      QStringLiteral("lvwToPrint"), required("lvwToPrint", ValueType::Object),
+      QStringLiteral("lvwToPrint"), byVal("lvwToPrint", ValueType::Object),
       [this](Value& v) {
         std::shared_ptr<core::ValueObject> object = v.toObject();
         auto list = std::dynamic_pointer_cast<ListModel>(object);
@@ -68,14 +61,14 @@ void CRowcast::declareMembers() {
     return Value();
   });
   addMethod(QStringLiteral("Tabulon"),
-            {required("Orientation", ValueType::Int32), optional("fonttoprint", ValueType::Text, Value("Arial")),
+            {byVal("Orientation", ValueType::Int32), optional("fonttoprint", ValueType::Text, Value("Arial")),
              optional("defaultTitle", ValueType::Text, Value("")),
              optional("FontSize", ValueType::Int16, Value(int32_t(12)))},
             [this](Args& a) {
               return Value(int32_t(Tabulon(a[0].int32(), a[1].text(), a[2].text(), int16_t(a[3].int32()))));
             });
   addMethod(QStringLiteral("ExportListView"),
-            {required("exportType", ValueType::Int32), optional("fileName", ValueType::Text, Value("")),
+            {byVal("exportType", ValueType::Int32), optional("fileName", ValueType::Text, Value("")),
              optional("Orientation", ValueType::Int32, Value(int32_t(iPortrait))),
              optional("fonttoprint", ValueType::Text, Value("Arial")),
              optional("defaultTitle", ValueType::Text, Value("")),
