@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "rowcast/export/ccsv.h"
 #include "rowcast/export/chtml.h"
 #include "rowcast/list/memory_list.h"
@@ -29,7 +30,7 @@ constexpr double kMiB = 1024.0 * 1024.0;
 
 std::shared_ptr<rowcast::MemoryList> gList;
 QTemporaryDir* gDir = nullptr;
-std::map<std::string, double> gBestSeconds;  // fastest iteration of each case
+bench::BestTimes gBest;  // fastest iteration of each case
 std::map<std::string, double> gPeakExtraMiB;
 
 QString path(const char* name) { return gDir->filePath(QLatin1String(name)); }
@@ -94,14 +95,7 @@ void freshTarget(benchmark::State& state, const QString& file) {
   state.ResumeTiming();
 }
 
-double seconds(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
-void record(const std::string& name, double s) {
-  auto it = gBestSeconds.find(name);
-  if (it == gBestSeconds.end() || s < it->second) gBestSeconds[name] = s;
-}
 
 template <class Writer>
 void exportList(benchmark::State& state, const char* name, const char* file) {
@@ -113,7 +107,7 @@ void exportList(benchmark::State& state, const char* name, const char* file) {
     writer.setLvwToPrint(gList);
     writer.setFileName(path(file));
     if (!writer.Rowcast()) state.SkipWithError(writer.LastErrorMsg().toStdString().c_str());
-    record(name, seconds(start));
+    gBest.record(name, bench::seconds(start));
   }
   gPeakExtraMiB[name] = memory.extraMiB();
   state.counters["peak_extra_MiB"] = gPeakExtraMiB[name];
@@ -135,7 +129,7 @@ void fwriteFloor(benchmark::State& state, const char* name, const char* source, 
     FILE* f = std::fopen(out.constData(), "wb");
     const bool ok = f && std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size());
     if (!f || std::fclose(f) != 0 || !ok) state.SkipWithError("fwrite failed");
-    record(name, seconds(start));
+    gBest.record(name, bench::seconds(start));
   }
 }
 
@@ -156,7 +150,7 @@ void BM_ReadListOnly(benchmark::State& state) {
         for (QChar c : gList->subItemTextView(item, sub, scratch)) units += c.unicode();
     }
     benchmark::DoNotOptimize(units);
-    record("read list only", seconds(start));
+    gBest.record("read list only", bench::seconds(start));
   }
 }
 
@@ -173,14 +167,14 @@ void BM_PythonCsvWriter(benchmark::State& state) {
     }
     const double s = python.readAllStandardOutput().trimmed().toDouble();
     state.SetIterationTime(s);
-    record("python csv.writer", s);
+    gBest.record("python csv.writer", s);
   }
 }
 
 void printSummary() {
-  auto best = [](const char* name) { return gBestSeconds.count(name) ? gBestSeconds[name] : 0.0; };
+  auto best = [](const char* name) { return gBest[name]; };
   std::printf("\nexport of %d rows x %d cells (fastest iteration)\n", kRows, kColumns);
-  for (const auto& [name, s] : gBestSeconds) std::printf("  %-20s %8.3f s\n", name.c_str(), s);
+  for (const auto& [name, s] : gBest.all()) std::printf("  %-20s %8.3f s\n", name.c_str(), s);
   if (best("fwrite csv") > 0)
     std::printf("  CSV  / fwrite floor:       %5.2fx (target <= 2)\n", best("csv") / best("fwrite csv"));
   if (best("fwrite html") > 0)

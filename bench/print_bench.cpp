@@ -34,6 +34,7 @@
 #include "platform/ui/fake_ui.h"
 #include "coravel/graph/profile_loader.h"
 #include "coravel/graph/profile_table.h"
+#include "bench/bench_support.h"
 #include "rowcast/list/item_model_list.h"
 #include "rowcast/list/memory_list.h"
 #include "rowcast/printer/column_fitter.h"
@@ -47,18 +48,11 @@ constexpr int kLargeRows = 100'000;
 std::shared_ptr<rowcast::MemoryList> gSmall;
 std::shared_ptr<rowcast::MemoryList> gLarge;
 QTemporaryDir* gDir = nullptr;
-std::map<std::string, double> gBestSeconds;  // fastest iteration of each case
+bench::BestTimes gBest;  // fastest iteration of each case
 
 QString path(const char* name) { return gDir->filePath(QLatin1String(name)); }
 
-double seconds(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
-void record(const std::string& name, double s) {
-  auto it = gBestSeconds.find(name);
-  if (it == gBestSeconds.end() || s < it->second) gBestSeconds[name] = s;
-}
 
 QString money(uint32_t cents) { return QString::number(cents / 100) + u'.' + QString::number(cents % 100 + 100).mid(1); }
 
@@ -168,7 +162,7 @@ void BM_CPrinter10k(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     platform::QtPrinter printer(path("cprinter-10k.pdf"));
     if (!printWithCPrinter(printer, gSmall)) state.SkipWithError("the job did not fit as expected");
-    record("CPrinter 10k", seconds(start));
+    gBest.record("CPrinter 10k", bench::seconds(start));
   }
   state.counters["KiB"] = double(QFileInfo(path("cprinter-10k.pdf")).size()) / 1024.0;
 }
@@ -196,7 +190,7 @@ void BM_QTextDocument10k(benchmark::State& state) {
     document.setDefaultFont(QFont(QStringLiteral("Arial"), 8));
     document.setHtml(htmlTable(*gSmall));
     document.print(device.get());
-    record("QTextDocument 10k", seconds(start));
+    gBest.record("QTextDocument 10k", bench::seconds(start));
   }
   state.counters["KiB"] = double(QFileInfo(path("qtextdocument-10k.pdf")).size()) / 1024.0;
 }
@@ -206,7 +200,7 @@ void BM_CPrinter100k(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     platform::QtPrinter printer(path("cprinter-100k.pdf"));
     if (!printWithCPrinter(printer, gLarge)) state.SkipWithError("the job did not fit as expected");
-    record("CPrinter 100k", seconds(start));
+    gBest.record("CPrinter 100k", bench::seconds(start));
   }
   state.counters["KiB"] = double(QFileInfo(path("cprinter-100k.pdf")).size()) / 1024.0;
 }
@@ -250,7 +244,7 @@ void BM_QPainterFloor100k(benchmark::State& state) {
       painter.drawText(QPointF(p.x * dotsPerTwip, p.y * dotsPerTwip + ascent), p.text);
     }
     painter.end();
-    record("QPainter floor 100k", seconds(start));
+    gBest.record("QPainter floor 100k", bench::seconds(start));
   }
   state.counters["KiB"] = double(QFileInfo(path("floor-100k.pdf")).size()) / 1024.0;
 }
@@ -264,7 +258,7 @@ void BM_FitSearch100k(benchmark::State& state) {
     printer.setFontName(QStringLiteral("Arial"));
     rowcast::ColumnFitter fitter(*gLarge, printer, QLocale(QLocale::English, QLocale::UnitedStates));
     if (!fitter.fitToPage(12)) state.SkipWithError("the list did not fit");
-    record("fit search 100k", seconds(start));
+    gBest.record("fit search 100k", bench::seconds(start));
   }
 }
 
@@ -281,7 +275,7 @@ void BM_MeasureEveryCellOnce100k(benchmark::State& state) {
     for (int item = 0; item < gLarge->itemCount(); ++item)
       for (int c = 0; c < gLarge->columnCount(); ++c) widest = std::max(widest, printer.textWidth(gLarge->cellText(item, c)));
     benchmark::DoNotOptimize(widest);
-    record("measure every cell once 100k", seconds(start));
+    gBest.record("measure every cell once 100k", bench::seconds(start));
   }
 }
 
@@ -330,15 +324,15 @@ void BM_PreviewFirstPage60k(benchmark::State& state) {
         printWithCPrinter(onHost, list, 10, 2);
       }
       platform::bindHostPrinter(nullptr);
-      jobSeconds = seconds(jobStart);
+      jobSeconds = bench::seconds(jobStart);
     });
     FirstPaint firstPaint;
     auto* view = preview.findChild<QPrintPreviewWidget*>()->findChild<QGraphicsView*>();
     view->viewport()->installEventFilter(&firstPaint);
     preview.show();
     while (!firstPaint.painted) QCoreApplication::processEvents();
-    record("preview first page 60k", seconds(start));
-    record("preview job 60k", jobSeconds);
+    gBest.record("preview first page 60k", bench::seconds(start));
+    gBest.record("preview job 60k", jobSeconds);
     auto* pages = preview.findChild<QPrintPreviewWidget*>();
     state.counters["pages"] = pages->pageCount();
 
@@ -346,15 +340,15 @@ void BM_PreviewFirstPage60k(benchmark::State& state) {
     firstPaint.painted = false;
     pages->setCurrentPage(pages->pageCount());
     while (!firstPaint.painted) QCoreApplication::processEvents();
-    record("preview to last page 60k", seconds(toLast));
+    gBest.record("preview to last page 60k", bench::seconds(toLast));
     if (pages->currentPage() != pages->pageCount()) state.SkipWithError("the last page was not shown");
   }
 }
 
 void printSummary() {
-  auto best = [](const char* name) { return gBestSeconds.count(name) ? gBestSeconds[name] : 0.0; };
+  auto best = [](const char* name) { return gBest[name]; };
   std::printf("\nprinting to PDF (fastest iteration)\n");
-  for (const auto& [name, s] : gBestSeconds) std::printf("  %-30s %8.3f s\n", name.c_str(), s);
+  for (const auto& [name, s] : gBest.all()) std::printf("  %-30s %8.3f s\n", name.c_str(), s);
   if (best("CPrinter 10k") > 0 && best("QTextDocument 10k") > 0)
     std::printf("  QTextDocument / CPrinter, 10k rows:  %6.1fx (target >= 40)\n",
                 best("QTextDocument 10k") / best("CPrinter 10k"));
