@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <istream>
 #include <limits>
 #include <map>
@@ -32,6 +33,7 @@ namespace {
 
 using platform::HKEY;
 using platform::Registry;
+using platform::reg::ScopedKey;
 namespace reg = platform::reg;
 
 constexpr char kNotFound[] = "ERROR: The system was unable to find the specified registry key or value.";
@@ -276,6 +278,7 @@ class Tool {
     HKEY k = 0;
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
       return fail(rc);
+    const ScopedKey opened(r, k);
     int result = 0;
     if (const auto name = valueName(*o)) {
       std::vector<Value> values;
@@ -304,7 +307,6 @@ class Tool {
     } else {
       result = listKey(r, k, key->display());
     }
-    r.RegCloseKey(k);
     return result;
   }
 
@@ -324,25 +326,37 @@ class Tool {
     return 0;
   }
 
-  int32_t listTree(Registry& r, HKEY k, const QString& display, int& matches, bool top) {
+  // Visits `k` and every key below it, each key before its subkeys and the
+  // subkeys in the store's order; `visit` takes a key's path as shown and
+  // its values, read before anything of the key is visited.
+  static int32_t walkTree(Registry& r, HKEY k, const QString& display,
+                          const std::function<void(const QString&, std::vector<Value>&)>& visit) {
     std::vector<Value> values;
     std::vector<std::string> subkeys;
     int32_t rc = readValues(r, k, values);
     if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
     if (rc != reg::kSuccess) return rc;
-    say(c_.out, display);
-    if (!top) ++matches;
-    for (const Value& v : values) say(c_.out, valueLine(v));
-    matches += int(values.size());
-    c_.out << '\n';
+    visit(display, values);
     for (const std::string& s : subkeys) {
       HKEY sub = 0;
       if ((rc = r.RegOpenKeyExA(k, s, 0, reg::kKeyRead, &sub)) != reg::kSuccess) return rc;
-      rc = listTree(r, sub, display + QLatin1Char('\\') + fromBytes(s), matches, false);
-      r.RegCloseKey(sub);
-      if (rc != reg::kSuccess) return rc;
+      const ScopedKey opened(r, sub);
+      if ((rc = walkTree(r, sub, display + QLatin1Char('\\') + fromBytes(s), visit)) != reg::kSuccess) return rc;
     }
     return reg::kSuccess;
+  }
+
+  // Every key below and its values, as /s lists them; the key asked for is
+  // not counted as a match, its values and every key below are.
+  int32_t listTree(Registry& r, HKEY k, const QString& display, int& matches, bool top) {
+    return walkTree(r, k, display, [&](const QString& shown, std::vector<Value>& values) {
+      say(c_.out, shown);
+      if (!top) ++matches;
+      top = false;
+      for (const Value& v : values) say(c_.out, valueLine(v));
+      matches += int(values.size());
+      c_.out << '\n';
+    });
   }
 
   int add(const QStringList& args) {
@@ -380,10 +394,10 @@ class Tool {
       HKEY k = 0;
       int32_t result = r.RegCreateKeyA(key->root, key->path, &k);
       if (result != reg::kSuccess) return result;
+      const ScopedKey created(r, k);
       if (name)
         result = r.RegSetValueExA(k, *name, 0, type, reinterpret_cast<const uint8_t*>(data->data()),
                                   static_cast<uint32_t>(data->size()));
-      r.RegCloseKey(k);
       return result;
     });
     return rc == reg::kSuccess ? done() : fail(rc);
@@ -392,9 +406,8 @@ class Tool {
   static bool valueExists(Registry& r, const KeyPath& key, const std::string& name) {
     HKEY k = 0;
     if (r.RegOpenKeyExA(key.root, key.path, 0, reg::kKeyRead, &k) != reg::kSuccess) return false;
-    const bool exists = r.RegQueryValueExA(k, name, nullptr, nullptr, nullptr, nullptr) == reg::kSuccess;
-    r.RegCloseKey(k);
-    return exists;
+    const ScopedKey opened(r, k);
+    return r.RegQueryValueExA(k, name, nullptr, nullptr, nullptr, nullptr) == reg::kSuccess;
   }
 
   int remove(const QStringList& args) {
@@ -411,6 +424,7 @@ class Tool {
     HKEY k = 0;
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyAllAccess, &k); rc != reg::kSuccess)
       return fail(rc);
+    std::optional<ScopedKey> opened(std::in_place, r, k);
     int32_t rc = reg::kSuccess;
     bool asked = true;
     if (const auto name = valueName(*o)) {
@@ -438,29 +452,19 @@ class Tool {
       asked = force || confirm(QStringLiteral("Delete the registry key %1 (Yes/No)?").arg(key->display()));
       if (asked) rc = deleteTreeInSlices(r, key->root, key->path);
     }
-    r.RegCloseKey(k);
+    opened.reset();
     if (!asked) return canceled();
     return rc == reg::kSuccess ? done() : fail(rc);
   }
 
-  int32_t collect(Registry& r, HKEY k, const QString& display, std::vector<RegFileSection>& out) {
-    std::vector<Value> values;
-    std::vector<std::string> subkeys;
-    int32_t rc = readValues(r, k, values);
-    if (rc == reg::kSuccess) rc = readSubkeys(r, k, subkeys);
-    if (rc != reg::kSuccess) return rc;
-    RegFileSection section;
-    section.key = display;
-    for (Value& v : values) section.values.push_back(RegFileValue{std::move(v.name), false, v.type, std::move(v.data)});
-    out.push_back(std::move(section));
-    for (const std::string& s : subkeys) {
-      HKEY sub = 0;
-      if ((rc = r.RegOpenKeyExA(k, s, 0, reg::kKeyRead, &sub)) != reg::kSuccess) return rc;
-      rc = collect(r, sub, display + QLatin1Char('\\') + fromBytes(s), out);
-      r.RegCloseKey(sub);
-      if (rc != reg::kSuccess) return rc;
-    }
-    return reg::kSuccess;
+  // Every key below and its values, as an export writes them.
+  static int32_t collect(Registry& r, HKEY k, const QString& display, std::vector<RegFileSection>& out) {
+    return walkTree(r, k, display, [&out](const QString& shown, std::vector<Value>& values) {
+      RegFileSection section;
+      section.key = shown;
+      for (Value& v : values) section.values.push_back(RegFileValue{std::move(v.name), false, v.type, std::move(v.data)});
+      out.push_back(std::move(section));
+    });
   }
 
   int exportKey(const QStringList& args) {
@@ -477,8 +481,11 @@ class Tool {
     if (int32_t rc = r.RegOpenKeyExA(key->root, key->path, 0, reg::kKeyRead, &k); rc != reg::kSuccess)
       return fail(rc);
     std::vector<RegFileSection> sections;
-    const int32_t rc = r.readAtomically([&] { return collect(r, k, key->display(), sections); });
-    r.RegCloseKey(k);
+    int32_t rc = reg::kSuccess;
+    {
+      const ScopedKey opened(r, k);
+      rc = r.readAtomically([&] { return collect(r, k, key->display(), sections); });
+    }
     if (rc != reg::kSuccess) return fail(rc);
     if (const QString name = unwritableName(sections); !name.isEmpty())
       return fail(QStringLiteral("ERROR: Cannot export: %1 holds a line break or NUL, which a registry file "
