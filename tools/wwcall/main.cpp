@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/component/object_host.h"
@@ -105,6 +106,93 @@ void ensureRuntimeDir() {
   if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
 }
 
+// What the command line asks of the class: PROGID [--set P=V]... [--then P]...
+// MEMBER [ARG]...
+struct CallRequest {
+  QString progId;
+  std::vector<std::pair<QString, core::Value>> properties;  // set before the call, in order
+  QStringList readAfterwards;                                // properties read after it
+  QString member;
+  std::vector<core::Value> values;  // the arguments; by-reference ones come back here
+};
+
+// Reads the call from `args` (which start at the ProgID); nothing when they
+// do not make one, with the reason in `error`.
+std::optional<CallRequest> parseCall(QStringList args, QString& error) {
+  CallRequest call;
+  call.progId = args.takeFirst();
+  while (!args.isEmpty() && args[0] == QLatin1String("--set")) {
+    if (args.size() < 2 || !args[1].contains(QLatin1Char('='))) {
+      error = QStringLiteral("--set takes PROPERTY=VALUE");
+      return std::nullopt;
+    }
+    const QString assignment = args[1];
+    args = args.mid(2);
+    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
+    std::optional<core::Value> v = tools::parseValueLiteral(assignment.mid(eq + 1), &error, tools::loadListLiteral);
+    if (!v) return std::nullopt;
+    call.properties.emplace_back(assignment.left(eq), *v);
+  }
+  while (!args.isEmpty() && args[0] == QLatin1String("--then")) {
+    if (args.size() < 2) {
+      error = QStringLiteral("--then takes a member name");
+      return std::nullopt;
+    }
+    call.readAfterwards << args[1];
+    args = args.mid(2);
+  }
+  if (args.isEmpty()) {
+    error = QStringLiteral("no member named; see wwcall --help");
+    return std::nullopt;
+  }
+  call.member = args.takeFirst();
+  for (const QString& literal : args) {
+    std::optional<core::Value> v = tools::parseValueLiteral(literal, &error, tools::loadListLiteral);
+    if (!v) return std::nullopt;
+    call.values.push_back(*v);
+  }
+  return call;
+}
+
+// Creates the class from the store, sets the properties, calls the member,
+// ends a printed document and prints the result, the arguments as they came
+// back and the properties read afterwards. The exit status: 0, or 1 after a
+// fault or a document that could not be written.
+int runCall(CallRequest& call) {
+  platform::Registry& store = platform::defaultRegistry();
+  const auto* sqliteStore = dynamic_cast<platform::SqliteRegistry*>(&store);
+  platform::CreatedObject created =
+      platform::createObject(call.progId, store, sqliteStore ? sqliteStore->path() : QString());
+  if (!created.object) return reportFault(created.fault);
+  for (auto& [name, value] : call.properties) {
+    std::vector<core::Value> putArgs{value};
+    core::Value ignored;
+    const platform::CallKind kind =
+        value.kind() == core::Value::Kind::Object ? platform::CallKind::PropertyPutRef : platform::CallKind::PropertyPut;
+    core::Fault fault = platform::callByName(*created.object, name, kind, putArgs, ignored);
+    if (fault.isFault()) return reportFault(fault);
+  }
+  core::Value result;
+  core::Fault fault = platform::callByName(*created.object, call.member, platform::CallKind::Method, call.values, result);
+  const bool documentWritten = endPrintedDocument(created.library);
+  // By-reference arguments come back after a fault too.
+  if (fault.isFault())
+    reportFault(fault);
+  else
+    std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
+  for (size_t i = 0; i < call.values.size(); ++i)
+    std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(call.values[i])));
+  if (fault.isFault()) return 1;
+  for (const QString& name : call.readAfterwards) {
+    std::vector<core::Value> none;
+    core::Value value;
+    core::Fault readFault = platform::callByName(*created.object, name, platform::CallKind::PropertyGet, none, value);
+    if (readFault.isFault()) return reportFault(readFault);
+    std::printf("%s: %s\n", qUtf8Printable(name), qUtf8Printable(tools::formatValue(value)));
+  }
+  return documentWritten ? 0 : 1;
+}
+
 int run(char** argv) {
   // Qt sees no arguments: it would take "-platform", "-style" and the like
   // for its own (and abort on a platform it lacks).
@@ -137,66 +225,10 @@ int run(char** argv) {
     return registration(args[1], args[0] == QLatin1String("--unregister"));
   }
   useConsoleMessageBoxes(answer);
-
-  const QString progId = args.takeFirst();
-  std::vector<std::pair<QString, core::Value>> properties;
   QString error;
-  while (!args.isEmpty() && args[0] == QLatin1String("--set")) {
-    if (args.size() < 2 || !args[1].contains(QLatin1Char('='))) return fail(QStringLiteral("--set takes PROPERTY=VALUE"));
-    const QString assignment = args[1];
-    args = args.mid(2);
-    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
-    std::optional<core::Value> v = tools::parseValueLiteral(assignment.mid(eq + 1), &error, tools::loadListLiteral);
-    if (!v) return fail(error);
-    properties.emplace_back(assignment.left(eq), *v);
-  }
-  QStringList readAfterwards;
-  while (!args.isEmpty() && args[0] == QLatin1String("--then")) {
-    if (args.size() < 2) return fail(QStringLiteral("--then takes a member name"));
-    readAfterwards << args[1];
-    args = args.mid(2);
-  }
-  if (args.isEmpty()) return fail(QStringLiteral("no member named; see wwcall --help"));
-  const QString member = args.takeFirst();
-  std::vector<core::Value> values;
-  for (const QString& literal : args) {
-    std::optional<core::Value> v = tools::parseValueLiteral(literal, &error, tools::loadListLiteral);
-    if (!v) return fail(error);
-    values.push_back(*v);
-  }
-
-  platform::Registry& store = platform::defaultRegistry();
-  const auto* sqliteStore = dynamic_cast<platform::SqliteRegistry*>(&store);
-  platform::CreatedObject created =
-      platform::createObject(progId, store, sqliteStore ? sqliteStore->path() : QString());
-  if (!created.object) return reportFault(created.fault);
-  for (auto& [name, value] : properties) {
-    std::vector<core::Value> putArgs{value};
-    core::Value ignored;
-    const platform::CallKind kind =
-        value.kind() == core::Value::Kind::Object ? platform::CallKind::PropertyPutRef : platform::CallKind::PropertyPut;
-    core::Fault fault = platform::callByName(*created.object, name, kind, putArgs, ignored);
-    if (fault.isFault()) return reportFault(fault);
-  }
-  core::Value result;
-  core::Fault fault = platform::callByName(*created.object, member, platform::CallKind::Method, values, result);
-  const bool documentWritten = endPrintedDocument(created.library);
-  // By-reference arguments come back after a fault too.
-  if (fault.isFault())
-    reportFault(fault);
-  else
-    std::printf("result: %s\n", qUtf8Printable(tools::formatValue(result)));
-  for (size_t i = 0; i < values.size(); ++i)
-    std::printf("arg %zu: %s\n", i + 1, qUtf8Printable(tools::formatValue(values[i])));
-  if (fault.isFault()) return 1;
-  for (const QString& name : readAfterwards) {
-    std::vector<core::Value> none;
-    core::Value value;
-    core::Fault readFault = platform::callByName(*created.object, name, platform::CallKind::PropertyGet, none, value);
-    if (readFault.isFault()) return reportFault(readFault);
-    std::printf("%s: %s\n", qUtf8Printable(name), qUtf8Printable(tools::formatValue(value)));
-  }
-  return documentWritten ? 0 : 1;
+  std::optional<CallRequest> call = parseCall(std::move(args), error);
+  if (!call) return fail(error);
+  return runCall(*call);
 }
 
 }  // namespace
