@@ -3,15 +3,17 @@
 // in a fresh child process whose only link to the others is a registry store
 // in a temporary folder. Child bodies return 0, or fail with CHILD_CHECK.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
-// In a child body: on failure print the line and end the child with 1.
+#include "platform/registry/child_process_test_support.h"
+
+// In a child body: on failure print the line and end the child with 1. The
+// child runs through spawn() (child_process_test_support.h), the one fork
+// harness of the tests, whose exit codes cannot wrap round to a pass.
 #define CHILD_CHECK(cond)                                                           \
   do {                                                                              \
     if (!(cond)) {                                                                  \
@@ -26,19 +28,15 @@ class HostProcessTest : public ::testing::Test {
  protected:
   // Runs `body` in a child process that uses the test store, and expects 0.
   void inChild(const std::function<int()>& body) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
+    const QByteArray store = storePath.toLocal8Bit();
+    const pid_t pid = spawn([&] {
+      setenv("WAGEWISE_REGISTRY", store.constData(), 1);
+      return body();
+    });
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      setenv("WAGEWISE_REGISTRY", storePath.toLocal8Bit().constData(), 1);
-      // An exit status keeps only 8 bits: any failure leaves as 1, so none
-      // can wrap round to a pass.
-      _exit(body() == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "child crashed";
-    ASSERT_EQ(WEXITSTATUS(status), 0) << "child failed (see the line it printed)";
+    const int status = waitExit(pid);
+    ASSERT_NE(status, -1) << "the child could not be waited for";
+    ASSERT_EQ(status, 0) << "child failed (see the line it printed; 98: it threw, above 128: a signal)";
   }
 
   QTemporaryDir dir;
