@@ -7,7 +7,9 @@
 using core::Value;
 using platform::CallKind;
 using platform::DispatchObject;
-using platform::Param;
+using platform::byRef;
+using platform::byVal;
+using platform::optional;
 using platform::ValueType;
 
 namespace {
@@ -17,8 +19,8 @@ class Sample : public DispatchObject {
  public:
   Sample() : DispatchObject(QStringLiteral("Test.Sample")) {
     addMethod(QStringLiteral("Join"),
-              {Param{"left", ValueType::Text, true, std::nullopt}, Param{"count", ValueType::Int32, false, std::nullopt},
-               Param{"sep", ValueType::Text, false, Value(QStringLiteral("-"))}},
+              {byRef("left", ValueType::Text), byVal("count", ValueType::Int32),
+               optional("sep", ValueType::Text, Value(QStringLiteral("-")))},
               [](Args& a) {
                 QString joined = a[0].text() + a[2].text() + QString::number(a[1].int32());
                 a[0] = QStringLiteral("changed");
@@ -26,13 +28,12 @@ class Sample : public DispatchObject {
                 return Value(joined);
               });
     addPropertyGet(QStringLiteral("Name"), [this] { return Value(name); });
-    addPropertyPut(QStringLiteral("Name"), Param{"v", ValueType::Text, false, std::nullopt},
+    addPropertyPut(QStringLiteral("Name"), byVal("v", ValueType::Text),
                    [this](Value& v) { name = v.text(); });
     // Changes its first argument, sets the second to what it already holds,
     // then faults when asked to.
     addMethod(QStringLiteral("Stamp"),
-              {Param{"stamped", ValueType::Text, true, std::nullopt}, Param{"kept", ValueType::Text, true, std::nullopt},
-               Param{"fail", ValueType::Bool, false, std::nullopt}},
+              {byRef("stamped", ValueType::Text), byRef("kept", ValueType::Text), byVal("fail", ValueType::Bool)},
               [](Args& a) {
                 a[0] = a[0].text() + u'!';
                 a[1] = a[1].text();
