@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QAbstractScrollArea>
 #include <QGraphicsView>
 #include <QTemporaryDir>
 #include <QTextDocument>

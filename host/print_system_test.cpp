@@ -259,7 +259,6 @@ TEST_F(PrintSystem, DemoHostPrintsTheDialogsPagesOnce) {
   EXPECT_EQ(shown->pageCount(), all.size());
   EXPECT_TRUE(scheduler_->waitUntilIdle());
   EXPECT_FALSE(QFile::exists(output()));
-
 }
 
 // A job refused before it is drawn, and one refused when it is handed over:

@@ -1,5 +1,6 @@
 #include "platform/printer/shaped_text_cache.h"
 
+#include <QGlyphRun>
 #include <QTextOption>
 
 namespace platform {

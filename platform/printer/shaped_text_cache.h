@@ -4,7 +4,6 @@
 // shaping a text costs more than drawing it, so each distinct text is
 // shaped on first use and its glyphs are drawn from here after that.
 #include <QFont>
-#include <QGlyphRun>
 #include <QList>
 #include <QRawFont>
 #include <QString>
