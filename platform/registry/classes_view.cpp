@@ -30,9 +30,10 @@ int32_t createClassesKey(StoreConnection& store, const std::string& path, OpenKe
   std::vector<std::string_view> parts{"Software", "Classes"};
   for (std::string_view part : reg::components(path)) parts.push_back(part);
   if (int32_t rc = store.beginWrite(); rc != kSuccess) return rc;
-  if (int32_t rc = store.beginTransaction(); rc != kSuccess) return rc;
+  StoreConnection::WriteTransaction transaction(store);
+  if (int32_t rc = transaction.begun(); rc != kSuccess) return rc;
   made = OpenKey{0, kUserRootIndex, reg::classesLpath(reg::folded(path)), reg::kKeyAllAccess, true, path};
-  return store.finish(store.createPath(kUserRootIndex, kUserRootIndex + 1, {}, parts, made.id));
+  return transaction.end(store.createPath(kUserRootIndex, rootRowId(kUserRootIndex), {}, parts, made.id));
 }
 
 }  // namespace platform

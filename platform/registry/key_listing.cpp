@@ -13,36 +13,35 @@ constexpr uint32_t kFirstRun = 16;
 constexpr uint32_t kMaxRun = 1024;
 constexpr size_t kMaxRunBytes = size_t(1) << 20;
 
-bool done(int rc) { return rc == SQLITE_ROW || rc == SQLITE_DONE; }
-
 // The child of `parent` after the folded path `after`.
-int childAfter(StoreConnection& store, int64_t parent, const std::string& after, ListedItem& item) {
-  Run r(store.enumKeyAfter.stmt);
+SqliteCode childAfter(StoreConnection& store, int64_t parent, const std::string& after, ListedItem& item) {
+  Run r = store.run(Sql::kEnumKeyAfter);
   r.bind(1, parent).bind(2, after).bind(3, int64_t(1));
-  const int rc = r.step();
-  if (rc == SQLITE_ROW) {
+  const SqliteCode sqliteRc = r.step();
+  if (sqliteRc.row()) {
     item.name.assign(r.blob(0));
     item.lpath.assign(r.blob(1));
   }
-  return rc;
+  return sqliteRc;
 }
 
 // The subkey `skip` places after `after` (a folded path; empty: before the
 // first) among the children of the user's and the machine's key (0: none),
 // in the order of their folded names, the user's when both have one. Each
 // step is one indexed look-up in each tree, so listing in order is linear.
-int findMergedChild(StoreConnection& store, int64_t userParent, int64_t machineParent, std::string after,
-                    uint32_t skip, ListedItem& found) {
+SqliteCode findMergedChild(StoreConnection& store, int64_t userParent, int64_t machineParent, std::string after,
+                           uint32_t skip, ListedItem& found) {
+  const SqliteCode none(SQLITE_DONE);
   for (uint32_t step = 0;; ++step) {
     ListedItem user, machine;
-    const int u = userParent != 0 ? childAfter(store, userParent, after, user) : SQLITE_DONE;
-    const int m = machineParent != 0 ? childAfter(store, machineParent, after, machine) : SQLITE_DONE;
-    if (!done(u)) return u;
-    if (!done(m)) return m;
-    if (u == SQLITE_DONE && m == SQLITE_DONE) return SQLITE_DONE;
-    const bool userFirst = u == SQLITE_ROW && (m == SQLITE_DONE || user.lpath <= machine.lpath);
+    const SqliteCode u = userParent != 0 ? childAfter(store, userParent, after, user) : none;
+    const SqliteCode m = machineParent != 0 ? childAfter(store, machineParent, after, machine) : none;
+    if (!u.stepped()) return u;
+    if (!m.stepped()) return m;
+    if (u.done() && m.done()) return none;
+    const bool userFirst = u.row() && (m.done() || user.lpath <= machine.lpath);
     found = userFirst ? std::move(user) : std::move(machine);
-    if (step == skip) return SQLITE_ROW;
+    if (step == skip) return SqliteCode(SQLITE_ROW);
     after = found.lpath;
   }
 }
@@ -62,7 +61,7 @@ bool KeyListing::endsBefore(const Source& source, uint32_t index, uint64_t gener
   return holds(source, generation) && ended_ && index >= first_ && index - first_ >= items_.size();
 }
 
-int KeyListing::read(StoreConnection& store, const Source& source, uint32_t index, uint64_t generation) {
+SqliteCode KeyListing::read(StoreConnection& store, const Source& source, uint32_t index, uint64_t generation) {
   // Continues after the last item kept when the caller asks for the one
   // after it, as a caller listing in order does.
   const bool next = listId_ != 0 && listId_ == source.listId() && !items_.empty() && index > 0 &&
@@ -71,14 +70,14 @@ int KeyListing::read(StoreConnection& store, const Source& source, uint32_t inde
   const uint32_t limit = generation == 0 ? 1 : next ? std::max(grown, kFirstRun) : kFirstRun;
   std::vector<ListedItem> items;
   bool ended = false;
-  int rc = readItems(store, source, next ? &items_.back() : nullptr, index, limit, items, ended);
+  SqliteCode sqliteRc = readItems(store, source, next ? &items_.back() : nullptr, index, limit, items, ended);
   if (next && store.stamp() != stamp_) {  // changed since: count afresh
     items.clear();
-    rc = readItems(store, source, nullptr, index, limit, items, ended);
+    sqliteRc = readItems(store, source, nullptr, index, limit, items, ended);
   }
-  if (!done(rc)) {
+  if (!sqliteRc.stepped()) {
     listId_ = 0;
-    return rc;
+    return sqliteRc;
   }
   listId_ = source.listId();
   first_ = index;
@@ -86,16 +85,15 @@ int KeyListing::read(StoreConnection& store, const Source& source, uint32_t inde
   ended_ = ended;
   generation_ = generation;
   stamp_ = store.stamp();
-  return SQLITE_OK;
+  return SqliteCode(SQLITE_OK);
 }
 
-int KeyListing::readItems(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
+SqliteCode KeyListing::readItems(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
                           uint32_t limit, std::vector<ListedItem>& out, bool& ended) {
   if (source.merged) return readMerged(store, source, after, index, limit, out, ended);
   const bool subkeys = source.kind == Kind::kSubkeys;
-  const Statement& s = subkeys ? (after ? store.enumKeyAfter : store.enumKey)
-                               : (after ? store.enumValueAfter : store.enumValue);
-  Run r(s.stmt);
+  Run r = store.run(subkeys ? (after ? Sql::kEnumKeyAfter : Sql::kEnumKey)
+                             : (after ? Sql::kEnumValueAfter : Sql::kEnumValue));
   r.bind(1, source.keyId).bind(3, int64_t(limit));
   if (after == nullptr)
     r.bind(2, int64_t(index));
@@ -103,9 +101,9 @@ int KeyListing::readItems(StoreConnection& store, const Source& source, const Li
     r.bind(2, after->lpath);
   else
     r.bind(2, after->id);
-  int rc = SQLITE_DONE;
+  SqliteCode sqliteRc(SQLITE_DONE);
   size_t bytes = 0;
-  while (out.size() < limit && bytes < kMaxRunBytes && (rc = r.step()) == SQLITE_ROW) {
+  while (out.size() < limit && bytes < kMaxRunBytes && (sqliteRc = r.step()).row()) {
     ListedItem& item = out.emplace_back();
     item.name.assign(r.blob(0));
     if (subkeys) {
@@ -117,25 +115,25 @@ int KeyListing::readItems(StoreConnection& store, const Source& source, const Li
     }
     bytes += item.name.size() + item.lpath.size() + item.data.size();
   }
-  ended = rc == SQLITE_DONE;
-  return rc;
+  ended = sqliteRc.done();
+  return sqliteRc;
 }
 
-int KeyListing::readMerged(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
+SqliteCode KeyListing::readMerged(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
                            uint32_t limit, std::vector<ListedItem>& out, bool& ended) {
   std::string from = after != nullptr ? after->lpath : std::string();
   uint32_t skip = after != nullptr ? 0 : index;
-  int rc = SQLITE_DONE;
+  SqliteCode sqliteRc(SQLITE_DONE);
   while (out.size() < limit) {
     ListedItem item;
-    rc = findMergedChild(store, source.userParent, source.machineParent, from, skip, item);
-    if (rc != SQLITE_ROW) break;
+    sqliteRc = findMergedChild(store, source.userParent, source.machineParent, from, skip, item);
+    if (!sqliteRc.row()) break;
     from = item.lpath;
     skip = 0;
     out.push_back(std::move(item));
   }
-  ended = rc == SQLITE_DONE;
-  return rc;
+  ended = sqliteRc.done();
+  return sqliteRc;
 }
 
 }  // namespace platform

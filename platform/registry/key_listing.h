@@ -45,17 +45,17 @@ class KeyListing {
   const ListedItem* kept(const Source& source, uint32_t index, uint64_t generation) const;
   // Whether the kept items reached the end before `index`, the store unchanged.
   bool endsBefore(const Source& source, uint32_t index, uint64_t generation) const;
-  // Reads the items from `index` on. An SQLite result other than SQLITE_OK fails.
-  int read(StoreConnection& store, const Source& source, uint32_t index, uint64_t generation);
+  // Reads the items from `index` on. A result other than ok() failed.
+  SqliteCode read(StoreConnection& store, const Source& source, uint32_t index, uint64_t generation);
   // The item at the index last read (nullptr: the listing ends before it).
   const ListedItem* first() const { return items_.empty() ? nullptr : &items_.front(); }
 
  private:
   bool holds(const Source& source, uint64_t generation) const;
-  int readItems(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
-                uint32_t limit, std::vector<ListedItem>& out, bool& ended);
-  int readMerged(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
-                 uint32_t limit, std::vector<ListedItem>& out, bool& ended);
+  SqliteCode readItems(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
+                       uint32_t limit, std::vector<ListedItem>& out, bool& ended);
+  SqliteCode readMerged(StoreConnection& store, const Source& source, const ListedItem* after, uint32_t index,
+                        uint32_t limit, std::vector<ListedItem>& out, bool& ended);
 
   int64_t listId_ = 0;  // 0: nothing kept
   uint32_t first_ = 0;

@@ -25,7 +25,7 @@ uint32_t grantedAccess(uint32_t asked) {
 bool OpenKeys::resolve(HKEY h, OpenKey& rootKey, const OpenKey*& out) const {
   if (reg::isRoot(h)) {
     rootKey.root = static_cast<uint8_t>(h - reg::kClassesRoot);
-    rootKey.id = rootKey.root + 1;
+    rootKey.id = rootRowId(rootKey.root);
     rootKey.lpath.clear();
     rootKey.access = reg::kKeyAllAccess;
     rootKey.classes = rootKey.root == kClassesRootIndex;

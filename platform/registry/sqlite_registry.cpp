@@ -45,26 +45,26 @@ using CachedValue = ReadCache::Value;
 
 }  // namespace
 
-struct SqliteRegistry::Impl : StoreConnection {
-  QString path;
-  std::recursive_mutex mutex;  // recursive: calls made by a runAtomically() body
+struct SqliteRegistry::Impl {
+  const QString path;
 
+  // Held for the whole of every call; guards everything below. Recursive:
+  // a runAtomically() body makes calls of its own.
+  std::recursive_mutex mutex;
+  StoreConnection store;
   OpenKeys handles;
   std::unordered_map<HKEY, KeyListing> subkeyListings, valueListings;
-
   CachedValue scratch;  // holds a value read when the cache is off
 
-  Impl(const QString& p, Mode m) : StoreConnection(QFile::encodeName(p), m == Mode::ReadWrite), path(p) {}
+  Impl(const QString& p, Mode m) : path(p), store(QFile::encodeName(p), m == Mode::ReadWrite) {}
 
   // ---- calls -----------------------------------------------------------------
 
   // Every public call holds one of these for its length.
   class Call {
    public:
-    explicit Call(Impl& d) : d_(d), lock_(d.mutex) { d.storeError.clear(); }
-    ~Call() {
-      if (d_.cache.mayBeRecovered()) d_.recoveredSinceLastCall = true;
-    }
+    explicit Call(Impl& d) : d_(d), lock_(d.mutex) { d.store.beginCall(); }
+    ~Call() { d_.store.endCall(); }
     Call(const Call&) = delete;
     Call& operator=(const Call&) = delete;
 
@@ -83,7 +83,7 @@ struct SqliteRegistry::Impl : StoreConnection {
       return kSuccess;
     }
     int64_t id = 0;
-    const int32_t rc = findKey(k.root, k.lpath, id);
+    const int32_t rc = store.findKey(k.root, k.lpath, id);
     alive = id == k.id;
     return rc;
   }
@@ -94,8 +94,8 @@ struct SqliteRegistry::Impl : StoreConnection {
   // a value to be set. Other handles name their key already.
   int32_t valueKey(const OpenKey*& k, OpenKey& scratch, bool forWrite, bool create = false) {
     if (!k->classes || k->id != 0) return kSuccess;
-    int32_t rc = findClassesKey(*this, {}, k->access, scratch, forWrite);
-    if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey(*this, {}, scratch);
+    int32_t rc = findClassesKey(store, {}, k->access, scratch, forWrite);
+    if (rc == kSuccess && scratch.id == 0 && create) rc = createClassesKey(store, {}, scratch);
     if (rc == kSuccess && scratch.id != 0) k = &scratch;
     return rc;
   }
@@ -136,9 +136,10 @@ struct SqliteRegistry::Impl : StoreConnection {
     if (need.notRoot && t.key->lpath.empty()) return kAccessDenied;
     if (need.keyNames != nullptr && !validKeyNames(t.key->lpath, *need.keyNames)) return kInvalidParameter;
     if (need.valueName != nullptr && !validValueName(*need.valueName)) return kInvalidParameter;
-    const int32_t opened = need.store == Store::kWrite ? beginWrite() : ensureOpen(need.store == Store::kCreate);
+    const int32_t opened =
+        need.store == Store::kWrite ? store.beginWrite() : store.ensureOpen(need.store == Store::kCreate);
     if (opened != kSuccess) return opened;
-    if (need.sync && need.store != Store::kWrite) syncCache();
+    if (need.sync && need.store != Store::kWrite) store.syncCache();
     if (need.keyAlive) {
       bool alive = false;
       if (int32_t rc = keyAlive(*t.key, alive); rc != kSuccess) return rc;
@@ -154,15 +155,16 @@ struct SqliteRegistry::Impl : StoreConnection {
   int32_t listed(HKEY h, const OpenKey& k, KeyListing::Kind kind, uint32_t index, const ListedItem*& out) {
     KeyListing& listing = (kind == KeyListing::Kind::kSubkeys ? subkeyListings : valueListings)[h];
     KeyListing::Source source{kind, k.id, kind == KeyListing::Kind::kSubkeys && k.classes, 0, 0};
-    const uint64_t generation = cache.usable() ? cache.generation() : 0;
+    const uint64_t generation = store.cache().usable() ? store.cache().generation() : 0;
     if ((out = listing.kept(source, index, generation)) != nullptr) return kSuccess;
     if (!listing.endsBefore(source, index, generation)) {
       if (source.merged) {  // the classes view lists the user's and the machine's subkeys as one
         const std::string lpath = classesLpath(folded(k.classesPath));
-        if (int32_t rc = findKey(kUserRootIndex, lpath, source.userParent); rc != kSuccess) return rc;
-        if (int32_t rc = findKey(kMachineRootIndex, lpath, source.machineParent); rc != kSuccess) return rc;
+        if (int32_t rc = store.findKey(kUserRootIndex, lpath, source.userParent); rc != kSuccess) return rc;
+        if (int32_t rc = store.findKey(kMachineRootIndex, lpath, source.machineParent); rc != kSuccess) return rc;
       }
-      if (int rc = listing.read(*this, source, index, generation); rc != SQLITE_OK) return errorFromSqlite(rc, db);
+      if (SqliteCode sqliteRc = listing.read(store, source, index, generation); !sqliteRc.ok())
+        return store.failed(sqliteRc);
       if ((out = listing.first()) != nullptr) return kSuccess;
     }
     bool alive = false;
@@ -174,18 +176,18 @@ struct SqliteRegistry::Impl : StoreConnection {
 
   int32_t fetchValue(const OpenKey& k, std::string_view name, const CachedValue*& out) {
     const std::string lname = folded(name);
-    if ((out = cache.findValue(k.id, lname)) != nullptr) return kSuccess;
+    if ((out = store.cache().findValue(k.id, lname)) != nullptr) return kSuccess;
     CachedValue v;
     {
-      Run r(queryValue.stmt);
+      Run r = store.run(Sql::kQueryValue);
       r.bind(1, k.id).bind(2, lname);
-      const int rc = r.step();
-      if (rc == SQLITE_ROW) {
+      const SqliteCode sqliteRc = r.step();
+      if (sqliteRc.row()) {
         v.state = CachedValue::kPresent;
         v.type = static_cast<uint32_t>(r.int64(0));
         v.data.assign(r.blob(1));
-      } else if (rc != SQLITE_DONE) {
-        return errorFromSqlite(rc, db);
+      } else if (!sqliteRc.done()) {
+        return store.failed(sqliteRc);
       }
     }
     if (v.state != CachedValue::kPresent) {
@@ -193,8 +195,8 @@ struct SqliteRegistry::Impl : StoreConnection {
       if (int32_t rc = keyAlive(k, alive); rc != kSuccess) return rc;
       v.state = alive ? CachedValue::kMissing : CachedValue::kKeyGone;
     }
-    if (cache.usable()) {
-      out = cache.putValue(k.id, lname, std::move(v));
+    if (store.cache().usable()) {
+      out = store.cache().putValue(k.id, lname, std::move(v));
     } else {
       scratch = std::move(v);
       out = &scratch;
@@ -208,24 +210,25 @@ struct SqliteRegistry::Impl : StoreConnection {
     int64_t target = base.id;
     if (!base.lpath.empty()) {
       bool exists = false;
-      if (int32_t rc = keyExistsInDb(base.id, exists); rc != kSuccess) return rc;
+      if (int32_t rc = store.keyExistsInDb(base.id, exists); rc != kSuccess) return rc;
       if (!exists) return kKeyDeleted;
     }
     if (!parts.empty()) {
-      if (int32_t rc = findKeyInDb(base.root, joinFolded(base.lpath, parts), target); rc != kSuccess) return rc;
+      if (int32_t rc = store.findKeyInDb(base.root, joinFolded(base.lpath, parts), target); rc != kSuccess)
+        return rc;
       if (target == 0) return kFileNotFound;
     }
     {
-      Run r(hasSubkey.stmt);
+      Run r = store.run(Sql::kHasSubkey);
       r.bind(1, target);
-      const int rc = r.step();
-      if (rc == SQLITE_ROW) return kAccessDenied;
-      if (rc != SQLITE_DONE) return errorFromSqlite(rc, db);
+      const SqliteCode sqliteRc = r.step();
+      if (sqliteRc.row()) return kAccessDenied;
+      if (!sqliteRc.done()) return store.failed(sqliteRc);
     }
-    for (Statement* s : {&deleteKeyValues, &deleteKey}) {
-      Run r(s->stmt);
+    for (Sql statement : {Sql::kDeleteKeyValues, Sql::kDeleteKey}) {
+      Run r = store.run(statement);
       r.bind(1, target);
-      if (int rc = r.step(); rc != SQLITE_DONE) return errorFromSqlite(rc, db);
+      if (SqliteCode sqliteRc = r.step(); !sqliteRc.done()) return store.failed(sqliteRc);
     }
     return kSuccess;
   }
@@ -249,13 +252,12 @@ const QString& SqliteRegistry::path() const { return d_->path; }
 
 void SqliteRegistry::setReadCacheEnabled(bool enabled) {
   std::lock_guard lock(d_->mutex);
-  d_->cacheEnabled = enabled;
-  d_->dropCache();
+  d_->store.setCacheEnabled(enabled);
 }
 
 bool SqliteRegistry::readCacheAvailable() {
   std::lock_guard lock(d_->mutex);
-  return d_->ensureOpen(false) == kSuccess && d_->cache.attached();
+  return d_->store.ensureOpen(false) == kSuccess && d_->store.cache().attached();
 }
 
 int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t /*options*/, uint32_t access,
@@ -273,14 +275,14 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
     *result = key;  // a root opens as itself, and closing it does nothing
     return kSuccess;
   }
-  d_->syncCache();
+  d_->store.syncCache();
   const OpenKey* base = t.key;
   bool alive = false;
   if (int32_t rc = d_->keyAlive(*base, alive); rc != kSuccess) return rc;
   if (!alive) return kKeyDeleted;
   if (base->classes) {
     OpenKey found;
-    if (int32_t rc = findClassesKey(*d_, joinPath(base->classesPath, parts), grantedAccess(access), found);
+    if (int32_t rc = findClassesKey(d_->store, joinPath(base->classesPath, parts), grantedAccess(access), found);
         rc != kSuccess)
       return rc;
     if (found.id == 0) return kFileNotFound;
@@ -290,7 +292,7 @@ int32_t SqliteRegistry::RegOpenKeyExA(HKEY key, std::string_view path, uint32_t 
   int64_t id = base->id;
   std::string lpath = joinFolded(base->lpath, parts);
   if (!parts.empty()) {
-    if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
+    if (int32_t rc = d_->store.findKey(base->root, lpath, id); rc != kSuccess) return rc;
     if (id == 0) return kFileNotFound;
   }
   *result = d_->handles.add(id, base->root, std::move(lpath), grantedAccess(access));
@@ -331,21 +333,23 @@ int32_t SqliteRegistry::RegCreateKeyA(HKEY key, std::string_view path, HKEY* res
     // key); a new key is the user's.
     const std::string path = joinPath(base->classesPath, parts);
     OpenKey found;
-    int32_t rc = findClassesKey(*d_, path, reg::kKeyAllAccess, found);
-    if (rc == kSuccess && found.id == 0) rc = createClassesKey(*d_, path, found);
+    int32_t rc = findClassesKey(d_->store, path, reg::kKeyAllAccess, found);
+    if (rc == kSuccess && found.id == 0) rc = createClassesKey(d_->store, path, found);
     if (rc != kSuccess) return rc;
     *result = d_->handles.add(std::move(found));
     return kSuccess;
   }
   std::string lpath = joinFolded(base->lpath, parts);
   int64_t id = 0;
-  if (int32_t rc = d_->findKey(base->root, lpath, id); rc != kSuccess) return rc;
+  if (int32_t rc = d_->store.findKey(base->root, lpath, id); rc != kSuccess) return rc;
   // The platform checks the rights of the key being made, not those of the
   // handle it is reached from: a parent opened for reading will do.
   if (id == 0) {
-    if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
-    if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-    if (int32_t rc = d_->finish(d_->createPath(base->root, base->id, base->lpath, parts, id)); rc != kSuccess)
+    if (int32_t rc = d_->store.beginWrite(); rc != kSuccess) return rc;
+    StoreConnection::WriteTransaction transaction(d_->store);
+    if (int32_t rc = transaction.begun(); rc != kSuccess) return rc;
+    if (int32_t rc = transaction.end(d_->store.createPath(base->root, base->id, base->lpath, parts, id));
+        rc != kSuccess)
       return rc;
   }
   *result = d_->handles.add(id, base->root, std::move(lpath), reg::kKeyAllAccess);
@@ -380,16 +384,17 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
       rc != kSuccess)
     return rc;
   const std::string lname = folded(name);  // bound, not copied: lives until the step
-  int rc;
+  StoreConnection& store = d_->store;
+  SqliteCode sqliteRc(SQLITE_OK);
   {
-    Run r(d_->setValue.stmt);
+    Run r = store.run(Sql::kSetValue);
     r.bind(1, t.key->id).bind(2, lname).bind(3, name).bind(4, int64_t(type));
     r.bind(5, std::string_view(reinterpret_cast<const char*>(data), size));
-    rc = r.step();
+    sqliteRc = r.step();
   }
-  d_->dropCache();
-  if (rc != SQLITE_DONE) return errorFromSqlite(rc, d_->db);
-  return sqlite3_changes(d_->db) == 0 ? kKeyDeleted : kSuccess;
+  store.dropCache();
+  if (!sqliteRc.done()) return store.failed(sqliteRc);
+  return store.changes() == 0 ? kKeyDeleted : kSuccess;
 }
 
 int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
@@ -399,18 +404,21 @@ int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
   if (int32_t rc = d_->prepare(key, {.notRoot = parts.empty(), .keyNames = &parts, .store = Impl::Store::kWrite}, t);
       rc != kSuccess)
     return rc;
-  if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-  const OpenKey* base = t.key;
   int32_t rc = kSuccess;
-  if (base->classes) {
-    OpenKey found;  // the user's key, else the machine's
-    rc = findClassesKey(*d_, joinPath(base->classesPath, parts), reg::kKeyAllAccess, found, true);
-    if (rc == kSuccess) rc = found.id == 0 ? kFileNotFound : d_->deletePath(found, {});
-  } else {
-    rc = d_->deletePath(*base, parts);
+  {
+    StoreConnection::WriteTransaction transaction(d_->store);
+    if (rc = transaction.begun(); rc != kSuccess) return rc;
+    const OpenKey* base = t.key;
+    if (base->classes) {
+      OpenKey found;  // the user's key, else the machine's
+      rc = findClassesKey(d_->store, joinPath(base->classesPath, parts), reg::kKeyAllAccess, found, true);
+      if (rc == kSuccess) rc = found.id == 0 ? kFileNotFound : d_->deletePath(found, {});
+    } else {
+      rc = d_->deletePath(*base, parts);
+    }
+    rc = transaction.end(rc);
   }
-  rc = d_->finish(rc);
-  if (rc == kSuccess) d_->reclaimSpace();
+  if (rc == kSuccess) d_->store.reclaimSpace();
   return rc;
 }
 
@@ -426,16 +434,17 @@ int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
       rc != kSuccess)
     return rc;
   const std::string lname = folded(name);
-  int rc;
+  StoreConnection& store = d_->store;
+  SqliteCode sqliteRc(SQLITE_OK);
   {
-    Run r(d_->deleteValue.stmt);
+    Run r = store.run(Sql::kDeleteValue);
     r.bind(1, t.key->id).bind(2, lname);
-    rc = r.step();
+    sqliteRc = r.step();
   }
-  d_->dropCache();
-  if (rc != SQLITE_DONE) return errorFromSqlite(rc, d_->db);
-  if (sqlite3_changes(d_->db) > 0) {
-    d_->reclaimSpace();
+  store.dropCache();
+  if (!sqliteRc.done()) return store.failed(sqliteRc);
+  if (store.changes() > 0) {
+    store.reclaimSpace();
     return kSuccess;
   }
   bool alive = false;
@@ -479,57 +488,36 @@ int32_t SqliteRegistry::RegEnumValueA(HKEY key, uint32_t index, char* name, uint
 
 int32_t SqliteRegistry::runAtomically(const std::function<int32_t()>& body) {
   Impl::Call call(*d_);
-  if (d_->inTransaction) return body();
-  if (int32_t rc = d_->beginWrite(); rc != kSuccess) return rc;
-  if (int32_t rc = d_->beginTransaction(); rc != kSuccess) return rc;
-  d_->dropCache();
-  d_->inTransaction = true;
-  int32_t rc = kInvalidParameter;
-  try {
-    rc = body();
-  } catch (...) {
-    d_->inTransaction = false;
-    d_->finish(kInvalidParameter);
-    throw;
+  StoreConnection& store = d_->store;
+  if (store.inTransaction()) return body();
+  if (int32_t rc = store.beginWrite(); rc != kSuccess) return rc;
+  int32_t rc = kSuccess;
+  {
+    StoreConnection::WriteTransaction transaction(store);  // rolled back if the body throws
+    if (rc = transaction.begun(); rc != kSuccess) return rc;
+    rc = transaction.end(body());
   }
-  d_->inTransaction = false;
-  rc = d_->finish(rc);
-  if (rc == kSuccess) d_->reclaimSpace();
+  if (rc == kSuccess) store.reclaimSpace();
   return rc;
 }
 
 int32_t SqliteRegistry::readAtomically(const std::function<int32_t()>& body) {
   Impl::Call call(*d_);
-  if (d_->inTransaction) return body();
-  if (int32_t rc = d_->ensureOpen(false); rc != kSuccess) return rc;
-  d_->syncCache();  // drops SQLite's pages if the header was rebuilt
-  if (int rc = d_->exec("BEGIN"); rc != SQLITE_OK) return errorFromSqlite(rc, d_->db);
-  bool exists = false;
-  if (int32_t rc = d_->keyExistsInDb(1, exists); rc != kSuccess) {  // takes the snapshot
-    d_->exec("ROLLBACK");
-    return rc;
-  }
-  d_->dropCache();
-  d_->inTransaction = d_->readingOnly = true;
-  int32_t rc = kInvalidParameter;
-  try {
-    rc = body();
-  } catch (...) {
-    d_->inTransaction = d_->readingOnly = false;
-    d_->exec("ROLLBACK");
-    throw;
-  }
-  d_->inTransaction = d_->readingOnly = false;
-  d_->exec("ROLLBACK");  // nothing was written
-  return rc;
+  StoreConnection& store = d_->store;
+  if (store.inTransaction()) return body();
+  if (int32_t rc = store.ensureOpen(false); rc != kSuccess) return rc;
+  store.syncCache();  // drops SQLite's pages if the header was rebuilt
+  const StoreConnection::ReadSnapshot snapshot(store);
+  if (int32_t rc = snapshot.taken(); rc != kSuccess) return rc;
+  return body();
 }
 
 std::string SqliteRegistry::storeError() const {
   std::lock_guard lock(d_->mutex);
-  return d_->storeError;
+  return d_->store.storeError();
 }
 
-std::string SqliteRegistry::storeFile() const { return d_->file.toStdString(); }
+std::string SqliteRegistry::storeFile() const { return d_->store.file().toStdString(); }
 
 Registry& defaultRegistry() {
   static SqliteRegistry registry(SqliteRegistry::defaultPath());
