@@ -1,12 +1,12 @@
 #include "platform/registry/memory_registry.h"
 
-#include <atomic>
 #include <iterator>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/registry/handle_numbers.h"
 #include "platform/registry/key_names.h"
 #include "platform/registry/open_keys.h"
 #include "platform/registry/registry_model.h"
@@ -27,10 +27,6 @@ using reg::kInvalidParameter;
 using reg::kKeyDeleted;
 using reg::kNoMoreItems;
 using reg::kSuccess;
-
-// Shared by every fake of the process, as the store's handles are, so that
-// a handle of one is not mistaken for one of another.
-std::atomic<uint32_t> g_nextHandle{0x100};
 
 std::vector<std::string> owned(const std::vector<std::string_view>& parts) {
   return {parts.begin(), parts.end()};
@@ -87,10 +83,7 @@ int32_t MemoryRegistry::prepare(HKEY h, const Need& need, Handle& t) const {
 }
 
 HKEY MemoryRegistry::newHandle(const Handle& handle) {
-  HKEY h;
-  do {
-    h = g_nextHandle.fetch_add(1, std::memory_order_relaxed) & 0x7FFFFFFFu;
-  } while (h < 0x100 || handles_.count(h) != 0);
+  const HKEY h = newHandleNumber([this](HKEY n) { return handles_.count(n) != 0; });
   handles_.emplace(h, handle);
   return h;
 }

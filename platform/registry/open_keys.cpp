@@ -1,18 +1,11 @@
 #include "platform/registry/open_keys.h"
 
-#include <atomic>
 #include <utility>
 
+#include "platform/registry/handle_numbers.h"
 #include "platform/registry/store_connection.h"
 
 namespace platform {
-namespace {
-
-// Shared by every store of the process, so that a handle of one store is
-// not mistaken for one of another.
-std::atomic<uint32_t> g_nextHandle{0x100};
-
-}  // namespace
 
 uint32_t grantedAccess(uint32_t asked) {
   uint32_t access = asked;
@@ -41,10 +34,7 @@ bool OpenKeys::resolve(HKEY h, OpenKey& rootKey, const OpenKey*& out) const {
 }
 
 HKEY OpenKeys::add(OpenKey key) {
-  HKEY h;
-  do {
-    h = g_nextHandle.fetch_add(1, std::memory_order_relaxed) & 0x7FFFFFFFu;
-  } while (h < 0x100 || keys_.count(h) != 0);
+  const HKEY h = newHandleNumber([this](HKEY n) { return keys_.count(n) != 0; });
   keys_.emplace(h, std::move(key));
   return h;
 }
