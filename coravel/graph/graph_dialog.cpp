@@ -257,7 +257,7 @@ void GraphDialog::ResetGraph() {
   highestEarning_->setText(core::formatCurrency(data_.GetHighestMonth(), locale));
   year_->setText(QStringLiteral("Year of: ") + QString::number(data_.graphYear()));
   fitToText(year_);
-  // The system's own: a literal "$0.00", not the regional currency (docs/conventions.md).
+  // The system's own: a literal "$0.00", not the regional currency (GraphDialogTest.TheCountGrowsDuringALongLoad...).
   average_->setText(QStringLiteral("$0.00"));
   updateGraphDescription();
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -205,19 +206,26 @@ TEST_F(GraphDialogTest, CheckBoxesShowTheirWholeSquareAtTheirDesignPlaces) {
 }
 
 TEST_F(GraphDialogTest, TheCountGrowsDuringALongLoadAndClosingEndsIt) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // the reset figures' region
   for (int folder = 0; folder < 100; ++folder)
     writeProfile(appPath() + QStringLiteral("/jobs/%1/p.dat").arg(folder, 3, 10, QChar('0')), {{"04/01/2001", "1"}});
   graph = std::make_unique<GraphDialog>(ts.registry, ts.ui);
   QStringList countsSeen;
+  QSet<QString> lowestSeen, averagesSeen;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     countsSeen.append(text("lblcount"));
+    lowestSeen.insert(text("lblLowEarning"));
+    averagesSeen.insert(text("lblAverage2"));
     if (text("lblcount").toInt() >= 10) window().close();
   });
   watch.start(0);
   graph->load();
   watch.stop();
   EXPECT_TRUE(countsSeen.contains("1")) << "the window ran its events while it loaded";
+  // The reset before the load: the region's zero, but the system's own dollars for the average.
+  EXPECT_EQ(lowestSeen, QSet<QString>{QString::fromUtf8("0,00\u00a0\u20ac")});
+  EXPECT_EQ(averagesSeen, QSet<QString>{"$0.00"});
   const int read = text("lblcount").toInt();
   EXPECT_GE(read, 10);
   EXPECT_LT(read, 101) << "the load ended when the window closed";
