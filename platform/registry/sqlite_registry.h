@@ -1,7 +1,7 @@
 #pragma once
 // The registry over one SQLite file, shared by every process that opens it.
 // Each write is its own durable transaction (WAL journal, synchronous=FULL);
-// a process that waits for another's lock waits up to 5 s (then kBusy).
+// a process that waits for another's lock waits up to 30 s (then kBusy).
 //
 // The store opens on first use, creating the file (mode 0600) and its schema
 // when missing; a store file of ours that others could read is narrowed to
