@@ -78,7 +78,7 @@ TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
   {
     SqliteRegistry registry(path);
     HKEY k = create(registry, kHKCU, "Software\\Classes\\Shared");
-    ASSERT_EQ(setBytes(registry, k, "who", reg::kString, "user"), reg::kSuccess);
+    ASSERT_REG_OK(setBytes(registry, k, "who", reg::kString, "user"));
     registry.RegCloseKey(k);
   }
   sqlite3* db = nullptr;
@@ -100,10 +100,10 @@ TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
   for (int open = 0; open < 2; ++open) {
     SqliteRegistry registry(path);
     HKEY k = 0;
-    ASSERT_EQ(registry.RegOpenKeyA(reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", &k), reg::kSuccess);
+    ASSERT_REG_OK(registry.RegOpenKeyA(reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", &k));
     EXPECT_EQ(readBytes(registry, k, ""), "{AF63}");
     registry.RegCloseKey(k);
-    ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Shared", &k), reg::kSuccess);
+    ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Shared", &k));
     EXPECT_EQ(readBytes(registry, k, "who"), "user");
     EXPECT_EQ(readBytes(registry, k, "more"), "m");
     registry.RegCloseKey(k);
@@ -127,13 +127,13 @@ TEST_F(RegistryTest, DeletedKeysGiveTheirSpaceBack) {
   const int64_t empty = pageCount(path);
   for (int i = 0; i < 100; ++i) {
     HKEY k = create(registry, kHKCU, "Software\\Big\\k" + std::to_string(i));
-    ASSERT_EQ(setBytes(registry, k, "v", reg::kBinary, std::string(20000, char(i))), reg::kSuccess);
+    ASSERT_REG_OK(setBytes(registry, k, "v", reg::kBinary, std::string(20000, char(i))));
     registry.RegCloseKey(k);
   }
   const int64_t full = pageCount(path);
   ASSERT_GT(full, empty + 400);
   for (int i = 0; i < 100; ++i)
-    ASSERT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Big\\k" + std::to_string(i)), reg::kSuccess);
+    ASSERT_REG_OK(registry.RegDeleteKeyA(kHKCU, "Software\\Big\\k" + std::to_string(i)));
   EXPECT_LT(pageCount(path), empty + 100);
 }
 
@@ -143,16 +143,16 @@ TEST_F(RegistryTest, TwoInstancesInOneProcessSeeEachOthersWrites) {
   SqliteRegistry first(path), second(path);
   ASSERT_TRUE(first.readCacheAvailable());
   HKEY a = create(first, kHKCU, "Software\\Shared");
-  ASSERT_EQ(setBytes(first, a, "v", reg::kString, "one"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(first, a, "v", reg::kString, "one"));
   HKEY b = 0;
-  ASSERT_EQ(second.RegOpenKeyA(kHKCU, "Software\\Shared", &b), reg::kSuccess);
+  ASSERT_REG_OK(second.RegOpenKeyA(kHKCU, "Software\\Shared", &b));
   EXPECT_EQ(readBytes(second, b, "v"), "one");
   EXPECT_EQ(readBytes(second, b, "v"), "one");  // now from the cache
-  ASSERT_EQ(setBytes(first, a, "v", reg::kString, "two"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(first, a, "v", reg::kString, "two"));
   EXPECT_EQ(readBytes(second, b, "v"), "two");
   // Handles belong to their instance.
   uint32_t size = 0;
-  EXPECT_EQ(second.RegQueryValueExA(a, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
+  EXPECT_REG(second.RegQueryValueExA(a, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
   first.RegCloseKey(a);
   second.RegCloseKey(b);
 }
@@ -191,34 +191,34 @@ TEST_F(RegistryTest, ReadsNeverMissAnotherProcessesCommittedWrite) {
   SqliteRegistry registry(path);
   ASSERT_TRUE(registry.readCacheAvailable());
   HKEY k = create(registry, kHKCU, "Software\\Fresh");
-  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "one"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "v", reg::kString, "one"));
   EXPECT_EQ(readBytes(registry, k, "v"), "one");
   EXPECT_EQ(readBytes(registry, k, "v"), "one");
 
-  ASSERT_EQ(peer.run(kSetTwo), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kSetTwo));
   EXPECT_EQ(readBytes(registry, k, "v"), "two");
-  ASSERT_EQ(peer.run(kDeleteValue), reg::kSuccess);
-  EXPECT_EQ(readBytes(registry, k, "v"), "<rc 2>");
-  ASSERT_EQ(peer.run(kSetThree), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kDeleteValue));
+  EXPECT_EQ(readBytes(registry, k, "v"), failed(reg::kFileNotFound));
+  ASSERT_REG_OK(peer.run(kSetThree));
   EXPECT_EQ(readBytes(registry, k, "v"), "three");
 
   // The key is replaced by a new one: the old handle is dead, a new open finds the new key.
   HKEY out = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out));
   registry.RegCloseKey(out);
-  ASSERT_EQ(peer.run(kRecreateKey), reg::kSuccess);
-  EXPECT_EQ(readBytes(registry, k, "v"), "<rc 1018>");
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kRecreateKey));
+  EXPECT_EQ(readBytes(registry, k, "v"), failed(reg::kKeyDeleted));
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out));
   EXPECT_EQ(readBytes(registry, out, "v"), "four");
   EXPECT_TRUE(subkeys(registry, out).empty());
-  ASSERT_EQ(peer.run(kAddSubkey), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kAddSubkey));
   EXPECT_EQ(subkeys(registry, out), std::vector<std::string>{"Sub"});
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Fresh"), reg::kAccessDenied);
-  ASSERT_EQ(registry.RegDeleteKeyA(out, "Sub"), reg::kSuccess);
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software\\Fresh"), reg::kAccessDenied);
+  ASSERT_REG_OK(registry.RegDeleteKeyA(out, "Sub"));
   registry.RegCloseKey(out);
 
-  ASSERT_EQ(peer.run(kDeleteKey), reg::kSuccess);
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kFileNotFound);
+  ASSERT_REG_OK(peer.run(kDeleteKey));
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kFileNotFound);
   registry.RegCloseKey(k);
 }
 
@@ -242,7 +242,7 @@ TEST_F(RegistryTest, ReadsAfterARecoveredWalIndexSeeCommitsMadeBeforeIt) {
     {
       SqliteRegistry writer(path);
       HKEY k = create(writer, kHKCU, "Software\\Torn");
-      ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "one"), reg::kSuccess);
+      ASSERT_REG_OK(setBytes(writer, k, "v", reg::kString, "one"));
       writer.RegCloseKey(k);
     }  // the last connection to close removes the WAL and its index
     ASSERT_FALSE(QFile::exists(path + "-shm"));
@@ -250,7 +250,7 @@ TEST_F(RegistryTest, ReadsAfterARecoveredWalIndexSeeCommitsMadeBeforeIt) {
     SqliteRegistry reader(path);
     reader.setReadCacheEnabled(cacheOn);
     HKEY k = 0;
-    ASSERT_EQ(reader.RegOpenKeyA(kHKCU, "Software\\Torn", &k), reg::kSuccess);
+    ASSERT_REG_OK(reader.RegOpenKeyA(kHKCU, "Software\\Torn", &k));
     EXPECT_EQ(readBytes(reader, k, "v"), "one");
     EXPECT_EQ(readBytes(reader, k, "v"), "one");
 
@@ -306,8 +306,7 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNoWrite) {
   for (char who : {'a', 'b'}) {
     for (int i = 0; i < kPerWriter; ++i) {
       HKEY k = 0;
-      ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), &k),
-                reg::kSuccess);
+      ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), &k));
       const std::string value = std::string(1, who) + std::to_string(i);
       found += readBytes(registry, k, value) == value;
       registry.RegCloseKey(k);
@@ -327,7 +326,7 @@ TEST_F(RegistryTest, AWriterWaitsForAnotherConnectionsLock) {
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "after the wait"), reg::kSuccess);
+  EXPECT_REG_OK(setBytes(registry, k, "v", reg::kString, "after the wait"));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
   release.join();
   sqlite3_close(other);
@@ -369,7 +368,7 @@ TEST_F(RegistryTest, KilledWriterLeavesASoundStoreWithEveryReturnedWrite) {
 
   SqliteRegistry registry(path);
   HKEY k = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Killed", &k), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Killed", &k));
   int missing = 0;
   for (int32_t n = 0; n <= last; ++n) {
     const std::string text = "value " + std::to_string(n) + std::string(size_t(n % 50), '.');
