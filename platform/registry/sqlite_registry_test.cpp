@@ -77,9 +77,7 @@ class Peer {
 TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
   {
     SqliteRegistry registry(path);
-    HKEY k = create(registry, kHKCU, "Software\\Classes\\Shared");
-    ASSERT_REG_OK(setBytes(registry, k, "who", reg::kString, "user"));
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(setText(registry, kHKCU, "Software\\Classes\\Shared", "who", "user"));
   }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
@@ -99,25 +97,15 @@ TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
 
   for (int open = 0; open < 2; ++open) {
     SqliteRegistry registry(path);
-    HKEY k = 0;
-    ASSERT_REG_OK(registry.RegOpenKeyA(reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", &k));
-    EXPECT_EQ(readBytes(registry, k, ""), "{AF63}");
-    registry.RegCloseKey(k);
-    ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Shared", &k));
-    EXPECT_EQ(readBytes(registry, k, "who"), "user");
-    EXPECT_EQ(readBytes(registry, k, "more"), "m");
-    registry.RegCloseKey(k);
+    EXPECT_EQ(readBytes(registry, reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", ""), "{AF63}");
+    const KeyAt shared = openAt(registry, kHKCU, "Software\\Classes\\Shared");
+    ASSERT_REG_OK(shared.rc);
+    EXPECT_EQ(readBytes(registry, shared.key, "who"), "user");
+    EXPECT_EQ(readBytes(registry, shared.key, "more"), "m");
   }
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-  sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT (SELECT count(*) FROM keys WHERE root=0), "
-                                   "(SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys))",
-                               -1, &s, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  EXPECT_EQ(sqlite3_column_int(s, 0), 1) << "only the old root row is left";
-  EXPECT_EQ(sqlite3_column_int(s, 1), 0) << "no value lost its key";
-  sqlite3_finalize(s);
-  sqlite3_close(db);
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM keys WHERE root=0"), 1) << "only the old root row is left";
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys)"), 0)
+      << "no value lost its key";
 }
 
 // ---- the store's space ------------------------------------------------------------------
@@ -241,9 +229,7 @@ TEST_F(RegistryTest, ReadsAfterARecoveredWalIndexSeeCommitsMadeBeforeIt) {
     QFile::remove(path);
     {
       SqliteRegistry writer(path);
-      HKEY k = create(writer, kHKCU, "Software\\Torn");
-      ASSERT_REG_OK(setBytes(writer, k, "v", reg::kString, "one"));
-      writer.RegCloseKey(k);
+      ASSERT_REG_OK(setText(writer, kHKCU, "Software\\Torn", "v", "one"));
     }  // the last connection to close removes the WAL and its index
     ASSERT_FALSE(QFile::exists(path + "-shm"));
 
@@ -305,11 +291,8 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNoWrite) {
   int found = 0;
   for (char who : {'a', 'b'}) {
     for (int i = 0; i < kPerWriter; ++i) {
-      HKEY k = 0;
-      ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), &k));
       const std::string value = std::string(1, who) + std::to_string(i);
-      found += readBytes(registry, k, value) == value;
-      registry.RegCloseKey(k);
+      found += readBytes(registry, kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), value) == value;
     }
   }
   EXPECT_EQ(found, 2 * kPerWriter);
@@ -357,25 +340,17 @@ TEST_F(RegistryTest, KilledWriterLeavesASoundStoreWithEveryReturnedWrite) {
   EXPECT_EQ(waitExit(writer), 128 + SIGKILL);
   ASSERT_GE(last, 400);
 
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  sqlite3_stmt* check = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
-  sqlite3_finalize(check);
-  sqlite3_close(db);
+  EXPECT_EQ(integrityCheck(path), "ok");
 
   SqliteRegistry registry(path);
-  HKEY k = 0;
-  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Killed", &k));
+  const KeyAt killed = openAt(registry, kHKCU, "Software\\Killed");
+  ASSERT_REG_OK(killed.rc);
   int missing = 0;
   for (int32_t n = 0; n <= last; ++n) {
     const std::string text = "value " + std::to_string(n) + std::string(size_t(n % 50), '.');
-    missing += readBytes(registry, k, "v" + std::to_string(n)) != text;
+    missing += readBytes(registry, killed.key, "v" + std::to_string(n)) != text;
   }
   EXPECT_EQ(missing, 0);
-  registry.RegCloseKey(k);
 }
 
 }  // namespace
