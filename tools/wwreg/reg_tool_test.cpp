@@ -52,7 +52,7 @@ class RegToolTest : public ::testing::Test {
 
   // A file in the test's folder holding `bytes`; its path.
   QString writeFile(const char* name, const QByteArray& bytes) {
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    QString path = dir.filePath(QString::fromLatin1(name));
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << name;
     return path;
