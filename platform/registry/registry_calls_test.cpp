@@ -88,9 +88,7 @@ TEST_P(RegistryCallsTest, RootsAreSeparateTreesAndHoldValues) {
 TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
   if (GetParam() == StoreKind::kMemory) GTEST_SKIP() << "the in-memory store keeps HKEY_CLASSES_ROOT as a tree of its own";
   auto put = [&](HKEY root, const char* path, const char* value) {
-    HKEY k = create(registry, root, path);
-    EXPECT_REG_OK(setBytes(registry, k, "", reg::kString, value));
-    registry.RegCloseKey(k);
+    EXPECT_REG_OK(setText(registry, root, path, "", value)) << path;
   };
   put(kHKCU, "Software\\Classes\\Both", "user");
   put(reg::kLocalMachine, "Software\\Classes\\Both", "machine");
@@ -111,22 +109,13 @@ TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
   HKEY both = 0;
   ASSERT_REG_OK(registry.RegOpenKeyA(reg::kClassesRoot, "Both", &both));
   EXPECT_EQ(subkeys(registry, reg::kClassesRoot), (std::vector<std::string>{"Both", "MachineOnly", "UserOnly"}));
-  HKEY sub = 0;
-  ASSERT_REG_OK(registry.RegOpenKeyA(both, "onlymachine", &sub));  // through a handle of the view
-  registry.RegCloseKey(sub);
+  ASSERT_REG_OK(openAt(registry, both, "onlymachine").rc);  // through a handle of the view
 
   // Writes: to the machine's key when only it has one; new keys are the user's.
-  HKEY machineOnly = create(registry, reg::kClassesRoot, "MachineOnly");
-  ASSERT_REG_OK(setBytes(registry, machineOnly, "x", reg::kString, "1"));
-  registry.RegCloseKey(machineOnly);
-  HKEY made = create(registry, both, "Made");
-  registry.RegCloseKey(made);
-  HKEY check = create(registry, reg::kLocalMachine, "Software\\Classes\\MachineOnly");
-  EXPECT_EQ(readBytes(registry, check, "x"), "1");
-  registry.RegCloseKey(check);
-  check = 0;
-  EXPECT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Both\\Made", &check));
-  registry.RegCloseKey(check);
+  ASSERT_REG_OK(setText(registry, reg::kClassesRoot, "MachineOnly", "x", "1"));
+  EXPECT_REG_OK(createAt(registry, both, "Made").rc);
+  EXPECT_EQ(readBytes(registry, reg::kLocalMachine, "Software\\Classes\\MachineOnly", "x"), "1");
+  EXPECT_REG_OK(openAt(registry, kHKCU, "Software\\Classes\\Both\\Made").rc);
   EXPECT_EQ(subkeys(registry, both), (std::vector<std::string>{"Made", "OnlyMachine"}));
 
   // Deleting through the view takes the user's key first, then the machine's.
@@ -140,9 +129,7 @@ TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
   registry.RegCloseKey(both);
   // Values of the root itself are those of the user's classes key.
   ASSERT_REG_OK(setBytes(registry, reg::kClassesRoot, "top", reg::kString, "t"));
-  HKEY classes = create(registry, kHKCU, "Software\\Classes");
-  EXPECT_EQ(readBytes(registry, classes, "top"), "t");
-  registry.RegCloseKey(classes);
+  EXPECT_EQ(readBytes(registry, kHKCU, "Software\\Classes", "top"), "t");
 }
 
 // ---- values --------------------------------------------------------------------------
