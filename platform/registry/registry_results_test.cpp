@@ -205,8 +205,7 @@ TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
 TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   HKEY full = create(registry, kHKCU, "Software\\Access");
   ASSERT_REG_OK(setBytes(registry, full, "v", reg::kString, "x"));
-  HKEY sub = create(registry, full, "Existing");
-  registry.RegCloseKey(sub);
+  registry.RegCloseKey(create(registry, full, "Existing"));
 
   HKEY readOnly = 0, writeOnly = 0, nothing = 0, maximum = 0;
   ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyRead, &readOnly));
@@ -220,11 +219,8 @@ TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   EXPECT_REG(setBytes(registry, readOnly, "v", reg::kString, "y"), reg::kAccessDenied);
   EXPECT_REG(registry.RegDeleteValueA(readOnly, "v"), reg::kAccessDenied);
   EXPECT_EQ(subkeys(registry, readOnly), std::vector<std::string>{"Existing"});
-  HKEY out = 0;
-  EXPECT_REG_OK(registry.RegCreateKeyA(readOnly, "Existing", &out));
-  registry.RegCloseKey(out);
-  EXPECT_REG_OK(registry.RegCreateKeyA(readOnly, "New", &out));
-  registry.RegCloseKey(out);
+  EXPECT_REG_OK(createAt(registry, readOnly, "Existing").rc);
+  EXPECT_REG_OK(createAt(registry, readOnly, "New").rc);
 
   // Write access: writes, no reads.
   EXPECT_REG_OK(setBytes(registry, writeOnly, "w", reg::kString, "1"));
@@ -238,8 +234,7 @@ TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   // No access: nothing on the key itself, but opening below it works.
   EXPECT_REG(registry.RegQueryValueExA(nothing, "v", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
   EXPECT_REG(setBytes(registry, nothing, "v", reg::kString, "z"), reg::kAccessDenied);
-  EXPECT_REG_OK(registry.RegOpenKeyA(nothing, "Existing", &out));
-  registry.RegCloseKey(out);
+  EXPECT_REG_OK(openAt(registry, nothing, "Existing").rc);
 
   EXPECT_REG_OK(setBytes(registry, maximum, "v", reg::kString, "m"));
   EXPECT_EQ(readBytes(registry, maximum, "v"), "m");
@@ -264,8 +259,7 @@ TEST_P(RegistryCallsTest, KeyWithSubkeysIsNotDeletedUntilTheyGo) {
 }
 
 TEST_P(RegistryCallsTest, RootsCannotBeDeleted) {
-  HKEY k = create(registry, kHKCU, "Software");
-  registry.RegCloseKey(k);
+  registry.RegCloseKey(create(registry, kHKCU, "Software"));
   HKEY rootAgain = 0;
   ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "", 0, reg::kKeyAllAccess, &rootAgain));
   EXPECT_REG(registry.RegDeleteKeyA(reg::kLocalMachine, ""), reg::kAccessDenied);
@@ -370,11 +364,8 @@ TEST_P(RegistryCallsTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
   EXPECT_EQ(storedPages(), pagesBefore);
 
   // At the limits themselves, all is well.
-  HKEY out = 0;
-  EXPECT_REG_OK(registry.RegCreateKeyA(k, std::string(255, 'n'), &out));
-  registry.RegCloseKey(out);
-  EXPECT_REG_OK(registry.RegCreateKeyA(deep, pathOfDepth(12), &out));
-  registry.RegCloseKey(out);
+  EXPECT_REG_OK(createAt(registry, k, std::string(255, 'n')).rc);
+  EXPECT_REG_OK(createAt(registry, deep, pathOfDepth(12)).rc);
   EXPECT_REG_OK(setBytes(registry, k, std::string(16383, 'v'), reg::kString, "x"));
   registry.RegCloseKey(k);
   registry.RegCloseKey(deep);
@@ -387,8 +378,7 @@ TEST_P(RegistryCallsTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
   Registry& other = another();
   HKEY k = create(registry, kHKCU, "Software\\List");
   for (const char* name : {"a", "b", "c", "d"}) {
-    HKEY sub = create(registry, k, name);
-    registry.RegCloseKey(sub);
+    registry.RegCloseKey(create(registry, k, name));
     ASSERT_REG_OK(setBytes(registry, k, name, reg::kString, name));
   }
   auto subkeyAt = [&](uint32_t index) { return nameAt(registry, k, Items::kSubkeys, index); };
@@ -406,8 +396,7 @@ TEST_P(RegistryCallsTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
   EXPECT_EQ(subkeyAt(2), "d");
   EXPECT_EQ(valueAt(1), "c");
   // So do this connection's own changes: a key added in front, a value removed.
-  HKEY front = create(registry, k, "0");
-  registry.RegCloseKey(front);
+  registry.RegCloseKey(create(registry, k, "0"));
   ASSERT_REG_OK(registry.RegDeleteValueA(k, "b"));
   EXPECT_EQ(subkeyAt(3), "d");
   EXPECT_EQ(valueAt(2), failed(reg::kNoMoreItems));
@@ -419,8 +408,7 @@ TEST_P(RegistryCallsTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
 TEST_P(RegistryCallsTest, AnAtomicRunLandsWhollyOrNotAtAll) {
   Registry& other = another();
   HKEY k = create(registry, kHKCU, "Software\\Atomic");
-  HKEY sub = create(registry, k, "Sub\\Child");
-  registry.RegCloseKey(sub);
+  registry.RegCloseKey(create(registry, k, "Sub\\Child"));
   auto writeAll = [&](int32_t result) {
     return registry.runAtomically([&] {
       HKEY created = 0;
