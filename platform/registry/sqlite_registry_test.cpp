@@ -114,9 +114,8 @@ TEST_F(RegistryTest, DeletedKeysGiveTheirSpaceBack) {
   SqliteRegistry registry(path);
   const int64_t empty = pageCount(path);
   for (int i = 0; i < 100; ++i) {
-    HKEY k = create(registry, kHKCU, "Software\\Big\\k" + std::to_string(i));
-    ASSERT_REG_OK(setBytes(registry, k, "v", reg::kBinary, std::string(20000, char(i))));
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(setBytes(registry, kHKCU, "Software\\Big\\k" + std::to_string(i), "v", reg::kBinary,
+                           std::string(20000, char(i))));
   }
   const int64_t full = pageCount(path);
   ASSERT_GT(full, empty + 400);
@@ -191,11 +190,10 @@ TEST_F(RegistryTest, ReadsNeverMissAnotherProcessesCommittedWrite) {
   EXPECT_EQ(readBytes(registry, k, "v"), "three");
 
   // The key is replaced by a new one: the old handle is dead, a new open finds the new key.
-  HKEY out = 0;
-  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out));
-  registry.RegCloseKey(out);
+  ASSERT_REG_OK(openAt(registry, kHKCU, "Software\\Fresh").rc);
   ASSERT_REG_OK(peer.run(kRecreateKey));
   EXPECT_EQ(readBytes(registry, k, "v"), failed(reg::kKeyDeleted));
+  HKEY out = 0;
   ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out));
   EXPECT_EQ(readBytes(registry, out, "v"), "four");
   EXPECT_TRUE(subkeys(registry, out).empty());
