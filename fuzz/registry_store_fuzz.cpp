@@ -73,6 +73,9 @@ Path path(fuzz::FuzzInput& in) {
 bool hasNul(const std::string& name) { return name.find('\0') != std::string::npos; }
 bool hasNul(const Path& p) { return std::any_of(p.parts.begin(), p.parts.end(), [](const std::string& n) { return hasNul(n); }); }
 
+// The rights a handle opened with `asked` has. Written out here, not taken
+// from open_keys.h: the model is what the stores' own mapping is checked
+// against, and these calls are the only ones that ask for generic rights.
 uint32_t grantedAccess(uint32_t asked) {
   uint32_t access = asked;
   if (access & (reg::kMaximumAllowed | reg::kGenericAll)) access |= reg::kKeyAllAccess;

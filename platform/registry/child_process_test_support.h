@@ -1,11 +1,15 @@
 #pragma once
 // Test support for the store's multi-process tests: run a body in a forked
-// child and read back how it ended.
+// child, read back how it ended, and share a record of what the children did.
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <new>
+#include <system_error>
 
 namespace platform::test {
 
@@ -34,5 +38,28 @@ inline int waitExit(pid_t pid) {
   if (waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+// A T (of atomics: the processes change it at once) in memory that the
+// children forked after it share with the test; a fresh one, unmapped when
+// this goes.
+template <class T>
+class Shared {
+ public:
+  Shared() : memory_(mmap(nullptr, sizeof(T), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0)) {
+    if (memory_ == MAP_FAILED) throw std::system_error(errno, std::generic_category(), "shared memory");
+    value_ = new (memory_) T{};
+  }
+  ~Shared() {
+    value_->~T();
+    munmap(memory_, sizeof(T));
+  }
+  Shared(const Shared&) = delete;
+  Shared& operator=(const Shared&) = delete;
+  T& operator*() const { return *value_; }
+
+ private:
+  void* memory_;
+  T* value_ = nullptr;
+};
 
 }  // namespace platform::test

@@ -20,69 +20,64 @@ INSTANTIATE_TEST_SUITE_P(Store, RegistryCallsTest,
 
 TEST_P(RegistryCallsTest, NamesMatchWithoutRegardToCaseAndKeepTheirFirstCase) {
   HKEY foo = create(registry, kHKCU, "Software\\Foo");
-  ASSERT_EQ(setBytes(registry, foo, "MyValue", reg::kString, "x"), reg::kSuccess);
-  ASSERT_EQ(registry.RegCloseKey(foo), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, foo, "MyValue", reg::kString, "x"));
+  ASSERT_REG_OK(registry.RegCloseKey(foo));
 
   HKEY again = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "SOFTWARE\\foo", &again), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "SOFTWARE\\foo", &again));
   EXPECT_EQ(readBytes(registry, again, "MYVALUE"), "x");
   // Setting under another case replaces the value but keeps the name.
-  ASSERT_EQ(setBytes(registry, again, "myvalue", reg::kString, "y"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, again, "myvalue", reg::kString, "y"));
   EXPECT_EQ(valueNames(registry, again), std::vector<std::string>{"MyValue"});
   EXPECT_EQ(readBytes(registry, again, "MyValue"), "y");
   // Creating under another case opens the existing key.
   HKEY viaCreate = create(registry, kHKCU, "software\\FOO");
   EXPECT_EQ(readBytes(registry, viaCreate, "myVALUE"), "y");
-
-  HKEY software = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &software), reg::kSuccess);
-  EXPECT_EQ(subkeys(registry, software), std::vector<std::string>{"Foo"});
-  for (HKEY h : {again, viaCreate, software}) registry.RegCloseKey(h);
+  EXPECT_EQ(subkeys(registry, kHKCU, "Software"), std::vector<std::string>{"Foo"});
+  for (HKEY h : {again, viaCreate}) registry.RegCloseKey(h);
 }
 
 TEST_P(RegistryCallsTest, Latin1LettersFoldButOtherBytesDoNot) {
   HKEY upper = create(registry, kHKCU, "\xC4rger");  // Ärger
   HKEY lower = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "\xE4RGER", &lower), reg::kSuccess);  // äRGER
+  EXPECT_REG_OK(registry.RegOpenKeyA(kHKCU, "\xE4RGER", &lower));  // äRGER
   // × (D7) and ÷ (F7), ß (DF) and ÿ (FF) are not case pairs.
   HKEY times = create(registry, kHKCU, "a\xD7");
   HKEY sharp = create(registry, kHKCU, "b\xDF");
   HKEY other = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "a\xF7", &other), reg::kFileNotFound);
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "b\xFF", &other), reg::kFileNotFound);
-  ASSERT_EQ(setBytes(registry, upper, "\xC9t\xC9", reg::kString, "summer"), reg::kSuccess);  // ÉtÉ
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "a\xF7", &other), reg::kFileNotFound);
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "b\xFF", &other), reg::kFileNotFound);
+  ASSERT_REG_OK(setBytes(registry, upper, "\xC9t\xC9", reg::kString, "summer"));  // ÉtÉ
   EXPECT_EQ(readBytes(registry, lower, "\xE9T\xE9"), "summer");
   for (HKEY h : {upper, lower, times, sharp}) registry.RegCloseKey(h);
 }
 
 TEST_P(RegistryCallsTest, EmptyPathComponentsAreSkipped) {
   HKEY a = create(registry, kHKCU, "\\Software\\\\Vandr\\Registry\\");
-  ASSERT_EQ(setBytes(registry, a, "v", reg::kString, "1"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, a, "v", reg::kString, "1"));
   HKEY b = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Vandr\\Registry", &b), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Vandr\\Registry", &b));
   EXPECT_EQ(readBytes(registry, b, "v"), "1");
-  HKEY software = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &software), reg::kSuccess);
-  EXPECT_EQ(subkeys(registry, software), std::vector<std::string>{"Vandr"});
-  for (HKEY h : {a, b, software}) registry.RegCloseKey(h);
+  EXPECT_EQ(subkeys(registry, kHKCU, "Software"), std::vector<std::string>{"Vandr"});
+  for (HKEY h : {a, b}) registry.RegCloseKey(h);
 }
 
 TEST_P(RegistryCallsTest, RootsAreSeparateTreesAndHoldValues) {
   HKEY user = create(registry, reg::kCurrentUser, "Software\\Same");
   HKEY machine = create(registry, reg::kLocalMachine, "Software\\Same");
-  ASSERT_EQ(setBytes(registry, user, "who", reg::kString, "user"), reg::kSuccess);
-  ASSERT_EQ(setBytes(registry, machine, "who", reg::kString, "machine"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, user, "who", reg::kString, "user"));
+  ASSERT_REG_OK(setBytes(registry, machine, "who", reg::kString, "machine"));
   EXPECT_EQ(readBytes(registry, user, "who"), "user");
   EXPECT_EQ(readBytes(registry, machine, "who"), "machine");
   HKEY none = 0;
   for (HKEY root = reg::kClassesRoot; root <= reg::kDynData; ++root) {
     if (root == reg::kCurrentUser || root == reg::kLocalMachine) continue;
-    EXPECT_EQ(registry.RegOpenKeyA(root, "Software\\Same", &none), reg::kFileNotFound) << root;
+    EXPECT_REG(registry.RegOpenKeyA(root, "Software\\Same", &none), reg::kFileNotFound) << root;
   }
   // Values directly below a root.
-  ASSERT_EQ(setBytes(registry, reg::kUsers, "", reg::kString, "default"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, reg::kUsers, "", reg::kString, "default"));
   EXPECT_EQ(readBytes(registry, reg::kUsers, ""), "default");
-  EXPECT_EQ(readBytes(registry, reg::kClassesRoot, ""), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, reg::kClassesRoot, ""), failed(reg::kFileNotFound));
   registry.RegCloseKey(user);
   registry.RegCloseKey(machine);
 }
@@ -93,9 +88,7 @@ TEST_P(RegistryCallsTest, RootsAreSeparateTreesAndHoldValues) {
 TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
   if (GetParam() == StoreKind::kMemory) GTEST_SKIP() << "the in-memory store keeps HKEY_CLASSES_ROOT as a tree of its own";
   auto put = [&](HKEY root, const char* path, const char* value) {
-    HKEY k = create(registry, root, path);
-    EXPECT_EQ(setBytes(registry, k, "", reg::kString, value), reg::kSuccess);
-    registry.RegCloseKey(k);
+    EXPECT_REG_OK(setText(registry, root, path, "", value)) << path;
   };
   put(kHKCU, "Software\\Classes\\Both", "user");
   put(reg::kLocalMachine, "Software\\Classes\\Both", "machine");
@@ -105,51 +98,38 @@ TEST_P(RegistryCallsTest, ClassesRootIsTheUsersClassesOverTheMachines) {
   auto viaClasses = [&](const char* path) {
     HKEY k = 0;
     const int32_t rc = registry.RegOpenKeyExA(reg::kClassesRoot, path, 0, reg::kKeyRead, &k);
-    if (rc != reg::kSuccess) return "<rc " + std::to_string(rc) + ">";
-    std::string v = readBytes(registry, k, "");
-    registry.RegCloseKey(k);
-    return v;
+    const reg::ScopedKey closer(registry, k);
+    return rc == reg::kSuccess ? readBytes(registry, k, "") : failed(rc);
   };
   EXPECT_EQ(viaClasses("Both"), "user");
   EXPECT_EQ(viaClasses("BOTH\\OnlyMachine"), "deep");  // below a key the user has too
   EXPECT_EQ(viaClasses("MachineOnly"), "machine");
   EXPECT_EQ(viaClasses("UserOnly"), "user");
-  EXPECT_EQ(viaClasses("Nowhere"), "<rc 2>");
+  EXPECT_EQ(viaClasses("Nowhere"), failed(reg::kFileNotFound));
   HKEY both = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(reg::kClassesRoot, "Both", &both), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(reg::kClassesRoot, "Both", &both));
   EXPECT_EQ(subkeys(registry, reg::kClassesRoot), (std::vector<std::string>{"Both", "MachineOnly", "UserOnly"}));
-  HKEY sub = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(both, "onlymachine", &sub), reg::kSuccess);  // through a handle of the view
-  registry.RegCloseKey(sub);
+  ASSERT_REG_OK(openAt(registry, both, "onlymachine").rc);  // through a handle of the view
 
   // Writes: to the machine's key when only it has one; new keys are the user's.
-  HKEY machineOnly = create(registry, reg::kClassesRoot, "MachineOnly");
-  ASSERT_EQ(setBytes(registry, machineOnly, "x", reg::kString, "1"), reg::kSuccess);
-  registry.RegCloseKey(machineOnly);
-  HKEY made = create(registry, both, "Made");
-  registry.RegCloseKey(made);
-  HKEY check = create(registry, reg::kLocalMachine, "Software\\Classes\\MachineOnly");
-  EXPECT_EQ(readBytes(registry, check, "x"), "1");
-  registry.RegCloseKey(check);
-  check = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Both\\Made", &check), reg::kSuccess);
-  registry.RegCloseKey(check);
+  ASSERT_REG_OK(setText(registry, reg::kClassesRoot, "MachineOnly", "x", "1"));
+  EXPECT_REG_OK(createAt(registry, both, "Made").rc);
+  EXPECT_EQ(readBytes(registry, reg::kLocalMachine, "Software\\Classes\\MachineOnly", "x"), "1");
+  EXPECT_REG_OK(openAt(registry, kHKCU, "Software\\Classes\\Both\\Made").rc);
   EXPECT_EQ(subkeys(registry, both), (std::vector<std::string>{"Made", "OnlyMachine"}));
 
   // Deleting through the view takes the user's key first, then the machine's.
   put(kHKCU, "Software\\Classes\\Both\\Gone", "user");
   put(reg::kLocalMachine, "Software\\Classes\\Both\\Gone", "machine");
-  for (const char* left : {"machine", "<rc 2>"}) {
-    EXPECT_EQ(registry.RegDeleteKeyA(both, "Gone"), reg::kSuccess);
+  for (const std::string& left : {std::string("machine"), failed(reg::kFileNotFound)}) {
+    EXPECT_REG_OK(registry.RegDeleteKeyA(both, "Gone"));
     EXPECT_EQ(viaClasses("Both\\Gone"), left);
   }
-  EXPECT_EQ(registry.RegDeleteKeyA(both, "Gone"), reg::kFileNotFound);
+  EXPECT_REG(registry.RegDeleteKeyA(both, "Gone"), reg::kFileNotFound);
   registry.RegCloseKey(both);
   // Values of the root itself are those of the user's classes key.
-  ASSERT_EQ(setBytes(registry, reg::kClassesRoot, "top", reg::kString, "t"), reg::kSuccess);
-  HKEY classes = create(registry, kHKCU, "Software\\Classes");
-  EXPECT_EQ(readBytes(registry, classes, "top"), "t");
-  registry.RegCloseKey(classes);
+  ASSERT_REG_OK(setBytes(registry, reg::kClassesRoot, "top", reg::kString, "t"));
+  EXPECT_EQ(readBytes(registry, kHKCU, "Software\\Classes", "top"), "t");
 }
 
 // ---- values --------------------------------------------------------------------------
@@ -174,29 +154,29 @@ TEST_P(RegistryCallsTest, ValuesKeepTypeAndExactBytes) {
       {"", reg::kString, "the default value"},
       {"large", reg::kBinary, std::string(300000, '\xA5')},
   };
-  for (const auto& c : cases) ASSERT_EQ(setBytes(registry, k, c.name, c.type, c.bytes), reg::kSuccess) << c.name;
+  for (const auto& c : cases) ASSERT_REG_OK(setBytes(registry, k, c.name, c.type, c.bytes)) << c.name;
   for (const auto& c : cases) {
     uint32_t type = 0xFFFF;
     EXPECT_EQ(readBytes(registry, k, c.name, &type), c.bytes) << c.name;
     EXPECT_EQ(type, c.type) << c.name;
   }
   // Replacing changes the type too.
-  ASSERT_EQ(setBytes(registry, k, "number", reg::kBinary, "\x01"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "number", reg::kBinary, "\x01"));
   uint32_t type = 0;
   EXPECT_EQ(readBytes(registry, k, "number", &type), "\x01");
   EXPECT_EQ(type, reg::kBinary);
   // Null data with size 0 stores an empty value.
-  ASSERT_EQ(registry.RegSetValueExA(k, "nothing", 0, reg::kBinary, nullptr, 0), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegSetValueExA(k, "nothing", 0, reg::kBinary, nullptr, 0));
   EXPECT_EQ(readBytes(registry, k, "nothing"), "");
   registry.RegCloseKey(k);
 }
 
 TEST_P(RegistryCallsTest, StringReadPlacesNulOnlyWhenDataLacksOneAndRoomIsLeft) {
   HKEY k = create(registry, kHKCU, "Software\\Strings");
-  ASSERT_EQ(setBytes(registry, k, "bare", reg::kString, "abc"), reg::kSuccess);
-  ASSERT_EQ(setBytes(registry, k, "ended", reg::kString, "abc\0"s), reg::kSuccess);
-  ASSERT_EQ(setBytes(registry, k, "binary", reg::kBinary, "abc"), reg::kSuccess);
-  ASSERT_EQ(setBytes(registry, k, "empty", reg::kString, ""), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "bare", reg::kString, "abc"));
+  ASSERT_REG_OK(setBytes(registry, k, "ended", reg::kString, "abc\0"s));
+  ASSERT_REG_OK(setBytes(registry, k, "binary", reg::kBinary, "abc"));
+  ASSERT_REG_OK(setBytes(registry, k, "empty", reg::kString, ""));
 
   struct Read {
     int32_t rc;
@@ -214,18 +194,18 @@ TEST_P(RegistryCallsTest, StringReadPlacesNulOnlyWhenDataLacksOneAndRoomIsLeft) 
 
   // Without NUL: 3 bytes.
   Read r = read("bare", 0);
-  EXPECT_EQ(r.rc, reg::kMoreData);
+  EXPECT_REG(r.rc, reg::kMoreData);
   EXPECT_EQ(r.size, 3u);
   EXPECT_EQ(r.buffer, "##");
   r = read("bare", 2);
-  EXPECT_EQ(r.rc, reg::kMoreData);
+  EXPECT_REG(r.rc, reg::kMoreData);
   EXPECT_EQ(r.size, 3u);
   r = read("bare", 3);  // exact: no room for the NUL, none written
-  EXPECT_EQ(r.rc, reg::kSuccess);
+  EXPECT_REG_OK(r.rc);
   EXPECT_EQ(r.size, 3u);
   EXPECT_EQ(r.buffer, "abc##");
   r = read("bare", 4);  // room: NUL placed, size stays the data length
-  EXPECT_EQ(r.rc, reg::kSuccess);
+  EXPECT_REG_OK(r.rc);
   EXPECT_EQ(r.size, 3u);
   EXPECT_EQ(r.buffer, "abc\0##"s);
   r = read("bare", 10);
@@ -233,10 +213,10 @@ TEST_P(RegistryCallsTest, StringReadPlacesNulOnlyWhenDataLacksOneAndRoomIsLeft) 
 
   // With NUL: 4 bytes, nothing added.
   r = read("ended", 3);
-  EXPECT_EQ(r.rc, reg::kMoreData);
+  EXPECT_REG(r.rc, reg::kMoreData);
   EXPECT_EQ(r.size, 4u);
   r = read("ended", 4);
-  EXPECT_EQ(r.rc, reg::kSuccess);
+  EXPECT_REG_OK(r.rc);
   EXPECT_EQ(r.size, 4u);
   EXPECT_EQ(r.buffer, "abc\0##"s);
   r = read("ended", 5);
@@ -245,12 +225,12 @@ TEST_P(RegistryCallsTest, StringReadPlacesNulOnlyWhenDataLacksOneAndRoomIsLeft) 
 
   // Binary data never gets a NUL.
   r = read("binary", 4);
-  EXPECT_EQ(r.rc, reg::kSuccess);
+  EXPECT_REG_OK(r.rc);
   EXPECT_EQ(r.buffer, "abc###");
 
   // Empty string: size 0 fits a zero buffer; a larger one gets the NUL.
   r = read("empty", 0);
-  EXPECT_EQ(r.rc, reg::kSuccess);
+  EXPECT_REG_OK(r.rc);
   EXPECT_EQ(r.size, 0u);
   EXPECT_EQ(r.buffer, "##");
   r = read("empty", 1);
@@ -259,11 +239,11 @@ TEST_P(RegistryCallsTest, StringReadPlacesNulOnlyWhenDataLacksOneAndRoomIsLeft) 
 
   // Without a buffer: type and size; with neither: only whether it exists.
   uint32_t type = 0, size = 99;
-  EXPECT_EQ(registry.RegQueryValueExA(k, "ended", nullptr, &type, nullptr, &size), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegQueryValueExA(k, "ended", nullptr, &type, nullptr, &size));
   EXPECT_EQ(type, reg::kString);
   EXPECT_EQ(size, 4u);
-  EXPECT_EQ(registry.RegQueryValueExA(k, "bare", nullptr, nullptr, nullptr, nullptr), reg::kSuccess);
-  EXPECT_EQ(registry.RegQueryValueExA(k, "nope", nullptr, nullptr, nullptr, nullptr), reg::kFileNotFound);
+  EXPECT_REG_OK(registry.RegQueryValueExA(k, "bare", nullptr, nullptr, nullptr, nullptr));
+  EXPECT_REG(registry.RegQueryValueExA(k, "nope", nullptr, nullptr, nullptr, nullptr), reg::kFileNotFound);
   registry.RegCloseKey(k);
 }
 

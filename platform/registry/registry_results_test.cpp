@@ -16,40 +16,40 @@ using namespace std::string_literals;
 
 TEST_P(RegistryCallsTest, BadParametersGive87) {
   HKEY k = create(registry, kHKCU, "Software\\Params");
-  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "v", reg::kString, "x"));
   uint8_t buf[8];
   uint32_t reserved = 0;
-  EXPECT_EQ(registry.RegOpenKeyExA(kHKCU, "Software", 0, reg::kKeyRead, nullptr), reg::kInvalidParameter);
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
-  EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
-  EXPECT_EQ(registry.RegQueryValueExA(k, "v", nullptr, nullptr, buf, nullptr), reg::kInvalidParameter);
-  EXPECT_EQ(registry.RegQueryValueExA(k, "v", &reserved, nullptr, nullptr, nullptr), reg::kInvalidParameter);
-  EXPECT_EQ(registry.RegSetValueExA(k, "v", 0, reg::kString, nullptr, 3), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegOpenKeyExA(kHKCU, "Software", 0, reg::kKeyRead, nullptr), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegCreateKeyA(kHKCU, "Software", nullptr), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegQueryValueExA(k, "v", nullptr, nullptr, buf, nullptr), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegQueryValueExA(k, "v", &reserved, nullptr, nullptr, nullptr), reg::kInvalidParameter);
+  EXPECT_REG(registry.RegSetValueExA(k, "v", 0, reg::kString, nullptr, 3), reg::kInvalidParameter);
   EXPECT_EQ(readBytes(registry, k, "v"), "x");  // unchanged by the refused set
   registry.RegCloseKey(k);
 }
 
 TEST_P(RegistryCallsTest, MissingKeysAndValuesGive2) {
   HKEY k = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Nowhere", &k), reg::kFileNotFound);
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software\\Nowhere", &k), reg::kFileNotFound);
   EXPECT_EQ(k, 0u);
-  EXPECT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Nowhere", 0, reg::kKeyRead, &k), reg::kFileNotFound);
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Nowhere"), reg::kFileNotFound);
+  EXPECT_REG(registry.RegOpenKeyExA(kHKCU, "Software\\Nowhere", 0, reg::kKeyRead, &k), reg::kFileNotFound);
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software\\Nowhere"), reg::kFileNotFound);
   k = create(registry, kHKCU, "Software\\Somewhere");
-  EXPECT_EQ(readBytes(registry, k, "missing"), "<rc 2>");
-  EXPECT_EQ(registry.RegDeleteValueA(k, "missing"), reg::kFileNotFound);
-  ASSERT_EQ(setBytes(registry, k, "here", reg::kString, "x"), reg::kSuccess);
-  EXPECT_EQ(registry.RegDeleteValueA(k, "HERE"), reg::kSuccess);
-  EXPECT_EQ(readBytes(registry, k, "here"), "<rc 2>");
-  EXPECT_EQ(registry.RegDeleteValueA(k, "here"), reg::kFileNotFound);
+  EXPECT_EQ(readBytes(registry, k, "missing"), failed(reg::kFileNotFound));
+  EXPECT_REG(registry.RegDeleteValueA(k, "missing"), reg::kFileNotFound);
+  ASSERT_REG_OK(setBytes(registry, k, "here", reg::kString, "x"));
+  EXPECT_REG_OK(registry.RegDeleteValueA(k, "HERE"));
+  EXPECT_EQ(readBytes(registry, k, "here"), failed(reg::kFileNotFound));
+  EXPECT_REG(registry.RegDeleteValueA(k, "here"), reg::kFileNotFound);
   registry.RegCloseKey(k);
 }
 
 TEST_P(RegistryCallsTest, HandleRules) {
   HKEY a = create(registry, kHKCU, "Software\\Handles");
   HKEY b = 0, c = 0;
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Handles", 0, reg::kKeyRead, &b), reg::kSuccess);
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Handles", &c), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Handles", 0, reg::kKeyRead, &b));
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Handles", &c));
   for (HKEY h : {a, b, c}) {
     EXPECT_NE(h, 0u);
     EXPECT_FALSE(reg::isRoot(h));
@@ -61,51 +61,51 @@ TEST_P(RegistryCallsTest, HandleRules) {
   // An empty path: RegOpenKeyA and RegCreateKeyA give the same handle back,
   // RegOpenKeyExA a new one.
   HKEY same = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(a, "", &same), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegOpenKeyA(a, "", &same));
   EXPECT_EQ(same, a);
-  EXPECT_EQ(registry.RegCreateKeyA(a, "", &same), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegCreateKeyA(a, "", &same));
   EXPECT_EQ(same, a);
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "", &same), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegOpenKeyA(kHKCU, "", &same));
   EXPECT_EQ(same, kHKCU);
   HKEY fresh = 0;
-  EXPECT_EQ(registry.RegOpenKeyExA(a, "", 0, reg::kKeyRead, &fresh), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegOpenKeyExA(a, "", 0, reg::kKeyRead, &fresh));
   EXPECT_NE(fresh, a);
-  ASSERT_EQ(setBytes(registry, a, "v", reg::kString, "seen"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, a, "v", reg::kString, "seen"));
   EXPECT_EQ(readBytes(registry, fresh, "v"), "seen");
 
   // Closing: roots always succeed; a handle once; 0 and unknown numbers never.
-  EXPECT_EQ(registry.RegCloseKey(kHKCU), reg::kSuccess);
-  EXPECT_EQ(registry.RegCloseKey(fresh), reg::kSuccess);
-  EXPECT_EQ(registry.RegCloseKey(fresh), reg::kInvalidHandle);
-  EXPECT_EQ(registry.RegCloseKey(0), reg::kInvalidHandle);
-  EXPECT_EQ(registry.RegCloseKey(0x7654321), reg::kInvalidHandle);
+  EXPECT_REG_OK(registry.RegCloseKey(kHKCU));
+  EXPECT_REG_OK(registry.RegCloseKey(fresh));
+  EXPECT_REG(registry.RegCloseKey(fresh), reg::kInvalidHandle);
+  EXPECT_REG(registry.RegCloseKey(0), reg::kInvalidHandle);
+  EXPECT_REG(registry.RegCloseKey(0x7654321), reg::kInvalidHandle);
 
   // A closed, zero, unknown or out-of-range handle is refused by every call
   // (but for no handle with no subkey, which opens nothing).
   for (HKEY bad : {fresh, HKEY(0), HKEY(0x7654321), HKEY(reg::kDynData + 1)}) {
     HKEY out = 1;
     uint32_t size = 0;
-    EXPECT_EQ(registry.RegOpenKeyExA(bad, "x", 0, reg::kKeyRead, &out), reg::kInvalidHandle);
+    EXPECT_REG(registry.RegOpenKeyExA(bad, "x", 0, reg::kKeyRead, &out), reg::kInvalidHandle);
     EXPECT_EQ(out, 1u);
-    EXPECT_EQ(registry.RegOpenKeyA(bad, "", &out), bad == 0 ? reg::kSuccess : reg::kInvalidHandle);
-    EXPECT_EQ(registry.RegCreateKeyA(bad, "x", &out), reg::kInvalidHandle);
-    EXPECT_EQ(registry.RegQueryValueExA(bad, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
-    EXPECT_EQ(setBytes(registry, bad, "v", reg::kString, "x"), reg::kInvalidHandle);
-    EXPECT_EQ(registry.RegDeleteValueA(bad, "v"), reg::kInvalidHandle);
-    EXPECT_EQ(registry.RegDeleteKeyA(bad, "x"), reg::kInvalidHandle);
+    EXPECT_REG(registry.RegOpenKeyA(bad, "", &out), bad == 0 ? reg::kSuccess : reg::kInvalidHandle);
+    EXPECT_REG(registry.RegCreateKeyA(bad, "x", &out), reg::kInvalidHandle);
+    EXPECT_REG(registry.RegQueryValueExA(bad, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
+    EXPECT_REG(setBytes(registry, bad, "v", reg::kString, "x"), reg::kInvalidHandle);
+    EXPECT_REG(registry.RegDeleteValueA(bad, "v"), reg::kInvalidHandle);
+    EXPECT_REG(registry.RegDeleteKeyA(bad, "x"), reg::kInvalidHandle);
   }
-  for (HKEY h : {a, b, c}) EXPECT_EQ(registry.RegCloseKey(h), reg::kSuccess);
+  for (HKEY h : {a, b, c}) EXPECT_REG_OK(registry.RegCloseKey(h));
 }
 
 // Where the calls answer as the platform's do, each with the result, the
 // caller's result variable, size, type and bytes it leaves behind.
 TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
   HKEY k = create(registry, kHKCU, "Software\\Platform");
-  ASSERT_EQ(setBytes(registry, k, "LongName", reg::kBinary, "abc"), reg::kSuccess);
-  ASSERT_EQ(setBytes(registry, k, "n", reg::kString, "longer data"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "LongName", reg::kBinary, "abc"));
+  ASSERT_REG_OK(setBytes(registry, k, "n", reg::kString, "longer data"));
   registry.RegCloseKey(k);
   HKEY readOnly = 0;
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Platform", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Platform", 0, reg::kKeyRead, &readOnly));
   constexpr uint32_t kUntouched = 0xDEAD;
   struct Outcome {
     // 0xDEAD: kUntouched, which a local class's defaults cannot name.
@@ -196,7 +196,7 @@ TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
   };
   for (const Row& row : rows) {
     const Outcome got = row.call();
-    EXPECT_TRUE(got == row.want) << row.what << ": rc " << got.rc << " handle " << got.handle << " size "
+    EXPECT_TRUE(got == row.want) << row.what << ": " << codeName(got.rc) << " handle " << got.handle << " size "
                                  << got.size << " type " << got.type << " bytes \"" << got.bytes << "\"";
   }
   registry.RegCloseKey(readOnly);
@@ -204,44 +204,39 @@ TEST_P(RegistryCallsTest, CallsLeaveTheirArgumentsAsThePlatformDoes) {
 
 TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
   HKEY full = create(registry, kHKCU, "Software\\Access");
-  ASSERT_EQ(setBytes(registry, full, "v", reg::kString, "x"), reg::kSuccess);
-  HKEY sub = create(registry, full, "Existing");
-  registry.RegCloseKey(sub);
+  ASSERT_REG_OK(setBytes(registry, full, "v", reg::kString, "x"));
+  registry.RegCloseKey(create(registry, full, "Existing"));
 
   HKEY readOnly = 0, writeOnly = 0, nothing = 0, maximum = 0;
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyRead, &readOnly), reg::kSuccess);
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyWrite, &writeOnly), reg::kSuccess);
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, 0, &nothing), reg::kSuccess);
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kMaximumAllowed, &maximum), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyRead, &readOnly));
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kKeyWrite, &writeOnly));
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, 0, &nothing));
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "Software\\Access", 0, reg::kMaximumAllowed, &maximum));
 
   // Read access: reads and enumeration, no writes; new subkeys, whose own
   // rights are what count.
   EXPECT_EQ(readBytes(registry, readOnly, "v"), "x");
-  EXPECT_EQ(setBytes(registry, readOnly, "v", reg::kString, "y"), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegDeleteValueA(readOnly, "v"), reg::kAccessDenied);
+  EXPECT_REG(setBytes(registry, readOnly, "v", reg::kString, "y"), reg::kAccessDenied);
+  EXPECT_REG(registry.RegDeleteValueA(readOnly, "v"), reg::kAccessDenied);
   EXPECT_EQ(subkeys(registry, readOnly), std::vector<std::string>{"Existing"});
-  HKEY out = 0;
-  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "Existing", &out), reg::kSuccess);
-  registry.RegCloseKey(out);
-  EXPECT_EQ(registry.RegCreateKeyA(readOnly, "New", &out), reg::kSuccess);
-  registry.RegCloseKey(out);
+  EXPECT_REG_OK(createAt(registry, readOnly, "Existing").rc);
+  EXPECT_REG_OK(createAt(registry, readOnly, "New").rc);
 
   // Write access: writes, no reads.
-  EXPECT_EQ(setBytes(registry, writeOnly, "w", reg::kString, "1"), reg::kSuccess);
+  EXPECT_REG_OK(setBytes(registry, writeOnly, "w", reg::kString, "1"));
   uint32_t size = 0;
-  EXPECT_EQ(registry.RegQueryValueExA(writeOnly, "w", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
+  EXPECT_REG(registry.RegQueryValueExA(writeOnly, "w", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
   char name[16];
   uint32_t nameSize = sizeof name;
-  EXPECT_EQ(registry.RegEnumKeyExA(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
-            reg::kAccessDenied);
+  EXPECT_REG(registry.RegEnumKeyExA(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+             reg::kAccessDenied);
 
   // No access: nothing on the key itself, but opening below it works.
-  EXPECT_EQ(registry.RegQueryValueExA(nothing, "v", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
-  EXPECT_EQ(setBytes(registry, nothing, "v", reg::kString, "z"), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegOpenKeyA(nothing, "Existing", &out), reg::kSuccess);
-  registry.RegCloseKey(out);
+  EXPECT_REG(registry.RegQueryValueExA(nothing, "v", nullptr, nullptr, nullptr, &size), reg::kAccessDenied);
+  EXPECT_REG(setBytes(registry, nothing, "v", reg::kString, "z"), reg::kAccessDenied);
+  EXPECT_REG_OK(openAt(registry, nothing, "Existing").rc);
 
-  EXPECT_EQ(setBytes(registry, maximum, "v", reg::kString, "m"), reg::kSuccess);
+  EXPECT_REG_OK(setBytes(registry, maximum, "v", reg::kString, "m"));
   EXPECT_EQ(readBytes(registry, maximum, "v"), "m");
   for (HKEY h : {full, readOnly, writeOnly, nothing, maximum}) registry.RegCloseKey(h);
 }
@@ -249,88 +244,87 @@ TEST_P(RegistryCallsTest, AccessIsWhatTheOpenGranted) {
 TEST_P(RegistryCallsTest, KeyWithSubkeysIsNotDeletedUntilTheyGo) {
   HKEY parent = create(registry, kHKCU, "Software\\Parent");
   HKEY child = create(registry, parent, "Child");
-  ASSERT_EQ(setBytes(registry, parent, "v", reg::kString, "kept"), reg::kSuccess);
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"), reg::kAccessDenied);
+  ASSERT_REG_OK(setBytes(registry, parent, "v", reg::kString, "kept"));
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"), reg::kAccessDenied);
   EXPECT_EQ(readBytes(registry, parent, "v"), "kept");
-  EXPECT_EQ(registry.RegDeleteKeyA(parent, "CHILD"), reg::kSuccess);
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegDeleteKeyA(parent, "CHILD"));
+  EXPECT_REG_OK(registry.RegDeleteKeyA(kHKCU, "Software\\Parent"));
   HKEY out = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Parent", &out), reg::kFileNotFound);
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software\\Parent", &out), reg::kFileNotFound);
   // Its values went with it: a key made again at the path is empty.
   HKEY again = create(registry, kHKCU, "Software\\Parent");
-  EXPECT_EQ(readBytes(registry, again, "v"), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, again, "v"), failed(reg::kFileNotFound));
   EXPECT_TRUE(valueNames(registry, again).empty());
   for (HKEY h : {parent, child, again}) registry.RegCloseKey(h);
 }
 
 TEST_P(RegistryCallsTest, RootsCannotBeDeleted) {
-  HKEY k = create(registry, kHKCU, "Software");
-  registry.RegCloseKey(k);
+  registry.RegCloseKey(create(registry, kHKCU, "Software"));
   HKEY rootAgain = 0;
-  ASSERT_EQ(registry.RegOpenKeyExA(kHKCU, "", 0, reg::kKeyAllAccess, &rootAgain), reg::kSuccess);
-  EXPECT_EQ(registry.RegDeleteKeyA(reg::kLocalMachine, ""), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "\\"), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegDeleteKeyA(rootAgain, ""), reg::kAccessDenied);
+  ASSERT_REG_OK(registry.RegOpenKeyExA(kHKCU, "", 0, reg::kKeyAllAccess, &rootAgain));
+  EXPECT_REG(registry.RegDeleteKeyA(reg::kLocalMachine, ""), reg::kAccessDenied);
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "\\"), reg::kAccessDenied);
+  EXPECT_REG(registry.RegDeleteKeyA(rootAgain, ""), reg::kAccessDenied);
   registry.RegCloseKey(rootAgain);
 }
 
 TEST_P(RegistryCallsTest, HandlesOfADeletedKeyGive1018) {
   HKEY doomed = create(registry, kHKCU, "Software\\Doomed");
-  ASSERT_EQ(setBytes(registry, doomed, "v", reg::kString, "x"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, doomed, "v", reg::kString, "x"));
   EXPECT_EQ(readBytes(registry, doomed, "v"), "x");
   HKEY other = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Doomed", &other), reg::kSuccess);
-  ASSERT_EQ(registry.RegDeleteKeyA(other, ""), reg::kSuccess);  // an empty path deletes the key itself
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Doomed", &other));
+  ASSERT_REG_OK(registry.RegDeleteKeyA(other, ""));  // an empty path deletes the key itself
 
   HKEY out = 0;
   uint32_t size = 0;
   char name[16];
   uint32_t nameSize = sizeof name;
-  EXPECT_EQ(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
-  EXPECT_EQ(setBytes(registry, doomed, "v", reg::kString, "y"), reg::kKeyDeleted);
-  EXPECT_EQ(registry.RegDeleteValueA(doomed, "v"), reg::kKeyDeleted);
-  EXPECT_EQ(registry.RegOpenKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
-  EXPECT_EQ(registry.RegCreateKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
-  EXPECT_EQ(registry.RegDeleteKeyA(doomed, ""), reg::kKeyDeleted);
-  EXPECT_EQ(registry.RegEnumKeyExA(doomed, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
-            reg::kKeyDeleted);
+  EXPECT_REG(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
+  EXPECT_REG(setBytes(registry, doomed, "v", reg::kString, "y"), reg::kKeyDeleted);
+  EXPECT_REG(registry.RegDeleteValueA(doomed, "v"), reg::kKeyDeleted);
+  EXPECT_REG(registry.RegOpenKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
+  EXPECT_REG(registry.RegCreateKeyA(doomed, "Sub", &out), reg::kKeyDeleted);
+  EXPECT_REG(registry.RegDeleteKeyA(doomed, ""), reg::kKeyDeleted);
+  EXPECT_REG(registry.RegEnumKeyExA(doomed, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+             reg::kKeyDeleted);
   // A new key at the same path is another key: old handles stay dead.
   HKEY reborn = create(registry, kHKCU, "Software\\Doomed");
-  EXPECT_EQ(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
-  EXPECT_EQ(readBytes(registry, reborn, "v"), "<rc 2>");
-  EXPECT_EQ(registry.RegCloseKey(doomed), reg::kSuccess);  // closing still works
-  EXPECT_EQ(registry.RegCloseKey(other), reg::kSuccess);
+  EXPECT_REG(registry.RegQueryValueExA(doomed, "v", nullptr, nullptr, nullptr, &size), reg::kKeyDeleted);
+  EXPECT_EQ(readBytes(registry, reborn, "v"), failed(reg::kFileNotFound));
+  EXPECT_REG_OK(registry.RegCloseKey(doomed));  // closing still works
+  EXPECT_REG_OK(registry.RegCloseKey(other));
   registry.RegCloseKey(reborn);
 }
 
 TEST_P(RegistryCallsTest, EnumerationOrderAndBufferSizes) {
   HKEY k = create(registry, kHKCU, "Software\\Enum");
   for (const char* name : {"beta", "Alpha", "GAMMA"}) registry.RegCloseKey(create(registry, k, name));
-  for (const char* name : {"zulu", "alpha", "Mike"}) ASSERT_EQ(setBytes(registry, k, name, 1, name), 0);
+  for (const char* name : {"zulu", "alpha", "Mike"}) ASSERT_REG_OK(setBytes(registry, k, name, 1, name));
   EXPECT_EQ(subkeys(registry, k), (std::vector<std::string>{"Alpha", "beta", "GAMMA"}));
   EXPECT_EQ(valueNames(registry, k), (std::vector<std::string>{"zulu", "alpha", "Mike"}));
 
   char name[8];
   uint32_t nameSize = 5;  // "Alpha" needs 6 with its NUL
-  EXPECT_EQ(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kMoreData);
+  EXPECT_REG(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kMoreData);
   EXPECT_EQ(nameSize, 6u);
   nameSize = 6;
-  EXPECT_EQ(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(std::string(name, nameSize), "Alpha");
-  EXPECT_EQ(registry.RegEnumKeyExA(k, 3, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kNoMoreItems);
+  EXPECT_REG(registry.RegEnumKeyExA(k, 3, name, &nameSize, nullptr, nullptr, nullptr, nullptr), reg::kNoMoreItems);
 
   uint8_t data[8];
   uint32_t type = 0, dataSize = 3;
   nameSize = sizeof name;
-  EXPECT_EQ(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize), reg::kMoreData);
+  EXPECT_REG(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize), reg::kMoreData);
   EXPECT_EQ(dataSize, 4u);
   dataSize = sizeof data;
   nameSize = sizeof name;
-  EXPECT_EQ(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize), reg::kSuccess);
+  EXPECT_REG_OK(registry.RegEnumValueA(k, 0, name, &nameSize, nullptr, &type, data, &dataSize));
   EXPECT_EQ(std::string(name, nameSize), "zulu");
   EXPECT_EQ(type, reg::kString);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data), dataSize + 1), "zulu\0"s);
-  EXPECT_EQ(registry.RegEnumValueA(k, 3, name, &nameSize, nullptr, &type, data, &dataSize), reg::kNoMoreItems);
+  EXPECT_REG(registry.RegEnumValueA(k, 3, name, &nameSize, nullptr, &type, data, &dataSize), reg::kNoMoreItems);
   registry.RegCloseKey(k);
 }
 
@@ -361,7 +355,7 @@ TEST_P(RegistryCallsTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
   const int64_t pagesBefore = storedPages();
   for (const auto& c : refused) {
     HKEY out = 0;
-    EXPECT_EQ(c.call(out), reg::kInvalidParameter) << c.what;
+    EXPECT_REG(c.call(out), reg::kInvalidParameter) << c.what;
     EXPECT_EQ(out, 0u) << c.what;
   }
   EXPECT_EQ(subkeys(registry, k), std::vector<std::string>{});
@@ -370,12 +364,9 @@ TEST_P(RegistryCallsTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
   EXPECT_EQ(storedPages(), pagesBefore);
 
   // At the limits themselves, all is well.
-  HKEY out = 0;
-  EXPECT_EQ(registry.RegCreateKeyA(k, std::string(255, 'n'), &out), reg::kSuccess);
-  registry.RegCloseKey(out);
-  EXPECT_EQ(registry.RegCreateKeyA(deep, pathOfDepth(12), &out), reg::kSuccess);
-  registry.RegCloseKey(out);
-  EXPECT_EQ(setBytes(registry, k, std::string(16383, 'v'), reg::kString, "x"), reg::kSuccess);
+  EXPECT_REG_OK(createAt(registry, k, std::string(255, 'n')).rc);
+  EXPECT_REG_OK(createAt(registry, deep, pathOfDepth(12)).rc);
+  EXPECT_REG_OK(setBytes(registry, k, std::string(16383, 'v'), reg::kString, "x"));
   registry.RegCloseKey(k);
   registry.RegCloseKey(deep);
 }
@@ -384,55 +375,40 @@ TEST_P(RegistryCallsTest, NamesPastThePlatformLimitsGive87AndChangeNothing) {
 // linear), but only while the store is unchanged: an index always means the
 // item at that place in the store as it is now.
 TEST_P(RegistryCallsTest, AnIndexCountsFromTheFirstItemOfTheStoreAsItIsNow) {
-  const auto otherUser = connect();
-  Registry& other = *otherUser;
+  Registry& other = another();
   HKEY k = create(registry, kHKCU, "Software\\List");
   for (const char* name : {"a", "b", "c", "d"}) {
-    HKEY sub = create(registry, k, name);
-    registry.RegCloseKey(sub);
-    ASSERT_EQ(setBytes(registry, k, name, reg::kString, name), reg::kSuccess);
+    registry.RegCloseKey(create(registry, k, name));
+    ASSERT_REG_OK(setBytes(registry, k, name, reg::kString, name));
   }
-  auto subkeyAt = [&](uint32_t index) {
-    char name[16];
-    uint32_t size = sizeof name;
-    const int32_t rc = registry.RegEnumKeyExA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
-  };
-  auto valueAt = [&](uint32_t index) {
-    char name[16];
-    uint32_t size = sizeof name;
-    const int32_t rc = registry.RegEnumValueA(k, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    return rc == reg::kSuccess ? std::string(name, size) : "<rc " + std::to_string(rc) + ">";
-  };
+  auto subkeyAt = [&](uint32_t index) { return nameAt(registry, k, Items::kSubkeys, index); };
+  auto valueAt = [&](uint32_t index) { return nameAt(registry, k, Items::kValues, index); };
   EXPECT_EQ(subkeyAt(0), "a");
   EXPECT_EQ(valueAt(0), "a");
   EXPECT_EQ(subkeyAt(1), "b");
   EXPECT_EQ(valueAt(1), "b");
   // Another user removes the first items: every later index moves down.
   HKEY list = 0;
-  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\List", &list), reg::kSuccess);
-  ASSERT_EQ(other.RegDeleteKeyA(list, "a"), reg::kSuccess);
-  ASSERT_EQ(other.RegDeleteValueA(list, "a"), reg::kSuccess);
+  ASSERT_REG_OK(other.RegOpenKeyA(kHKCU, "Software\\List", &list));
+  ASSERT_REG_OK(other.RegDeleteKeyA(list, "a"));
+  ASSERT_REG_OK(other.RegDeleteValueA(list, "a"));
   other.RegCloseKey(list);
   EXPECT_EQ(subkeyAt(2), "d");
   EXPECT_EQ(valueAt(1), "c");
   // So do this connection's own changes: a key added in front, a value removed.
-  HKEY front = create(registry, k, "0");
-  registry.RegCloseKey(front);
-  ASSERT_EQ(registry.RegDeleteValueA(k, "b"), reg::kSuccess);
+  registry.RegCloseKey(create(registry, k, "0"));
+  ASSERT_REG_OK(registry.RegDeleteValueA(k, "b"));
   EXPECT_EQ(subkeyAt(3), "d");
-  EXPECT_EQ(valueAt(2), "<rc 259>");
+  EXPECT_EQ(valueAt(2), failed(reg::kNoMoreItems));
   EXPECT_EQ(subkeyAt(0), "0");
-  EXPECT_EQ(subkeyAt(4), "<rc 259>");
+  EXPECT_EQ(subkeyAt(4), failed(reg::kNoMoreItems));
   registry.RegCloseKey(k);
 }
 
 TEST_P(RegistryCallsTest, AnAtomicRunLandsWhollyOrNotAtAll) {
-  const auto otherUser = connect();
-  Registry& other = *otherUser;
+  Registry& other = another();
   HKEY k = create(registry, kHKCU, "Software\\Atomic");
-  HKEY sub = create(registry, k, "Sub\\Child");
-  registry.RegCloseKey(sub);
+  registry.RegCloseKey(create(registry, k, "Sub\\Child"));
   auto writeAll = [&](int32_t result) {
     return registry.runAtomically([&] {
       HKEY created = 0;
@@ -446,42 +422,41 @@ TEST_P(RegistryCallsTest, AnAtomicRunLandsWhollyOrNotAtAll) {
     });
   };
   HKEY seen = 0;
-  EXPECT_EQ(writeAll(reg::kDiskFull), reg::kDiskFull);
-  EXPECT_EQ(readBytes(other, kHKCU, "one"), "<rc 2>");
-  ASSERT_EQ(other.RegOpenKeyA(kHKCU, "Software\\Atomic", &seen), reg::kSuccess);
+  EXPECT_REG(writeAll(reg::kDiskFull), reg::kDiskFull);
+  EXPECT_EQ(readBytes(other, kHKCU, "one"), failed(reg::kFileNotFound));
+  ASSERT_REG_OK(other.RegOpenKeyA(kHKCU, "Software\\Atomic", &seen));
   EXPECT_EQ(subkeys(other, seen), std::vector<std::string>{"Sub"});
-  EXPECT_EQ(readBytes(other, seen, "one"), "<rc 2>");
-  EXPECT_EQ(readBytes(registry, k, "one"), "<rc 2>");
+  EXPECT_EQ(readBytes(other, seen, "one"), failed(reg::kFileNotFound));
+  EXPECT_EQ(readBytes(registry, k, "one"), failed(reg::kFileNotFound));
 
-  EXPECT_EQ(writeAll(reg::kSuccess), reg::kSuccess);
+  EXPECT_REG_OK(writeAll(reg::kSuccess));
   EXPECT_EQ(subkeys(other, seen), (std::vector<std::string>{"New", "Sub"}));
   EXPECT_EQ(readBytes(other, seen, "one"), "1");
   HKEY child = 0;
-  EXPECT_EQ(other.RegOpenKeyA(seen, "Sub\\Child", &child), reg::kFileNotFound);
+  EXPECT_REG(other.RegOpenKeyA(seen, "Sub\\Child", &child), reg::kFileNotFound);
   other.RegCloseKey(seen);
   registry.RegCloseKey(k);
 }
 
 TEST_P(RegistryCallsTest, AnAtomicReadSeesOneMomentAndRefusesWrites) {
-  const auto otherUser = connect();
-  Registry& other = *otherUser;
+  Registry& other = another();
   HKEY k = create(registry, kHKCU, "Software\\Snap");
-  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "before"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "v", reg::kString, "before"));
   HKEY o = create(other, kHKCU, "Software\\Snap");
   std::string first, second;
   int32_t write = -1;
-  EXPECT_EQ(registry.readAtomically([&] {
+  EXPECT_REG_OK(registry.readAtomically([&] {
     first = readBytes(registry, k, "v");
     EXPECT_EQ(setBytes(other, o, "v", reg::kString, "after"), reg::kSuccess);
     second = readBytes(registry, k, "v");
     write = setBytes(registry, k, "w", reg::kString, "x");
     return reg::kSuccess;
-  }), reg::kSuccess);
+  }));
   EXPECT_EQ(first, "before");
   EXPECT_EQ(second, "before");
-  EXPECT_EQ(write, reg::kAccessDenied);
+  EXPECT_REG(write, reg::kAccessDenied);
   EXPECT_EQ(readBytes(registry, k, "v"), "after");
-  EXPECT_EQ(readBytes(registry, k, "w"), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, k, "w"), failed(reg::kFileNotFound));
   registry.RegCloseKey(k);
   other.RegCloseKey(o);
 }

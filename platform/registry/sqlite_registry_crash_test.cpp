@@ -8,20 +8,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
 #include <sqlite3.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -29,59 +23,17 @@
 #include <vector>
 
 #include "platform/registry/child_process_test_support.h"
-#include "platform/registry/sqlite_registry.h"
+#include "platform/registry/registry_test_support.h"
 
 namespace platform {
 namespace {
 
-constexpr HKEY kHKCU = reg::kCurrentUser;
+using namespace platform::test;
 
-int scale() {
-  const char* env = std::getenv("WAGEWISE_STRESS_SCALE");
-  const int n = env != nullptr ? std::atoi(env) : 0;
-  return n > 0 ? n : 1;
-}
+int scale() { return envCount("WAGEWISE_STRESS_SCALE", 1); }
 
-using test::spawn;
-using test::waitExit;
-
-int32_t setText(Registry& r, HKEY key, std::string_view name, std::string_view text) {
-  return r.RegSetValueExA(key, name, 0, reg::kString, reinterpret_cast<const uint8_t*>(text.data()),
-                          uint32_t(text.size()));
-}
-
-// The value's bytes, or "<rc N>" when a call fails.
-std::string readText(Registry& r, HKEY root, const std::string& path, std::string_view name) {
-  HKEY k = 0;
-  int32_t rc = r.RegOpenKeyA(root, path, &k);
-  std::string out(65536, '\0');
-  uint32_t size = uint32_t(out.size());
-  if (rc == reg::kSuccess) {
-    rc = r.RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<uint8_t*>(out.data()), &size);
-    r.RegCloseKey(k);
-  }
-  if (rc != reg::kSuccess) return "<rc " + std::to_string(rc) + ">";
-  out.resize(size);
-  return out;
-}
-
-std::string integrityCheck(const QString& path) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-      result = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    sqlite3_finalize(s);
-  }
-  sqlite3_close(db);
-  return result;
-}
-
-QByteArray fileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+// Each test has a store path of its own in a temporary folder.
+class RegistryCrashTest : public RegistryTest {};
 
 // ---- several processes on the same values ------------------------------------------
 
@@ -123,14 +75,8 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
     // that others commit while one reads on from its cache.
     const bool writing = (op / 50 + who) % 3 == 0;
     if (writing) {  // create, set, close, as the settings writer does
-      HKEY k = 0;
       const uint32_t next = seq + 1;
-      int32_t rc = registry.RegCreateKeyA(kHKCU, slotKey(slot), &k);
-      if (rc == reg::kSuccess) {
-        rc = setText(registry, k, slotName(slot), stamp(who, next));
-        registry.RegCloseKey(k);
-      }
-      if (rc != reg::kSuccess) {
+      if (setText(registry, kHKCU, slotKey(slot), slotName(slot), stamp(who, next)) != reg::kSuccess) {
         board.failures.fetch_add(1);
         continue;
       }
@@ -145,19 +91,19 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
       uint32_t acked[kProcesses];
       for (int w = 0; w < kProcesses; ++w) acked[w] = board.lastWrite[w][slot].load();
       std::this_thread::sleep_for(std::chrono::microseconds(50));  // a read run spans others' commits
-      const std::string text = readText(registry, kHKCU, slotKey(slot), slotName(slot));
+      const ValueRead read = readValueAt(registry, kHKCU, slotKey(slot), slotName(slot));
       board.reads.fetch_add(1);
-      if (text == "<rc 2>") {  // not written yet: fine only if nobody had written it
+      if (read.result == reg::kFileNotFound) {  // not written yet: fine only if nobody had written it
         for (int w = 0; w < kProcesses; ++w) board.stale.fetch_add(seen[slot][w] != 0 || acked[w] != 0);
         continue;
       }
-      if (text.rfind("<rc", 0) == 0) {
+      if (read.result != reg::kSuccess) {
         board.failures.fetch_add(1);
         continue;
       }
       int writer = 0;
       uint32_t s = 0;
-      if (!parseStamp(text, writer, s)) {
+      if (!parseStamp(read.data, writer, s)) {
         board.torn.fetch_add(1);
         continue;
       }
@@ -168,13 +114,10 @@ int mixedWorker(const QString& path, MixedBoard& board, int who, int operations)
   return 0;
 }
 
-TEST(RegistryCrashTest, ProcessesSharingValuesNeverReadOlderThanSeenAndLoseNothing) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, ProcessesSharingValuesNeverReadOlderThanSeenAndLoseNothing) {
   { SqliteRegistry(path).readCacheAvailable(); }  // creates the store
-  void* shared = mmap(nullptr, sizeof(MixedBoard), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(shared, MAP_FAILED);
-  auto& board = *new (shared) MixedBoard{};
+  const Shared<MixedBoard> shared;
+  MixedBoard& board = *shared;
 
   const int operations = 5000 * scale();
   std::vector<pid_t> workers;
@@ -189,8 +132,7 @@ TEST(RegistryCrashTest, ProcessesSharingValuesNeverReadOlderThanSeenAndLoseNothi
   for (int slot = 0; slot < kSlots; ++slot) {
     int writer = 0;
     uint32_t seq = 0;
-    const std::string text = readText(registry, kHKCU, slotKey(slot), slotName(slot));
-    if (!parseStamp(text, writer, seq)) {
+    if (!parseStamp(readBytes(registry, kHKCU, slotKey(slot), slotName(slot)), writer, seq)) {
       for (const auto& last : board.lastWrite) lost += last[slot].load() != 0;
       continue;
     }
@@ -207,7 +149,6 @@ TEST(RegistryCrashTest, ProcessesSharingValuesNeverReadOlderThanSeenAndLoseNothi
   EXPECT_EQ(board.failures.load(), 0u);
   EXPECT_EQ(lost, 0);
   EXPECT_EQ(integrityCheck(path), "ok");
-  munmap(shared, sizeof(MixedBoard));
 }
 
 // ---- writers killed at random points ------------------------------------------------
@@ -270,9 +211,7 @@ void promises(int round, int last, std::map<std::string, bool>& model) {
   if (next.kind == Op::kDelete) model.erase(next.name);
 }
 
-TEST(RegistryCrashTest, WritersKilledAtRandomPointsLeaveASoundStoreWithEveryAcknowledgedWrite) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, WritersKilledAtRandomPointsLeaveASoundStoreWithEveryAcknowledgedWrite) {
   std::minstd_rand random(20261208);
   std::map<std::string, bool> model;
   const int rounds = 20 * scale();
@@ -302,15 +241,16 @@ TEST(RegistryCrashTest, WritersKilledAtRandomPointsLeaveASoundStoreWithEveryAckn
     SqliteRegistry registry(path);
     int broken = 0;
     for (const auto& [name, present] : model) {
-      const std::string got = readText(registry, kHKCU, "Software\\Killed", name);
-      broken += got != (present ? payload(name) : "<rc 2>");
+      const std::string got = readBytes(registry, kHKCU, "Software\\Killed", name);
+      broken += got != (present ? payload(name) : failed(reg::kFileNotFound));
     }
     // Batches land whole or not at all, acknowledged or not.
     const Op next = opAt(round, last + 1);
     if (next.kind == Op::kBatch) {
       int parts = 0;
       for (int part = 0; part < 4; ++part)
-        parts += readText(registry, kHKCU, "Software\\Killed", next.name + "/" + std::to_string(part)).rfind("<rc", 0) != 0;
+        parts += readValueAt(registry, kHKCU, "Software\\Killed", next.name + "/" + std::to_string(part)).result ==
+                 reg::kSuccess;
       broken += parts != 0 && parts != 4;
     }
     ASSERT_EQ(broken, 0) << "round " << round << ", last acknowledged operation " << last;
@@ -325,18 +265,15 @@ TEST(RegistryCrashTest, WritersKilledAtRandomPointsLeaveASoundStoreWithEveryAckn
 // A store of 300 values across many pages, closed (so the WAL is folded in).
 void fillStore(const QString& path) {
   SqliteRegistry r(path);
-  HKEY k = 0;
-  ASSERT_EQ(r.RegCreateKeyA(kHKCU, "Software\\Full", &k), reg::kSuccess);
+  const KeyAt full = createAt(r, kHKCU, "Software\\Full");
+  ASSERT_REG_OK(full.rc);
   for (int i = 0; i < 300; ++i)
-    ASSERT_EQ(setText(r, k, "v" + std::to_string(i), std::string(200, char('a' + i % 26))), reg::kSuccess);
-  r.RegCloseKey(k);
+    ASSERT_REG_OK(setText(r, full.key, "v" + std::to_string(i), std::string(200, char('a' + i % 26))));
 }
 
 // Every call on a store cut short gives a documented code, and none of them
 // starts the store afresh over what is left of it.
-TEST(RegistryCrashTest, ATruncatedStoreGivesBadDbAndIsNotStartedAfresh) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, ATruncatedStoreGivesBadDbAndIsNotStartedAfresh) {
   fillStore(path);
   const QByteArray whole = fileBytes(path);
   ASSERT_GT(whole.size(), 16384);
@@ -350,15 +287,14 @@ TEST(RegistryCrashTest, ATruncatedStoreGivesBadDbAndIsNotStartedAfresh) {
     std::vector<int32_t> results;
     {
       SqliteRegistry r(path);
-      HKEY k = 0;
-      results.push_back(r.RegOpenKeyA(kHKCU, "Software\\Full", &k));
-      results.push_back(readText(r, kHKCU, "Software\\Full", "v299") == std::string(200, char('a' + 299 % 26))
+      results.push_back(openAt(r, kHKCU, "Software\\Full").rc);
+      results.push_back(readBytes(r, kHKCU, "Software\\Full", "v299") == std::string(200, char('a' + 299 % 26))
                             ? reg::kSuccess
                             : reg::kBadDb);
-      results.push_back(r.RegCreateKeyA(kHKCU, "Software\\New", &k));
+      results.push_back(createAt(r, kHKCU, "Software\\New").rc);
       results.push_back(setText(r, kHKCU, "v", "x"));
       for (int32_t rc : results)
-        EXPECT_TRUE(rc == reg::kSuccess || rc == reg::kBadDb) << "result " << rc;
+        EXPECT_TRUE(rc == reg::kSuccess || rc == reg::kBadDb) << "result " << codeName(rc);
     }
     EXPECT_NE(std::count(results.begin(), results.end(), reg::kBadDb), 0);
     EXPECT_EQ(fileBytes(path).left(length), whole.left(length)) << "the remains were overwritten";
@@ -367,9 +303,7 @@ TEST(RegistryCrashTest, ATruncatedStoreGivesBadDbAndIsNotStartedAfresh) {
 
 // The disk fills (here: the file size limit) while a write is under way:
 // 112, the values written before stay, and writes work again once there is room.
-TEST(RegistryCrashTest, AFullDiskGives112AndKeepsWhatWasThere) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, AFullDiskGives112AndKeepsWhatWasThere) {
   fillStore(path);
   const int code = waitExit(spawn([&] {
     signal(SIGXFSZ, SIG_IGN);
@@ -380,18 +314,17 @@ TEST(RegistryCrashTest, AFullDiskGives112AndKeepsWhatWasThere) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
     const int32_t rc = setText(r, k, "big", std::string(100000, 'b'));
     if (rc != reg::kDiskFull) return 10 + (rc % 100);
-    if (readText(r, kHKCU, "Software\\Full", "v7") != std::string(200, 'h')) return 4;
-    if (readText(r, kHKCU, "Software\\Full", "big") != "<rc 2>") return 5;
+    if (readBytes(r, kHKCU, "Software\\Full", "v7") != std::string(200, 'h')) return 4;
+    if (readBytes(r, kHKCU, "Software\\Full", "big") != failed(reg::kFileNotFound)) return 5;
     return 0;
   }));
   EXPECT_EQ(code, 0);
   EXPECT_EQ(integrityCheck(path), "ok");
   SqliteRegistry r(path);
-  EXPECT_EQ(readText(r, kHKCU, "Software\\Full", "v299"), std::string(200, char('a' + 299 % 26)));
-  HKEY k = 0;
-  ASSERT_EQ(r.RegOpenKeyA(kHKCU, "Software\\Full", &k), reg::kSuccess);
-  EXPECT_EQ(setText(r, k, "big", "fits now"), reg::kSuccess);
-  r.RegCloseKey(k);
+  EXPECT_EQ(readBytes(r, kHKCU, "Software\\Full", "v299"), std::string(200, char('a' + 299 % 26)));
+  const KeyAt full = openAt(r, kHKCU, "Software\\Full");
+  ASSERT_REG_OK(full.rc);
+  EXPECT_REG_OK(setText(r, full.key, "big", "fits now"));
 }
 
 // A store of the first layout, with a classes tree of its own: 20,000 keys
@@ -399,9 +332,7 @@ TEST(RegistryCrashTest, AFullDiskGives112AndKeepsWhatWasThere) {
 void writeOldClassesTree(const QString& path) {
   {
     SqliteRegistry made(path);
-    HKEY k = 0;
-    ASSERT_EQ(made.RegCreateKeyA(kHKCU, "Software", &k), reg::kSuccess);
-    made.RegCloseKey(k);
+    ASSERT_REG_OK(createAt(made, kHKCU, "Software").rc);
   }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
@@ -419,66 +350,49 @@ void writeOldClassesTree(const QString& path) {
   sqlite3_close(db);
 }
 
-int64_t countOf(const QString& path, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(QFile::encodeName(path).constData(), &db);
-  sqlite3_stmt* s = nullptr;
-  int64_t n = -1;
-  if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW) n = sqlite3_column_int64(s, 0);
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return n;
-}
-
 // The move of an old classes tree goes in bounded transactions: killed in the
 // middle, it has landed part of the tree and still says version 1; the next
 // open moves the rest, and every key and value arrives once.
-TEST(RegistryCrashTest, AnOldClassesTreeMovesInBoundedTransactionsAndResumesAfterAKill) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, AnOldClassesTreeMovesInBoundedTransactionsAndResumesAfterAKill) {
   writeOldClassesTree(path);
   const char* left = "SELECT count(*) FROM keys WHERE root=0 AND parent IS NOT NULL";
-  ASSERT_EQ(countOf(path, left), 22000);
+  ASSERT_EQ(sqlNumber(path, left), 22000);
   int64_t remaining = 22000;
   for (int attempt = 0; attempt < 20 && remaining == 22000; ++attempt) {
     const pid_t child = spawn([&] {
       SqliteRegistry r(path);
-      HKEY k = 0;
-      return r.RegOpenKeyA(reg::kClassesRoot, "K0", &k) == reg::kSuccess ? 0 : 1;
+      return openAt(r, reg::kClassesRoot, "K0").rc == reg::kSuccess ? 0 : 1;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(120 + 40 * attempt));
     ::kill(child, SIGKILL);
     waitExit(child);
-    remaining = countOf(path, left);
+    remaining = sqlNumber(path, left);
   }
   std::printf("after the kill: %lld of 22000 old keys left to move\n", static_cast<long long>(remaining));
   if (remaining > 0) {
     EXPECT_LT(remaining, 22000) << "a transaction landed before the kill";
-    EXPECT_EQ(countOf(path, "PRAGMA user_version"), 1) << "not done yet";
+    EXPECT_EQ(sqlNumber(path, "PRAGMA user_version"), 1) << "not done yet";
   }
   {
     SqliteRegistry r(path);
     for (const char* key : {"K0", "K0\\Sub", "K19990\\Sub", "K19999"}) {
-      HKEY k = 0;
-      ASSERT_EQ(r.RegOpenKeyA(reg::kClassesRoot, key, &k), reg::kSuccess) << key;
-      EXPECT_EQ(readText(r, k, "", "v"), std::string(key).substr(std::string(key).rfind('\\') + 1)) << key;
-      r.RegCloseKey(k);
+      const KeyAt at = openAt(r, reg::kClassesRoot, key);
+      ASSERT_REG_OK(at.rc) << key;
+      EXPECT_EQ(readBytes(r, at.key, "v"), std::string(key).substr(std::string(key).rfind('\\') + 1)) << key;
     }
   }
-  EXPECT_EQ(countOf(path, left), 0);
-  EXPECT_EQ(countOf(path, "PRAGMA user_version"), 2);
-  EXPECT_EQ(countOf(path, "SELECT count(*) FROM keys WHERE root=1 AND CAST(lpath AS TEXT) LIKE 'software\\classes\\k%'"), 22000);
-  EXPECT_EQ(countOf(path, "SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys)"), 0);
-  EXPECT_EQ(countOf(path, "SELECT count(*) FROM vals"), 22000);
+  EXPECT_EQ(sqlNumber(path, left), 0);
+  EXPECT_EQ(sqlNumber(path, "PRAGMA user_version"), 2);
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM keys WHERE root=1 AND CAST(lpath AS TEXT) LIKE 'software\\classes\\k%'"), 22000);
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys)"), 0);
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM vals"), 22000);
 }
 
 // Another process holds the store's write lock: a write waits it out and
 // lands when the lock goes within 30 s (2 s here); held past that, the write
 // gives 170 with a message that names the holder, reads go on, and nothing
 // is lost.
-TEST(RegistryCrashTest, AWriteWaitsOutABusyNeighbourAndGivesUpOnlyAfterThirtySeconds) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+TEST_F(RegistryCrashTest, AWriteWaitsOutABusyNeighbourAndGivesUpOnlyAfterThirtySeconds) {
   fillStore(path);
   for (int holdSeconds : {2, 31}) {
     SCOPED_TRACE(holdSeconds);
@@ -498,28 +412,27 @@ TEST(RegistryCrashTest, AWriteWaitsOutABusyNeighbourAndGivesUpOnlyAfterThirtySec
     char byte = 0;
     ASSERT_EQ(::read(locked[0], &byte, 1), 1);
     SqliteRegistry r(path);
-    HKEY k = 0;
-    ASSERT_EQ(r.RegOpenKeyA(kHKCU, "Software\\Full", &k), reg::kSuccess);
+    const KeyAt full = openAt(r, kHKCU, "Software\\Full");
+    ASSERT_REG_OK(full.rc);
     // v0, then v2: each holds 200 copies of its letter ('a', 'c') until written.
     const int index = holdSeconds < 30 ? 0 : 2;
     const std::string name = "v" + std::to_string(index);
     const auto start = std::chrono::steady_clock::now();
-    const int32_t rc = setText(r, k, name, "changed");
+    const int32_t rc = setText(r, full.key, name, "changed");
     const auto waited = std::chrono::steady_clock::now() - start;
     if (holdSeconds < 30) {
-      EXPECT_EQ(rc, reg::kSuccess);
+      EXPECT_REG_OK(rc);
       EXPECT_GE(waited, std::chrono::milliseconds(1500));
-      EXPECT_EQ(readText(r, kHKCU, "Software\\Full", name), "changed");
+      EXPECT_EQ(readBytes(r, kHKCU, "Software\\Full", name), "changed");
     } else {
-      EXPECT_EQ(rc, reg::kBusy);
+      EXPECT_REG(rc, reg::kBusy);
       EXPECT_GE(waited, std::chrono::seconds(29));
       EXPECT_NE(r.storeError().find("is kept locked by process " + std::to_string(holder)), std::string::npos)
           << r.storeError();
-      EXPECT_EQ(readText(r, kHKCU, "Software\\Full", name), std::string(200, char('a' + index)));
+      EXPECT_EQ(readBytes(r, kHKCU, "Software\\Full", name), std::string(200, char('a' + index)));
     }
     EXPECT_EQ(waitExit(holder), 0);
-    EXPECT_EQ(setText(r, k, "v1", "after"), reg::kSuccess);
-    r.RegCloseKey(k);
+    EXPECT_REG_OK(setText(r, full.key, "v1", "after"));
     for (int fd : locked) ::close(fd);
   }
 }

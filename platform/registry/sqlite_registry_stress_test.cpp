@@ -7,27 +7,24 @@
 #include <gtest/gtest.h>
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, declared here, not in <csignal>
 #include <sqlite3.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/registry/child_process_test_support.h"
-#include "platform/registry/sqlite_registry.h"
+#include "platform/registry/registry_test_support.h"
 
 namespace platform {
 namespace {
+
+using namespace platform::test;
 
 constexpr int kWriters = 3;
 constexpr int kReaders = 3;
@@ -43,24 +40,13 @@ struct Board {
   std::atomic<bool> stop;
 };
 
-using test::spawn;
-using test::waitExit;
-
 std::string valueName(int writer) { return "w" + std::to_string(writer); }
 
 int writer(const QString& path, Board& board, int who) {
   SqliteRegistry registry(path);
   for (uint64_t n = board.acked[who].load() + 1; !board.stop.load(); ++n) {
-    HKEY k = 0;
-    if (registry.RegCreateKeyA(reg::kCurrentUser, kKey, &k) != reg::kSuccess) {
-      board.failures.fetch_add(1);
-      continue;
-    }
-    const std::string text = std::to_string(n);
-    const int32_t rc = registry.RegSetValueExA(k, valueName(who), 0, reg::kString,
-                                               reinterpret_cast<const uint8_t*>(text.data()), uint32_t(text.size()));
-    registry.RegCloseKey(k);
-    if (rc != reg::kSuccess) {
+    // Create, set, close, as the settings writer does; a failed call tries n again.
+    if (setText(registry, kHKCU, kKey, valueName(who), std::to_string(n)) != reg::kSuccess) {
       board.failures.fetch_add(1);
       --n;
       continue;
@@ -77,20 +63,13 @@ int reader(const QString& path, Board& board, unsigned seed) {
   while (!board.stop.load()) {
     const int who = int(random() % kWriters);
     const uint64_t before = board.acked[who].load();
-    HKEY k = 0;
-    char text[32] = {};
-    uint32_t size = sizeof text - 1;
     // Open, read, close, as the settings reader does.
-    int32_t rc = registry.RegOpenKeyA(reg::kCurrentUser, kKey, &k);
-    if (rc == reg::kSuccess) {
-      rc = registry.RegQueryValueExA(k, valueName(who), nullptr, nullptr, reinterpret_cast<uint8_t*>(text), &size);
-      registry.RegCloseKey(k);
-    }
-    if (rc != reg::kSuccess && !(rc == reg::kFileNotFound && before == 0)) {
+    const ValueRead read = readValueAt(registry, kHKCU, kKey, valueName(who));
+    if (read.result != reg::kSuccess && !(read.result == reg::kFileNotFound && before == 0)) {
       board.failures.fetch_add(1);
       continue;
     }
-    const uint64_t seen = rc == reg::kSuccess ? std::strtoull(text, nullptr, 10) : 0;
+    const uint64_t seen = read.result == reg::kSuccess ? std::strtoull(read.data.c_str(), nullptr, 10) : 0;
     board.reads.fetch_add(1);
     if (seen < before) board.stale.fetch_add(1);
   }
@@ -121,19 +100,14 @@ int checkpointer(const QString& path, Board& board, unsigned seed) {
   return 0;
 }
 
-int stressSeconds() {
-  const char* env = std::getenv("WAGEWISE_STRESS_SECONDS");
-  const int n = env != nullptr ? std::atoi(env) : 0;
-  return n > 0 ? n : 3;
-}
+int stressSeconds() { return envCount("WAGEWISE_STRESS_SECONDS", 3); }
 
-TEST(RegistryStressTest, EveryReadGivesAtLeastTheLastAcknowledgedWrite) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("registry.sqlite3"));
+class RegistryStressTest : public RegistryTest {};
+
+TEST_F(RegistryStressTest, EveryReadGivesAtLeastTheLastAcknowledgedWrite) {
   { SqliteRegistry(path).readCacheAvailable(); }  // creates the store
-  void* shared = mmap(nullptr, sizeof(Board), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(shared, MAP_FAILED);
-  Board& board = *new (shared) Board{};
+  const Shared<Board> shared;
+  Board& board = *shared;
 
   std::minstd_rand random(20261208);
   std::vector<pid_t> writers(kWriters), readers(kReaders);
@@ -164,7 +138,6 @@ TEST(RegistryStressTest, EveryReadGivesAtLeastTheLastAcknowledgedWrite) {
   EXPECT_EQ(board.stale.load(), 0u);
   EXPECT_GT(board.reads.load(), 0u);
   EXPECT_GT(board.commits.load(), 0u);
-  munmap(shared, sizeof(Board));
 }
 
 }  // namespace

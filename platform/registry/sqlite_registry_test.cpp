@@ -77,9 +77,7 @@ class Peer {
 TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
   {
     SqliteRegistry registry(path);
-    HKEY k = create(registry, kHKCU, "Software\\Classes\\Shared");
-    ASSERT_EQ(setBytes(registry, k, "who", reg::kString, "user"), reg::kSuccess);
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(setText(registry, kHKCU, "Software\\Classes\\Shared", "who", "user"));
   }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
@@ -99,25 +97,15 @@ TEST_F(RegistryTest, AStoreWithItsOwnClassesTreeIsMovedIntoTheUsersOnce) {
 
   for (int open = 0; open < 2; ++open) {
     SqliteRegistry registry(path);
-    HKEY k = 0;
-    ASSERT_EQ(registry.RegOpenKeyA(reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", &k), reg::kSuccess);
-    EXPECT_EQ(readBytes(registry, k, ""), "{AF63}");
-    registry.RegCloseKey(k);
-    ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Classes\\Shared", &k), reg::kSuccess);
-    EXPECT_EQ(readBytes(registry, k, "who"), "user");
-    EXPECT_EQ(readBytes(registry, k, "more"), "m");
-    registry.RegCloseKey(k);
+    EXPECT_EQ(readBytes(registry, reg::kClassesRoot, "Rowcast.CRowcast\\CLSID", ""), "{AF63}");
+    const KeyAt shared = openAt(registry, kHKCU, "Software\\Classes\\Shared");
+    ASSERT_REG_OK(shared.rc);
+    EXPECT_EQ(readBytes(registry, shared.key, "who"), "user");
+    EXPECT_EQ(readBytes(registry, shared.key, "more"), "m");
   }
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-  sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT (SELECT count(*) FROM keys WHERE root=0), "
-                                   "(SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys))",
-                               -1, &s, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  EXPECT_EQ(sqlite3_column_int(s, 0), 1) << "only the old root row is left";
-  EXPECT_EQ(sqlite3_column_int(s, 1), 0) << "no value lost its key";
-  sqlite3_finalize(s);
-  sqlite3_close(db);
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM keys WHERE root=0"), 1) << "only the old root row is left";
+  EXPECT_EQ(sqlNumber(path, "SELECT count(*) FROM vals WHERE key NOT IN (SELECT id FROM keys)"), 0)
+      << "no value lost its key";
 }
 
 // ---- the store's space ------------------------------------------------------------------
@@ -126,14 +114,13 @@ TEST_F(RegistryTest, DeletedKeysGiveTheirSpaceBack) {
   SqliteRegistry registry(path);
   const int64_t empty = pageCount(path);
   for (int i = 0; i < 100; ++i) {
-    HKEY k = create(registry, kHKCU, "Software\\Big\\k" + std::to_string(i));
-    ASSERT_EQ(setBytes(registry, k, "v", reg::kBinary, std::string(20000, char(i))), reg::kSuccess);
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(setBytes(registry, kHKCU, "Software\\Big\\k" + std::to_string(i), "v", reg::kBinary,
+                           std::string(20000, char(i))));
   }
   const int64_t full = pageCount(path);
   ASSERT_GT(full, empty + 400);
   for (int i = 0; i < 100; ++i)
-    ASSERT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Big\\k" + std::to_string(i)), reg::kSuccess);
+    ASSERT_REG_OK(registry.RegDeleteKeyA(kHKCU, "Software\\Big\\k" + std::to_string(i)));
   EXPECT_LT(pageCount(path), empty + 100);
 }
 
@@ -143,16 +130,16 @@ TEST_F(RegistryTest, TwoInstancesInOneProcessSeeEachOthersWrites) {
   SqliteRegistry first(path), second(path);
   ASSERT_TRUE(first.readCacheAvailable());
   HKEY a = create(first, kHKCU, "Software\\Shared");
-  ASSERT_EQ(setBytes(first, a, "v", reg::kString, "one"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(first, a, "v", reg::kString, "one"));
   HKEY b = 0;
-  ASSERT_EQ(second.RegOpenKeyA(kHKCU, "Software\\Shared", &b), reg::kSuccess);
+  ASSERT_REG_OK(second.RegOpenKeyA(kHKCU, "Software\\Shared", &b));
   EXPECT_EQ(readBytes(second, b, "v"), "one");
   EXPECT_EQ(readBytes(second, b, "v"), "one");  // now from the cache
-  ASSERT_EQ(setBytes(first, a, "v", reg::kString, "two"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(first, a, "v", reg::kString, "two"));
   EXPECT_EQ(readBytes(second, b, "v"), "two");
   // Handles belong to their instance.
   uint32_t size = 0;
-  EXPECT_EQ(second.RegQueryValueExA(a, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
+  EXPECT_REG(second.RegQueryValueExA(a, "v", nullptr, nullptr, nullptr, &size), reg::kInvalidHandle);
   first.RegCloseKey(a);
   second.RegCloseKey(b);
 }
@@ -191,34 +178,33 @@ TEST_F(RegistryTest, ReadsNeverMissAnotherProcessesCommittedWrite) {
   SqliteRegistry registry(path);
   ASSERT_TRUE(registry.readCacheAvailable());
   HKEY k = create(registry, kHKCU, "Software\\Fresh");
-  ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "one"), reg::kSuccess);
+  ASSERT_REG_OK(setBytes(registry, k, "v", reg::kString, "one"));
   EXPECT_EQ(readBytes(registry, k, "v"), "one");
   EXPECT_EQ(readBytes(registry, k, "v"), "one");
 
-  ASSERT_EQ(peer.run(kSetTwo), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kSetTwo));
   EXPECT_EQ(readBytes(registry, k, "v"), "two");
-  ASSERT_EQ(peer.run(kDeleteValue), reg::kSuccess);
-  EXPECT_EQ(readBytes(registry, k, "v"), "<rc 2>");
-  ASSERT_EQ(peer.run(kSetThree), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kDeleteValue));
+  EXPECT_EQ(readBytes(registry, k, "v"), failed(reg::kFileNotFound));
+  ASSERT_REG_OK(peer.run(kSetThree));
   EXPECT_EQ(readBytes(registry, k, "v"), "three");
 
   // The key is replaced by a new one: the old handle is dead, a new open finds the new key.
+  ASSERT_REG_OK(openAt(registry, kHKCU, "Software\\Fresh").rc);
+  ASSERT_REG_OK(peer.run(kRecreateKey));
+  EXPECT_EQ(readBytes(registry, k, "v"), failed(reg::kKeyDeleted));
   HKEY out = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kSuccess);
-  registry.RegCloseKey(out);
-  ASSERT_EQ(peer.run(kRecreateKey), reg::kSuccess);
-  EXPECT_EQ(readBytes(registry, k, "v"), "<rc 1018>");
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out));
   EXPECT_EQ(readBytes(registry, out, "v"), "four");
   EXPECT_TRUE(subkeys(registry, out).empty());
-  ASSERT_EQ(peer.run(kAddSubkey), reg::kSuccess);
+  ASSERT_REG_OK(peer.run(kAddSubkey));
   EXPECT_EQ(subkeys(registry, out), std::vector<std::string>{"Sub"});
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Fresh"), reg::kAccessDenied);
-  ASSERT_EQ(registry.RegDeleteKeyA(out, "Sub"), reg::kSuccess);
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software\\Fresh"), reg::kAccessDenied);
+  ASSERT_REG_OK(registry.RegDeleteKeyA(out, "Sub"));
   registry.RegCloseKey(out);
 
-  ASSERT_EQ(peer.run(kDeleteKey), reg::kSuccess);
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kFileNotFound);
+  ASSERT_REG_OK(peer.run(kDeleteKey));
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software\\Fresh", &out), reg::kFileNotFound);
   registry.RegCloseKey(k);
 }
 
@@ -241,16 +227,14 @@ TEST_F(RegistryTest, ReadsAfterARecoveredWalIndexSeeCommitsMadeBeforeIt) {
     QFile::remove(path);
     {
       SqliteRegistry writer(path);
-      HKEY k = create(writer, kHKCU, "Software\\Torn");
-      ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "one"), reg::kSuccess);
-      writer.RegCloseKey(k);
+      ASSERT_REG_OK(setText(writer, kHKCU, "Software\\Torn", "v", "one"));
     }  // the last connection to close removes the WAL and its index
     ASSERT_FALSE(QFile::exists(path + "-shm"));
 
     SqliteRegistry reader(path);
     reader.setReadCacheEnabled(cacheOn);
     HKEY k = 0;
-    ASSERT_EQ(reader.RegOpenKeyA(kHKCU, "Software\\Torn", &k), reg::kSuccess);
+    ASSERT_REG_OK(reader.RegOpenKeyA(kHKCU, "Software\\Torn", &k));
     EXPECT_EQ(readBytes(reader, k, "v"), "one");
     EXPECT_EQ(readBytes(reader, k, "v"), "one");
 
@@ -305,12 +289,8 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNoWrite) {
   int found = 0;
   for (char who : {'a', 'b'}) {
     for (int i = 0; i < kPerWriter; ++i) {
-      HKEY k = 0;
-      ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), &k),
-                reg::kSuccess);
       const std::string value = std::string(1, who) + std::to_string(i);
-      found += readBytes(registry, k, value) == value;
-      registry.RegCloseKey(k);
+      found += readBytes(registry, kHKCU, "Software\\Stress\\k" + std::to_string(i % 7), value) == value;
     }
   }
   EXPECT_EQ(found, 2 * kPerWriter);
@@ -327,7 +307,7 @@ TEST_F(RegistryTest, AWriterWaitsForAnotherConnectionsLock) {
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "after the wait"), reg::kSuccess);
+  EXPECT_REG_OK(setBytes(registry, k, "v", reg::kString, "after the wait"));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
   release.join();
   sqlite3_close(other);
@@ -358,25 +338,17 @@ TEST_F(RegistryTest, KilledWriterLeavesASoundStoreWithEveryReturnedWrite) {
   EXPECT_EQ(waitExit(writer), 128 + SIGKILL);
   ASSERT_GE(last, 400);
 
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  sqlite3_stmt* check = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
-  sqlite3_finalize(check);
-  sqlite3_close(db);
+  EXPECT_EQ(integrityCheck(path), "ok");
 
   SqliteRegistry registry(path);
-  HKEY k = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Killed", &k), reg::kSuccess);
+  const KeyAt killed = openAt(registry, kHKCU, "Software\\Killed");
+  ASSERT_REG_OK(killed.rc);
   int missing = 0;
   for (int32_t n = 0; n <= last; ++n) {
     const std::string text = "value " + std::to_string(n) + std::string(size_t(n % 50), '.');
-    missing += readBytes(registry, k, "v" + std::to_string(n)) != text;
+    missing += readBytes(registry, killed.key, "v" + std::to_string(n)) != text;
   }
   EXPECT_EQ(missing, 0);
-  registry.RegCloseKey(k);
 }
 
 }  // namespace

@@ -31,11 +31,6 @@ namespace {
 using namespace std::string_literals;
 using namespace platform::test;
 
-QByteArray fileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 mode_t fileMode(const QString& path) {
   struct stat st{};
   return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -57,6 +52,28 @@ int runUnprivileged(const std::function<int()>& body) {
 
 bool sameRoot(int code) { return code != 99; }
 
+// An environment variable changed for the scope's length, then put back as
+// it was (unset, when it was unset).
+class ScopedEnv {
+ public:
+  explicit ScopedEnv(const char* name) : name_(name), saved_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {}
+  ~ScopedEnv() {
+    if (wasSet_)
+      qputenv(name_, saved_);
+    else
+      qunsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  void set(const QString& value) const { qputenv(name_, QFile::encodeName(value)); }
+  void unset() const { qunsetenv(name_); }
+
+ private:
+  const char* name_;
+  QByteArray saved_;
+  bool wasSet_;
+};
+
 // ---- the store file ----------------------------------------------------------------------
 
 TEST_F(RegistryTest, StoreIsCreatedPrivateWithItsFolders) {
@@ -64,25 +81,16 @@ TEST_F(RegistryTest, StoreIsCreatedPrivateWithItsFolders) {
   const mode_t oldMask = ::umask(0);
   {
     SqliteRegistry registry(nested);
-    HKEY k = create(registry, kHKCU, "Software");
-    ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
+    ASSERT_REG_OK(setText(registry, kHKCU, "Software", "v", "x"));
     EXPECT_EQ(fileMode(nested), 0600u);
     EXPECT_EQ(fileMode(nested + "-wal"), 0600u);
     EXPECT_EQ(fileMode(nested + "-shm"), 0600u);
     EXPECT_EQ(fileMode(dir.filePath("a/b")), 0700u);
-    registry.RegCloseKey(k);
   }
   ::umask(oldMask);
 
   // The schema and the journal mode are there for any reader.
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(nested).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &s, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal");
-  sqlite3_finalize(s);
-  sqlite3_close(db);
+  EXPECT_EQ(sqlValue(nested, "PRAGMA journal_mode", SQLITE_OPEN_READONLY), "wal");
 }
 
 TEST_F(RegistryTest, AStoreThatCannotBeUsedSaysWhyAndNamesItsFile) {
@@ -107,27 +115,25 @@ TEST_F(RegistryTest, AStoreThatCannotBeUsedSaysWhyAndNamesItsFile) {
     std::string want = c.error;
     want.replace(want.find("%s"), 2, QFile::encodeName(c.store).toStdString());
     HKEY k = 0;
-    EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), c.rc) << want;
+    EXPECT_REG(registry.RegCreateKeyA(kHKCU, "Software", &k), c.rc) << want;
     EXPECT_EQ(registry.storeError(), want);
-    EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc " + std::to_string(c.rc) + ">") << want;
+    EXPECT_EQ(readBytes(registry, kHKCU, "v"), failed(c.rc)) << want;
   }
   // A store that works has no store error.
   SqliteRegistry registry(path);
   HKEY k = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kFileNotFound);
+  EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kFileNotFound);
   EXPECT_EQ(registry.storeError(), "");
 }
 
 TEST_F(RegistryTest, AStoreFileOthersCouldReadIsNarrowedToItsOwner) {
   {
     SqliteRegistry registry(path);
-    HKEY k = create(registry, kHKCU, "Software");
-    ASSERT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(setText(registry, kHKCU, "Software", "v", "x"));
   }
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
   SqliteRegistry registry(path);
-  EXPECT_EQ(readBytes(registry, kHKCU, "v"), "<rc 2>");
+  EXPECT_EQ(readBytes(registry, kHKCU, "v"), failed(reg::kFileNotFound));
   EXPECT_EQ(fileMode(path), 0600u);
   EXPECT_EQ(fileMode(path + "-wal"), 0600u);
   EXPECT_EQ(fileMode(path + "-shm"), 0600u);
@@ -144,36 +150,27 @@ TEST_F(RegistryTest, ALinkedFileIsNarrowedOnlyOnceItIsKnownToBeAStore) {
   notes.close();
   {
     SqliteRegistry registry(path);
-    HKEY k = create(registry, kHKCU, "Software");
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(createAt(registry, kHKCU, "Software").rc);
   }
   for (const QString& target : {other, path}) {
     ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
     const QString link = dir.filePath(QStringLiteral("link-") + QFileInfo(target).fileName());
     ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
     SqliteRegistry registry(link);
-    HKEY k = 0;
-    EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), target == other ? reg::kBadDb : reg::kSuccess);
-    if (k != 0) registry.RegCloseKey(k);
+    EXPECT_REG(openAt(registry, kHKCU, "Software").rc, target == other ? reg::kBadDb : reg::kSuccess);
     EXPECT_EQ(fileMode(target), target == other ? 0644u : 0600u) << target.toStdString();
   }
 }
 
 TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {
-  const QByteArray savedStore = qgetenv("WAGEWISE_REGISTRY");
-  const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+  const ScopedEnv store("WAGEWISE_REGISTRY"), config("XDG_CONFIG_HOME");
   const QString explicitPath = dir.filePath(QStringLiteral("chosen.sqlite3"));
-  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(explicitPath));
+  store.set(explicitPath);
   EXPECT_EQ(SqliteRegistry::defaultPath(), explicitPath);
-  qunsetenv("WAGEWISE_REGISTRY");
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+  store.unset();
+  config.set(dir.filePath(QStringLiteral("config")));
   EXPECT_EQ(SqliteRegistry::defaultPath(), dir.filePath(QStringLiteral("config/wagewise/registry.sqlite3")));
   EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("config/wagewise"))).isDir());
-  qputenv("WAGEWISE_REGISTRY", savedStore);
-  if (savedConfig.isNull())
-    qunsetenv("XDG_CONFIG_HOME");
-  else
-    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 // The only test in this binary that touches the process-wide store.
@@ -181,21 +178,18 @@ TEST_F(RegistryTest, DefaultRegistryOpensTheDefaultPathOnFirstUse) {
   static bool opened = false;
   if (opened) GTEST_SKIP() << "the process-wide store was opened by an earlier repetition";
   opened = true;
-  const QByteArray saved = qgetenv("WAGEWISE_REGISTRY");
   const QString chosen = dir.filePath(QStringLiteral("default/registry.sqlite3"));
-  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(chosen));
-  Registry& registry = defaultRegistry();
-  EXPECT_EQ(&registry, &defaultRegistry());
-  HKEY k = create(registry, kHKCU, "Software\\Default");
-  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "x"), reg::kSuccess);
-  registry.RegCloseKey(k);
-  qputenv("WAGEWISE_REGISTRY", saved);
+  {
+    const ScopedEnv store("WAGEWISE_REGISTRY");
+    store.set(chosen);
+    Registry& registry = defaultRegistry();
+    EXPECT_EQ(&registry, &defaultRegistry());
+    EXPECT_REG_OK(setText(registry, kHKCU, "Software\\Default", "v", "x"));
+  }
   EXPECT_TRUE(QFileInfo::exists(chosen));
   SqliteRegistry same(chosen);
-  EXPECT_EQ(readBytes(same, kHKCU, "v"), "<rc 2>");
-  ASSERT_EQ(same.RegOpenKeyA(kHKCU, "Software\\Default", &k), reg::kSuccess);
-  EXPECT_EQ(readBytes(same, k, "v"), "x");
-  same.RegCloseKey(k);
+  EXPECT_EQ(readBytes(same, kHKCU, "v"), failed(reg::kFileNotFound));
+  EXPECT_EQ(readBytes(same, kHKCU, "Software\\Default", "v"), "x");
 }
 
 TEST_F(RegistryTest, AFileThatIsNotAStoreIsNeverWritten) {
@@ -215,11 +209,11 @@ TEST_F(RegistryTest, AFileThatIsNotAStoreIsNeverWritten) {
       SqliteRegistry registry(path);
       HKEY k = 0;
       uint32_t size = 0;
-      EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
-      EXPECT_EQ(registry.RegQueryValueExA(kHKCU, "v", nullptr, nullptr, nullptr, &size), reg::kBadDb);
-      EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
-      EXPECT_EQ(setBytes(registry, kHKCU, "v", reg::kString, "x"), reg::kBadDb);
-      EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software"), reg::kBadDb);
+      EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
+      EXPECT_REG(registry.RegQueryValueExA(kHKCU, "v", nullptr, nullptr, nullptr, &size), reg::kBadDb);
+      EXPECT_REG(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
+      EXPECT_REG(setBytes(registry, kHKCU, "v", reg::kString, "x"), reg::kBadDb);
+      EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software"), reg::kBadDb);
       EXPECT_FALSE(registry.readCacheAvailable());
     }
     EXPECT_EQ(fileBytes(path), content);
@@ -237,8 +231,8 @@ TEST_F(RegistryTest, AnotherProgramsDatabaseIsLeftAlone) {
   {
     SqliteRegistry registry(path);
     HKEY k = 0;
-    EXPECT_EQ(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
-    EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
+    EXPECT_REG(registry.RegOpenKeyA(kHKCU, "Software", &k), reg::kBadDb);
+    EXPECT_REG(registry.RegCreateKeyA(kHKCU, "Software", &k), reg::kBadDb);
   }
   EXPECT_EQ(fileBytes(path), before);
 }
@@ -250,8 +244,7 @@ TEST_F(RegistryTest, AnotherProgramsDatabaseIsLeftAlone) {
 TEST_F(RegistryTest, EveryStoreIsRefusedAsAWriteTargetWhateverItsName) {
   {
     SqliteRegistry registry(path);
-    HKEY k = create(registry, kHKCU, "Software\\Kept");
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(createAt(registry, kHKCU, "Software\\Kept").rc);
   }
   const QString config = dir.filePath(QStringLiteral("config"));
   const QString users = config + QStringLiteral("/wagewise/registry.sqlite3");
@@ -263,9 +256,9 @@ TEST_F(RegistryTest, EveryStoreIsRefusedAsAWriteTargetWhateverItsName) {
   ASSERT_EQ(sqlite3_open(QFile::encodeName(theirs).constData(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE keys(x); CREATE TABLE valz(y);", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
-  const QByteArray savedStore = qgetenv("WAGEWISE_REGISTRY"), savedConfig = qgetenv("XDG_CONFIG_HOME");
-  qputenv("WAGEWISE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("other.sqlite3"))));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+  const ScopedEnv store("WAGEWISE_REGISTRY"), configHome("XDG_CONFIG_HOME");
+  store.set(dir.filePath(QStringLiteral("other.sqlite3")));
+  configHome.set(config);
 
   struct Case {
     QString target;
@@ -283,38 +276,29 @@ TEST_F(RegistryTest, EveryStoreIsRefusedAsAWriteTargetWhateverItsName) {
     }
   }
   EXPECT_FALSE(QFileInfo::exists(users + QStringLiteral("-shm")));
-  qputenv("WAGEWISE_REGISTRY", savedStore);
-  if (savedConfig.isNull())
-    qunsetenv("XDG_CONFIG_HOME");
-  else
-    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 TEST_F(RegistryTest, ReadOnlyModeReadsAndRefusesWrites) {
   {
     SqliteRegistry writer(path);
-    HKEY k = create(writer, kHKCU, "Software\\Fixed");
-    ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "x"), reg::kSuccess);
-    writer.RegCloseKey(k);
+    ASSERT_REG_OK(setText(writer, kHKCU, "Software\\Fixed", "v", "x"));
   }
   SqliteRegistry registry(path, SqliteRegistry::Mode::ReadOnly);
   HKEY k = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHKCU, "Software\\Fixed", &k), reg::kSuccess);
+  ASSERT_REG_OK(registry.RegOpenKeyA(kHKCU, "Software\\Fixed", &k));
   EXPECT_EQ(readBytes(registry, k, "v"), "x");
-  EXPECT_EQ(setBytes(registry, k, "v", reg::kString, "y"), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegDeleteValueA(k, "v"), reg::kAccessDenied);
+  EXPECT_REG(setBytes(registry, k, "v", reg::kString, "y"), reg::kAccessDenied);
+  EXPECT_REG(registry.RegDeleteValueA(k, "v"), reg::kAccessDenied);
   HKEY created = 0;
-  EXPECT_EQ(registry.RegCreateKeyA(kHKCU, "Software\\New", &created), reg::kAccessDenied);
-  EXPECT_EQ(registry.RegDeleteKeyA(kHKCU, "Software\\Fixed"), reg::kAccessDenied);
+  EXPECT_REG(registry.RegCreateKeyA(kHKCU, "Software\\New", &created), reg::kAccessDenied);
+  EXPECT_REG(registry.RegDeleteKeyA(kHKCU, "Software\\Fixed"), reg::kAccessDenied);
   EXPECT_EQ(readBytes(registry, k, "v"), "x");
 }
 
 TEST_F(RegistryTest, FilePermissionsDecideWhatWorks) {
   {
     SqliteRegistry writer(path);
-    HKEY k = create(writer, kHKCU, "Software\\Perm");
-    ASSERT_EQ(setBytes(writer, k, "v", reg::kString, "x"), reg::kSuccess);
-    writer.RegCloseKey(k);
+    ASSERT_REG_OK(setText(writer, kHKCU, "Software\\Perm", "v", "x"));
   }
   ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
   const QByteArray file = QFile::encodeName(path);
@@ -329,7 +313,7 @@ TEST_F(RegistryTest, FilePermissionsDecideWhatWorks) {
     HKEY k = 0;
     if (r.RegOpenKeyA(kHKCU, "Software\\Perm", &k) != reg::kAccessDenied) return 1;
     if (r.storeError() != "cannot read the registry store \"" + p.toStdString() + "\": Permission denied") return 5;
-    if (readBytes(r, kHKCU, "v") != "<rc 5>") return 2;
+    if (readBytes(r, kHKCU, "v") != failed(reg::kAccessDenied)) return 2;
     if (setBytes(r, kHKCU, "v", reg::kString, "y") != reg::kAccessDenied) return 3;
     if (r.RegCreateKeyA(kHKCU, "Software\\Other", &k) != reg::kAccessDenied) return 4;
     return 0;

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/registry/registry_test_support.h"
 #include "platform/registry/sqlite_registry.h"
 #include "tools/wwreg/reg_file.h"
 
@@ -19,6 +20,9 @@ namespace {
 
 using namespace std::string_literals;
 using platform::HKEY;
+using platform::test::createAt;
+using platform::test::failed;
+using platform::test::openAt;
 namespace reg = platform::reg;
 
 struct Result {
@@ -37,36 +41,21 @@ class RegToolTest : public ::testing::Test {
     return Result{code, out.str(), err.str()};
   }
 
-  // The stored value as type and bytes, or "missing".
+  // A value below HKEY_CURRENT_USER: its bytes (the type in `type`), or kMissing.
   std::string stored(const char* path, const char* name, uint32_t* type = nullptr) {
-    HKEY k = 0;
-    if (registry.RegOpenKeyA(reg::kCurrentUser, path, &k) != reg::kSuccess) return "missing";
-    uint32_t size = 0;
-    std::string data;
-    if (registry.RegQueryValueExA(k, name, nullptr, type, nullptr, &size) == reg::kSuccess) {
-      data.resize(size);
-      registry.RegQueryValueExA(k, name, nullptr, type, reinterpret_cast<uint8_t*>(data.data()), &size);
-    } else {
-      data = "missing";
-    }
-    registry.RegCloseKey(k);
-    return data;
+    return platform::test::readBytes(registry, reg::kCurrentUser, path, name, type);
   }
-
   void set(const char* path, const char* name, uint32_t type, const std::string& data) {
-    HKEY k = 0;
-    ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, path, &k), reg::kSuccess);
-    ASSERT_EQ(registry.RegSetValueExA(k, name, 0, type, reinterpret_cast<const uint8_t*>(data.data()),
-                                      uint32_t(data.size())),
-              reg::kSuccess);
-    registry.RegCloseKey(k);
+    ASSERT_REG_OK(platform::test::setBytes(registry, reg::kCurrentUser, path, name, type, data));
   }
+  bool keyExists(const char* path) { return openAt(registry, reg::kCurrentUser, path).rc == reg::kSuccess; }
 
-  bool keyExists(const char* path) {
-    HKEY k = 0;
-    if (registry.RegOpenKeyA(reg::kCurrentUser, path, &k) != reg::kSuccess) return false;
-    registry.RegCloseKey(k);
-    return true;
+  // A file in the test's folder holding `bytes`; its path.
+  QString writeFile(const char* name, const QByteArray& bytes) {
+    QString path = dir.filePath(QString::fromLatin1(name));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << name;
+    return path;
   }
 
   QTemporaryDir dir;
@@ -75,6 +64,7 @@ class RegToolTest : public ::testing::Test {
 
 const std::string kDone = "The operation completed successfully.\n";
 const std::string kNotFound = "ERROR: The system was unable to find the specified registry key or value.\n";
+const std::string kMissing = failed(reg::kFileNotFound);
 
 TEST_F(RegToolTest, QueryListsValuesThenSubkeys) {
   set("Software\\Vandr\\Registry", "AppPath", reg::kString, "/home/me");
@@ -150,9 +140,7 @@ TEST_F(RegToolTest, AddStoresEachTypeAsBytes) {
             "\nHKEY_CURRENT_USER\\Software\\Add\n    Text    REG_SZ    caf\u00e9\n\n");
   // A key alone, with its parents.
   EXPECT_EQ(wwreg({"add", "HKLM\\Software\\A\\B\\C"}).code, 0);
-  HKEY k = 0;
-  EXPECT_EQ(registry.RegOpenKeyA(reg::kLocalMachine, "Software\\A\\B\\C", &k), reg::kSuccess);
-  registry.RegCloseKey(k);
+  EXPECT_REG_OK(openAt(registry, reg::kLocalMachine, "Software\\A\\B\\C").rc);
 }
 
 TEST_F(RegToolTest, AddRefusesDataThatDoesNotFitItsType) {
@@ -208,7 +196,7 @@ TEST_F(RegToolTest, DeleteRemovesValuesOrWholeTrees) {
   r = wwreg({"delete", "HKCU\\Software\\Tree", "/v", "TOP1"}, "y\n");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "Delete the registry value TOP1 (Yes/No)? " + kDone);
-  EXPECT_EQ(stored("Software\\Tree", "top1"), "missing");
+  EXPECT_EQ(stored("Software\\Tree", "top1"), kMissing);
   EXPECT_EQ(stored("Software\\Tree", "top2"), "5");
   r = wwreg({"delete", "HKCU\\Software\\Tree", "/v", "top1", "/f"});
   EXPECT_EQ(r.code, 1);
@@ -216,7 +204,7 @@ TEST_F(RegToolTest, DeleteRemovesValuesOrWholeTrees) {
 
   r = wwreg({"delete", "HKCU\\Software\\Tree\\A", "/va", "/f"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(stored("Software\\Tree\\A", "mid"), "missing");
+  EXPECT_EQ(stored("Software\\Tree\\A", "mid"), kMissing);
   EXPECT_TRUE(keyExists("Software\\Tree\\A\\B\\C"));
 
   r = wwreg({"delete", "HKCU\\Software\\Tree", "/f"});
@@ -260,9 +248,7 @@ TEST_F(RegToolTest, ExportThenImportRestoresEveryByte) {
     if (v.name != nullptr) {
       set(v.path, v.name, v.type, v.data);
     } else {
-      HKEY k = 0;
-      ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, v.path, &k), reg::kSuccess);
-      registry.RegCloseKey(k);
+      ASSERT_REG_OK(createAt(registry, reg::kCurrentUser, v.path).rc);
     }
   }
   const QString file = dir.filePath(QStringLiteral("round.reg"));
@@ -302,18 +288,15 @@ TEST_F(RegToolTest, ImportAppliesDeletions) {
   set("Software\\Imp\\Old\\Child", "x", reg::kString, "1");
   set("Software\\Imp", "gone", reg::kString, "2");
   set("Software\\Imp", "kept", reg::kString, "3");
-  const QString file = dir.filePath(QStringLiteral("changes.reg"));
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("Windows Registry Editor Version 5.00\r\n\r\n"
-          "[-HKEY_CURRENT_USER\\Software\\Imp\\Old]\r\n\r\n"
-          "[-HKEY_CURRENT_USER\\Software\\Imp\\NeverThere]\r\n\r\n"
-          "[HKCU\\Software\\Imp]\r\n\"gone\"=-\r\n\"absent\"=-\r\n\"new\"=\"4\"\r\n");
-  f.close();
-  Result r = wwreg({"import", file});
+  const QString changes = writeFile("changes.reg",
+                                    "Windows Registry Editor Version 5.00\r\n\r\n"
+                                    "[-HKEY_CURRENT_USER\\Software\\Imp\\Old]\r\n\r\n"
+                                    "[-HKEY_CURRENT_USER\\Software\\Imp\\NeverThere]\r\n\r\n"
+                                    "[HKCU\\Software\\Imp]\r\n\"gone\"=-\r\n\"absent\"=-\r\n\"new\"=\"4\"\r\n");
+  Result r = wwreg({"import", changes});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_FALSE(keyExists("Software\\Imp\\Old"));
-  EXPECT_EQ(stored("Software\\Imp", "gone"), "missing");
+  EXPECT_EQ(stored("Software\\Imp", "gone"), kMissing);
   EXPECT_EQ(stored("Software\\Imp", "kept"), "3");
   EXPECT_EQ(stored("Software\\Imp", "new"), "4");
 }
@@ -346,17 +329,14 @@ TEST_F(RegToolTest, ExportRefusesNamesAFileCannotCarryAndWritesNothing) {
 TEST_F(RegToolTest, ImportChangesNothingWhenAnySectionFails) {
   set("Software\\Keep", "v", reg::kString, "old");
   set("Software\\Doomed", "v", reg::kString, "here");
-  const std::string tooLong(256, 'k');
-  const QString file = dir.filePath(QStringLiteral("partial.reg"));
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("Windows Registry Editor Version 5.00\r\n\r\n"
-          "[HKEY_CURRENT_USER\\Software\\Keep]\r\n\"v\"=\"new\"\r\n\r\n"
-          "[-HKEY_CURRENT_USER\\Software\\Doomed]\r\n\r\n"
-          "[HKEY_CURRENT_USER\\Software\\Fresh]\r\n\"x\"=dword:00000001\r\n\r\n");
-  f.write(("[HKEY_CURRENT_USER\\Software\\" + tooLong + "]\r\n").c_str());
-  f.close();
-  Result r = wwreg({"import", file});
+  const QByteArray tooLong(256, 'k');
+  const QString partial = writeFile("partial.reg",
+                                    "Windows Registry Editor Version 5.00\r\n\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Keep]\r\n\"v\"=\"new\"\r\n\r\n"
+                                    "[-HKEY_CURRENT_USER\\Software\\Doomed]\r\n\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Fresh]\r\n\"x\"=dword:00000001\r\n\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\" + tooLong + "]\r\n");
+  Result r = wwreg({"import", partial});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err.rfind("ERROR: The parameter is incorrect: a name is past the registry's limits", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(" Key [HKEY_CURRENT_USER\\Software\\kkkk"), std::string::npos) << r.err;
@@ -386,20 +366,17 @@ class FillingStore : public platform::SqliteRegistry {
 // checked; a failure while writing (a full disk) leaves what was written
 // before it, as the platform's own import does, and says how far it reached.
 TEST_F(RegToolTest, AnImportThatFailsWhileWritingSaysWhichKeysItWrote) {
-  const QString file = dir.filePath(QStringLiteral("big.reg"));
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("Windows Registry Editor Version 5.00\r\n\r\n");
+  QByteArray big = "Windows Registry Editor Version 5.00\r\n\r\n";
   for (int key = 0; key < 40; ++key) {
-    f.write(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Big\\K%1]\r\n").arg(key, 2, 10, QLatin1Char('0')).toLatin1());
-    for (int value = 0; value < 10; ++value) f.write(QStringLiteral("\"v%1\"=\"x\"\r\n").arg(value).toLatin1());
+    big += QStringLiteral("[HKEY_CURRENT_USER\\Software\\Big\\K%1]\r\n").arg(key, 2, 10, QLatin1Char('0')).toLatin1();
+    for (int value = 0; value < 10; ++value) big += QStringLiteral("\"v%1\"=\"x\"\r\n").arg(value).toLatin1();
   }
-  f.close();
+  const QString bigFile = writeFile("big.reg", big);
   FillingStore filling(dir.filePath(QStringLiteral("filling.sqlite3")), 305);
   std::istringstream in;
   std::ostringstream out, err;
   Console console{in, out, err};
-  EXPECT_EQ(run({"import", file}, [&]() -> platform::Registry& { return filling; }, console), 1);
+  EXPECT_EQ(run({"import", bigFile}, [&]() -> platform::Registry& { return filling; }, console), 1);
   // 30 keys of 10 values fit, then 5 values of K30 (as far as the last
   // transaction that landed reached).
   static const QRegularExpression said(QStringLiteral(
@@ -414,10 +391,8 @@ TEST_F(RegToolTest, AnImportThatFailsWhileWritingSaysWhichKeysItWrote) {
   EXPECT_LE(whole, 30);
   // The store holds exactly what the message says.
   for (int key = 0; key < 40; ++key) {
-    HKEY k = 0;
     const std::string path = "Software\\Big\\K" + std::string(key < 10 ? "0" : "") + std::to_string(key);
-    const bool there = filling.RegOpenKeyA(reg::kCurrentUser, path, &k) == reg::kSuccess;
-    if (there) filling.RegCloseKey(k);
+    const bool there = openAt(filling, reg::kCurrentUser, path).rc == reg::kSuccess;
     if (key < whole) {
       EXPECT_TRUE(there) << key;
     } else if (key > whole) {
@@ -434,12 +409,8 @@ TEST_F(RegToolTest, ImportReadsOnlyRegularFilesWithinTheLimit) {
     QFile f(sparse);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize((qint64(64) << 20) + 1));
   }
-  const QString small = dir.filePath(QStringLiteral("small.reg"));
-  {
-    QFile f(small);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software\\Small]\r\n\"v\"=\"1\"\r\n");
-  }
+  const QString small = writeFile("small.reg", "Windows Registry Editor Version 5.00\r\n"
+                                              "[HKEY_CURRENT_USER\\Software\\Small]\r\n\"v\"=\"1\"\r\n");
   const qint64 smallSize = QFile(small).size();
   const std::string tooLarge = " bytes, more than the ";
   const struct {
@@ -516,25 +487,13 @@ TEST_F(RegToolTest, ExportRefusesTheStoreAndItsJournalFiles) {
                          ": it is a file of the registry store itself.\n");
   }
   platform::SqliteRegistry reopened(store);
-  HKEY k = 0;
-  ASSERT_EQ(reopened.RegOpenKeyA(reg::kCurrentUser, "Software\\Vandr", &k), reg::kSuccess);
-  reopened.RegCloseKey(k);
+  ASSERT_REG_OK(openAt(reopened, reg::kCurrentUser, "Software\\Vandr").rc);
   EXPECT_EQ(stored("Software\\Vandr", "kept"), "yes");
 }
 
 TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
-  const QString bad = dir.filePath(QStringLiteral("bad.reg"));
-  {
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_NOWHERE\\x]\r\n");
-  }
-  const QString garbage = dir.filePath(QStringLiteral("garbage.reg"));
-  {
-    QFile f(garbage);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[HKEY_CURRENT_USER\\x]\r\n");
-  }
+  const QString bad = writeFile("bad.reg", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_NOWHERE\\x]\r\n");
+  const QString garbage = writeFile("garbage.reg", "[HKEY_CURRENT_USER\\x]\r\n");
   const std::string syntax = "ERROR: Invalid syntax.\n";
   const struct {
     QStringList args;
@@ -570,9 +529,7 @@ TEST_F(RegToolTest, BadInputFailsWithAClearMessage) {
   }
   EXPECT_EQ(stored("Software\\??", "?"), "unrelated");
   // Export to a place that cannot be written.
-  HKEY k = 0;
-  ASSERT_EQ(registry.RegCreateKeyA(reg::kCurrentUser, "Software", &k), reg::kSuccess);
-  registry.RegCloseKey(k);
+  ASSERT_REG_OK(createAt(registry, reg::kCurrentUser, "Software").rc);
   Result r = wwreg({"export", "HKCU\\Software", dir.filePath(QStringLiteral("no/such/folder.reg"))});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err.rfind("ERROR: Error opening the file.", 0), 0u);
