@@ -80,9 +80,13 @@ TEST_P(RegistryCallsTest, HandleRules) {
   EXPECT_REG(registry.RegCloseKey(0), reg::kInvalidHandle);
   EXPECT_REG(registry.RegCloseKey(0x7654321), reg::kInvalidHandle);
 
-  // A closed, zero, unknown or out-of-range handle is refused by every call
-  // (but for no handle with no subkey, which opens nothing).
-  for (HKEY bad : {fresh, HKEY(0), HKEY(0x7654321), HKEY(reg::kDynData + 1)}) {
+  // A closed, zero, unknown or out-of-range handle, or one a store of the
+  // other kind has open, is refused by every call (but for no handle with
+  // no subkey, which opens nothing).
+  std::unique_ptr<Registry> otherKind = std::make_unique<MemoryRegistry>();
+  if (GetParam() == StoreKind::kMemory) otherKind = std::make_unique<SqliteRegistry>(dir.filePath("other.sqlite3"));
+  const HKEY foreign = create(*otherKind, kHKCU, "Software\\Other");
+  for (HKEY bad : {fresh, HKEY(0), HKEY(0x7654321), HKEY(reg::kDynData + 1), foreign}) {
     HKEY out = 1;
     uint32_t size = 0;
     EXPECT_REG(registry.RegOpenKeyExA(bad, "x", 0, reg::kKeyRead, &out), reg::kInvalidHandle);
