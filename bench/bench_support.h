@@ -1,7 +1,10 @@
 #pragma once
-// What the benchmarks share: seconds since a start, and the fastest run of
-// each case, which their summaries compare.
+// What the benchmarks share: seconds since a start, the fastest run of
+// each case, which their summaries compare, and the process's memory as the
+// kernel counts it.
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -9,6 +12,16 @@ namespace bench {
 
 inline double seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A field of /proc/self/status in KiB ("VmRSS:" resident now, "VmHWM:" the
+// peak since the last reset); -1 when it is missing.
+inline long statusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+  return -1;
 }
 
 class BestTimes {

@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
@@ -67,23 +66,15 @@ std::shared_ptr<rowcast::MemoryList> makeList() {
   return list;
 }
 
-long statusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-  return -1;
-}
-
 // Peak resident memory since the last reset, measured by the kernel; the
 // reset is what lets each case be measured on its own.
 struct PeakMemory {
   long startKiB;
   PeakMemory() {
     std::ofstream("/proc/self/clear_refs") << "5";
-    startKiB = statusKiB("VmRSS:");
+    startKiB = bench::statusKiB("VmRSS:");
   }
-  double extraMiB() const { return double(statusKiB("VmHWM:") - startKiB) / 1024.0; }
+  double extraMiB() const { return double(bench::statusKiB("VmHWM:") - startKiB) / 1024.0; }
 };
 
 // Every case starts from the same state: no old file to truncate, and no
@@ -203,9 +194,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/export_bench-XXXXXX"));
   gDir = &dir;
-  const long beforeKiB = statusKiB("VmRSS:");
+  const long beforeKiB = bench::statusKiB("VmRSS:");
   gList = makeList();
-  std::printf("list of %d rows: %.0f MiB resident\n", kRows, double(statusKiB("VmRSS:") - beforeKiB) / 1024.0);
+  std::printf("list of %d rows: %.0f MiB resident\n", kRows, double(bench::statusKiB("VmRSS:") - beforeKiB) / 1024.0);
   benchmark::RunSpecifiedBenchmarks();
   printSummary();
   benchmark::Shutdown();

@@ -17,12 +17,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "coravel/graph/cell_reading.h"
 #include "coravel/graph/graph_data.h"
 #include "coravel/graph/profile_loader.h"
@@ -31,14 +31,6 @@ namespace {
 
 constexpr int kRuns = 3;
 constexpr double kMiB = 1024.0 * 1024.0;
-
-long statusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-  return -1;
-}
 
 struct Seconds {
   double wall = 1e300;
@@ -117,9 +109,9 @@ int main(int argc, char** argv) {
 
   // The load's peak memory, measured first, before any other case has grown the heap.
   std::ofstream("/proc/self/clear_refs") << "5";
-  const long rssBefore = statusKiB("VmRSS:");
+  const long rssBefore = bench::statusKiB("VmRSS:");
   const Loaded first = loadAndTotal(root);
-  const double peakMiB = double(statusKiB("VmHWM:") - rssBefore) / 1024.0;
+  const double peakMiB = double(bench::statusKiB("VmHWM:") - rssBefore) / 1024.0;
   std::printf("loaded: %d files, %d rows, year %d, months total %s\n", first.files, first.rows, first.year,
               qPrintable(first.total.toPlainText()));
 
