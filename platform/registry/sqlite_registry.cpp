@@ -121,6 +121,13 @@ struct SqliteRegistry::Impl {
     Values values = Values::kNone;
   };
 
+  // What setting or deleting the value `name` asks: the right to set
+  // values, a valid name, a store that can be written; `values` says
+  // whether a missing classes key is made (kMake, to set) or not (kWrite).
+  static Need valueWrite(const std::string_view& name, Values values) {
+    return {.right = reg::kKeySetValue, .valueName = &name, .store = Store::kWrite, .values = values};
+  }
+
   // The key a call works on, with room for the keys resolve() and valueKey() make.
   struct Target {
     OpenKey rootKey, classesKey;
@@ -375,14 +382,7 @@ int32_t SqliteRegistry::RegSetValueExA(HKEY key, std::string_view name, uint32_t
   if (data == nullptr && size != 0) return kInvalidParameter;
   Impl::Call call(*d_);
   Impl::Target t;
-  if (int32_t rc = d_->prepare(key,
-                               {.right = reg::kKeySetValue,
-                                .valueName = &name,
-                                .store = Impl::Store::kWrite,
-                                .values = Impl::Values::kMake},
-                               t);
-      rc != kSuccess)
-    return rc;
+  if (int32_t rc = d_->prepare(key, Impl::valueWrite(name, Impl::Values::kMake), t); rc != kSuccess) return rc;
   const std::string lname = folded(name);  // bound, not copied: lives until the step
   StoreConnection& store = d_->store;
   SqliteCode sqliteRc(SQLITE_OK);
@@ -425,14 +425,7 @@ int32_t SqliteRegistry::RegDeleteKeyA(HKEY key, std::string_view path) {
 int32_t SqliteRegistry::RegDeleteValueA(HKEY key, std::string_view name) {
   Impl::Call call(*d_);
   Impl::Target t;
-  if (int32_t rc = d_->prepare(key,
-                               {.right = reg::kKeySetValue,
-                                .valueName = &name,
-                                .store = Impl::Store::kWrite,
-                                .values = Impl::Values::kWrite},
-                               t);
-      rc != kSuccess)
-    return rc;
+  if (int32_t rc = d_->prepare(key, Impl::valueWrite(name, Impl::Values::kWrite), t); rc != kSuccess) return rc;
   const std::string lname = folded(name);
   StoreConnection& store = d_->store;
   SqliteCode sqliteRc(SQLITE_OK);
