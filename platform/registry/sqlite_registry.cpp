@@ -124,6 +124,7 @@ struct SqliteRegistry::Impl {
   // What setting or deleting the value `name` asks: the right to set
   // values, a valid name, a store that can be written; `values` says
   // whether a missing classes key is made (kMake, to set) or not (kWrite).
+  // REQUIRES: `name` outlives the Need (it is kept by address).
   static Need valueWrite(const std::string_view& name, Values values) {
     return {.right = reg::kKeySetValue, .valueName = &name, .store = Store::kWrite, .values = values};
   }
